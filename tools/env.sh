@@ -1,0 +1,62 @@
+# Sourced by the other scripts: paths, the target architecture of the test
+# build, and the Wine that runs it.
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_ROOT=${BUILD_ROOT:-$ROOT/build}
+
+# The shipped binaries are 32-bit. Wine runs them where the kernel executes
+# 32-bit code; some virtual machines cannot, and there the same sources are
+# built and tested as 64-bit Windows binaries under 64-bit Wine.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    TEST_ARCH=i686
+    WINE=/usr/lib/wine/wine
+    WINESERVER=/usr/lib/wine/wineserver32
+    export WINEARCH=win32
+else
+    TEST_ARCH=x86_64
+    WINE=/usr/lib/wine/wine64
+    WINESERVER=/usr/lib/wine/wineserver64
+    export WINEARCH=win64
+fi
+export WINELOADER=$WINE
+export WINESERVER
+export WINEDEBUG=${WINEDEBUG:--all}
+
+# Configures and builds one architecture into $BUILD_ROOT/<arch>.
+build_arch() {
+    local arch=$1; shift
+    local dir=$BUILD_ROOT/$arch
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+            -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" "$@" >/dev/null
+    fi
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+# Starts Xvfb on a free display (unless a display is given) and a persistent
+# wineserver for the prefix, then boots the prefix with its output in a file.
+# Wine's background services keep pipes open; a booted prefix and a
+# persistent server keep them away from CTest's.
+XVFB_PID=
+start_wine() {
+    export WINEPREFIX=${WINEPREFIX:-$BUILD_ROOT/wineprefix-$TEST_ARCH}
+    if [ -z "${DISPLAY:-}" ] || [ "${FORCE_XVFB:-}" = 1 ]; then
+        local n=90
+        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$BUILD_ROOT/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    fi
+    mkdir -p "$WINEPREFIX"
+    "$WINESERVER" -p
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >"$BUILD_ROOT/wineboot.log" 2>&1 </dev/null
+}
+
+stop_wine() {
+    "$WINESERVER" -k 2>/dev/null || true
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+}
