@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# For work on one part: builds the given targets of the test build in a build
+# folder of its own and runs the matching tests under Wine on a display of
+# their own, so that several people can work in one tree at once.
+#   tools/dev-test.sh BUILD_NAME "TARGET..." [CTEST ARGS...]
+#   e.g. tools/dev-test.sh build-device "capturedevice test_capturedevice" -R capturedevice
+set -euo pipefail
+name=$1 targets=$2
+shift 2
+source "$(dirname "$0")/env.sh"
+BUILD_ROOT=$ROOT/$name
+dir=$BUILD_ROOT/$TEST_ARCH
+if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$dir" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$TEST_ARCH.cmake" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" >/dev/null
+fi
+# shellcheck disable=SC2086
+cmake --build "$dir" -j 2 --target $targets
+trap stop_wine EXIT
+FORCE_XVFB=1 start_wine
+cd "$dir"
+ctest --output-on-failure --timeout 600 "$@"
