@@ -1,0 +1,114 @@
+#include "CaptureWindowState.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The platform's defaults for a new capture window.
+CAPTUREPARMS DefaultCaptureParms() {
+    CAPTUREPARMS parms{};
+    parms.dwRequestMicroSecPerFrame = 66667; // 15 frames per second
+    parms.fMakeUserHitOKToCapture = FALSE;
+    parms.wPercentDropForError = 10;
+    parms.fYield = FALSE;
+    parms.dwIndexSize = 34952; // room for 32 KB of index entries
+    parms.wChunkGranularity = 0;
+    parms.fUsingDOSMemory = FALSE;
+    parms.wNumVideoRequested = 5;
+    parms.fCaptureAudio = FALSE;
+    parms.wNumAudioRequested = 4;
+    parms.vKeyAbort = VK_ESCAPE;
+    parms.fAbortLeftMouse = TRUE;
+    parms.fAbortRightMouse = TRUE;
+    parms.fLimitEnabled = FALSE;
+    parms.wTimeLimit = 30;
+    parms.fMCIControl = FALSE;
+    parms.fStepMCIDevice = FALSE;
+    parms.dwMCIStartTime = 0;
+    parms.dwMCIStopTime = 0;
+    parms.fStepCaptureAt2x = FALSE;
+    parms.wStepCaptureAverageFrames = 5;
+    parms.dwAudioBufferSize = 0;
+    parms.fDisableWriteCache = FALSE;
+    parms.AVStreamMaster = AVSTREAMMASTER_AUDIO;
+    return parms;
+}
+
+// 11.025 kHz, 8-bit mono PCM: the platform's default audio format.
+std::vector<BYTE> DefaultAudioFormat() {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = 11025;
+    format.wBitsPerSample = 8;
+    format.nBlockAlign = 1;
+    format.nAvgBytesPerSec = 11025;
+    format.cbSize = 0;
+    std::vector<BYTE> bytes(sizeof(WAVEFORMATEX));
+    std::memcpy(bytes.data(), &format, sizeof format);
+    return bytes;
+}
+
+} // namespace
+
+CaptureWindowState::CaptureWindowState(HWND window)
+    : m_window(window), m_createdTick(GetTickCount()), m_captureParms(DefaultCaptureParms()),
+      m_audioFormat(DefaultAudioFormat()), m_captureFile("C:\\CAPTURE.AVI") {}
+
+void CaptureWindowState::GenerateNextFrame() {
+    m_currentFrame.resize(m_frames.FrameBytes());
+    m_frames.Render(m_framesGenerated, ClockMs(), m_currentFrame);
+    ++m_framesGenerated;
+}
+
+void CaptureWindowState::ShowFrame(const BYTE* bits) {
+    if (bits == nullptr) {
+        return;
+    }
+    m_currentFrame.assign(bits, bits + m_frames.FrameBytes());
+    InvalidateRect(m_window, nullptr, FALSE);
+    UpdateWindow(m_window);
+}
+
+DWORD CaptureWindowState::ClockMs() const {
+    return GetTickCount() - m_createdTick;
+}
+
+void CaptureWindowState::SetInfoChunk(FOURCC id, const BYTE* data, size_t size) {
+    if (id == 0) {
+        m_infoChunks.clear();
+        return;
+    }
+    auto existing = std::find_if(m_infoChunks.begin(), m_infoChunks.end(),
+                                 [id](const InfoChunk& chunk) { return chunk.id == id; });
+    if (data == nullptr || size == 0) {
+        if (existing != m_infoChunks.end()) {
+            m_infoChunks.erase(existing);
+        }
+        return;
+    }
+    std::vector<BYTE> bytes(data, data + size);
+    if (existing != m_infoChunks.end()) {
+        existing->data = std::move(bytes);
+    } else {
+        m_infoChunks.push_back({id, std::move(bytes)});
+    }
+}
+
+void CaptureWindowState::ReportStatus(int id, const char* text) const {
+    if (m_statusCallback != nullptr) {
+        m_statusCallback(m_window, id, text);
+    }
+}
+
+void CaptureWindowState::ReportError(int id, const char* text) {
+    m_progress.returnCode = static_cast<DWORD>(id);
+    if (m_errorCallback != nullptr) {
+        m_errorCallback(m_window, id, text);
+    }
+}
+
+LRESULT CaptureWindowState::CallYield() const {
+    return m_yieldCallback != nullptr ? m_yieldCallback(m_window) : TRUE;
+}

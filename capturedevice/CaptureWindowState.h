@@ -1,0 +1,149 @@
+#pragma once
+// The state of one capture window of the software capture device, attached to
+// the window at WM_NCCREATE and freed at WM_NCDESTROY. The device's message
+// handlers and the sequence capture engine (SequenceHook.h) both work on it.
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <string>
+#include <vector>
+
+#include "FrameGenerator.h"
+
+// One RIFF INFO entry set with WM_CAP_FILE_SET_INFOCHUNK, written into the next
+// capture file.
+struct InfoChunk {
+    FOURCC id = 0;
+    std::vector<BYTE> data;
+};
+
+// Which capture message is being handled by OnSequence.
+enum class SequenceCommand { Sequence, SequenceNoFile, Stop, Abort };
+
+// The capture-progress fields of CAPSTATUS; the sequence engine keeps them
+// current, WM_CAP_GET_STATUS reports them.
+struct SequenceProgress {
+    bool capturingNow = false;
+    bool stopRequested = false;  // WM_CAP_STOP: end, keep what was captured
+    bool abortRequested = false; // WM_CAP_ABORT: end at once
+    DWORD currentVideoFrame = 0;
+    DWORD currentVideoFramesDropped = 0;
+    DWORD currentWaveSamples = 0;
+    DWORD currentTimeElapsedMS = 0;
+    DWORD returnCode = 0; // CAPSTATUS.dwReturn: the last error id
+};
+
+class CaptureWindowState {
+public:
+    explicit CaptureWindowState(HWND window);
+    CaptureWindowState(const CaptureWindowState&) = delete;
+    CaptureWindowState& operator=(const CaptureWindowState&) = delete;
+
+    HWND Window() const { return m_window; }
+
+    // Driver connection: index 0..9, or -1 when none is connected.
+    bool IsConnected() const { return m_driverIndex >= 0; }
+    int DriverIndex() const { return m_driverIndex; }
+    void SetDriverIndex(int index) { m_driverIndex = index; }
+
+    // The picture source in the current video format, with the picture
+    // controls applied. VideoFormat() is the header WM_CAP_GET_VIDEOFORMAT
+    // reports (biSizeImage is the size of one frame).
+    FrameGenerator& Frames() { return m_frames; }
+    const FrameGenerator& Frames() const { return m_frames; }
+    const BITMAPINFOHEADER& VideoFormat() const { return m_frames.Format(); }
+
+    // The frame last grabbed or previewed (VideoFormat() layout; empty before
+    // the first one) and its number. The sequence engine may show its frames
+    // here with ShowFrame.
+    const std::vector<BYTE>& CurrentFrame() const { return m_currentFrame; }
+    DWORD FramesGenerated() const { return m_framesGenerated; }
+    // Renders the next frame of the pattern into CurrentFrame().
+    void GenerateNextFrame();
+    // Makes `bits` (VideoFormat() layout, FrameBytes() long) the current frame
+    // and repaints the window with it.
+    void ShowFrame(const BYTE* bits);
+    // Milliseconds since the window was created: the clock of the pattern.
+    DWORD ClockMs() const;
+
+    // Capture parameters (WM_CAP_GET/SET_SEQUENCE_SETUP).
+    const CAPTUREPARMS& CaptureParms() const { return m_captureParms; }
+    void SetCaptureParms(const CAPTUREPARMS& parms) { m_captureParms = parms; }
+
+    // The audio format: a WAVEFORMATEX followed by cbSize extra bytes.
+    const std::vector<BYTE>& AudioFormatBytes() const { return m_audioFormat; }
+    const WAVEFORMATEX& AudioFormat() const {
+        return *reinterpret_cast<const WAVEFORMATEX*>(m_audioFormat.data());
+    }
+    void SetAudioFormat(std::vector<BYTE> format) { m_audioFormat = std::move(format); }
+
+    // RIFF INFO entries for the next capture file, in the order set.
+    const std::vector<InfoChunk>& InfoChunks() const { return m_infoChunks; }
+    // WM_CAP_FILE_SET_INFOCHUNK: id 0 clears all, empty data removes the id,
+    // otherwise the id's entry is added or replaced.
+    void SetInfoChunk(FOURCC id, const BYTE* data, size_t size);
+
+    // The capture file (WM_CAP_FILE_SET/GET_CAPTURE_FILE).
+    const std::string& CaptureFileName() const { return m_captureFile; }
+    void SetCaptureFileName(std::string path) { m_captureFile = std::move(path); }
+
+    // Installed callbacks (null when none).
+    CAPSTATUSCALLBACKA StatusCallback() const { return m_statusCallback; }
+    CAPERRORCALLBACKA ErrorCallback() const { return m_errorCallback; }
+    CAPYIELDCALLBACK YieldCallback() const { return m_yieldCallback; }
+    CAPVIDEOCALLBACK FrameCallback() const { return m_frameCallback; }
+    CAPVIDEOCALLBACK VideoStreamCallback() const { return m_videoStreamCallback; }
+    CAPWAVECALLBACK WaveStreamCallback() const { return m_waveStreamCallback; }
+    CAPCONTROLCALLBACK CapControlCallback() const { return m_capControlCallback; }
+    void SetStatusCallback(CAPSTATUSCALLBACKA cb) { m_statusCallback = cb; }
+    void SetErrorCallback(CAPERRORCALLBACKA cb) { m_errorCallback = cb; }
+    void SetYieldCallback(CAPYIELDCALLBACK cb) { m_yieldCallback = cb; }
+    void SetFrameCallback(CAPVIDEOCALLBACK cb) { m_frameCallback = cb; }
+    void SetVideoStreamCallback(CAPVIDEOCALLBACK cb) { m_videoStreamCallback = cb; }
+    void SetWaveStreamCallback(CAPWAVECALLBACK cb) { m_waveStreamCallback = cb; }
+    void SetCapControlCallback(CAPCONTROLCALLBACK cb) { m_capControlCallback = cb; }
+
+    // Calls the status callback, if any, with the id and text (a null text is
+    // passed through). The error callback likewise; ReportError also records
+    // the id as CAPSTATUS.dwReturn. CallYield calls the yield callback, if any,
+    // and returns its result (TRUE when none is installed).
+    void ReportStatus(int id, const char* text) const;
+    void ReportError(int id, const char* text);
+    LRESULT CallYield() const;
+
+    // The capture message being handled by OnSequence, and the progress it
+    // reports through WM_CAP_GET_STATUS.
+    SequenceCommand PendingCommand() const { return m_pendingCommand; }
+    void SetPendingCommand(SequenceCommand command) { m_pendingCommand = command; }
+    SequenceProgress& Progress() { return m_progress; }
+    const SequenceProgress& Progress() const { return m_progress; }
+
+    // Display state, as CAPSTATUS reports it.
+    bool previewOn = false;
+    bool overlayOn = false;
+    bool scaleOn = false;
+    UINT previewRateMs = 66; // WM_CAP_SET_PREVIEWRATE
+    POINT scroll{};
+
+private:
+    HWND m_window;
+    int m_driverIndex = -1;
+    FrameGenerator m_frames;
+    std::vector<BYTE> m_currentFrame;
+    DWORD m_framesGenerated = 0;
+    DWORD m_createdTick;
+    CAPTUREPARMS m_captureParms{};
+    std::vector<BYTE> m_audioFormat;
+    std::vector<InfoChunk> m_infoChunks;
+    std::string m_captureFile;
+    CAPSTATUSCALLBACKA m_statusCallback = nullptr;
+    CAPERRORCALLBACKA m_errorCallback = nullptr;
+    CAPYIELDCALLBACK m_yieldCallback = nullptr;
+    CAPVIDEOCALLBACK m_frameCallback = nullptr;
+    CAPVIDEOCALLBACK m_videoStreamCallback = nullptr;
+    CAPWAVECALLBACK m_waveStreamCallback = nullptr;
+    CAPCONTROLCALLBACK m_capControlCallback = nullptr;
+    SequenceCommand m_pendingCommand = SequenceCommand::Sequence;
+    SequenceProgress m_progress;
+};
