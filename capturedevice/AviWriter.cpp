@@ -1,0 +1,445 @@
+#include "AviWriter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+using namespace avi;
+
+namespace {
+
+// The first movie data starts on a sector-friendly boundary.
+constexpr size_t kMoviAlignment = 2048;
+// RIFF sizes are signed in many readers.
+constexpr ULONGLONG kMaxRiffBlockBytes = 0x7FFFFFFFULL;
+constexpr ULONGLONG kMinRiffBlockBytes = 16 * 1024;
+
+class ByteBuilder {
+public:
+    size_t Size() const { return m_bytes.size(); }
+    std::vector<BYTE>& Bytes() { return m_bytes; }
+    void Put(const void* data, size_t size) {
+        const BYTE* bytes = static_cast<const BYTE*>(data);
+        m_bytes.insert(m_bytes.end(), bytes, bytes + size);
+    }
+    template <typename T> void Put(const T& record) { Put(&record, sizeof record); }
+    void PutChunk(DWORD fcc, const void* data, size_t size) {
+        Put(ChunkHeader{fcc, static_cast<DWORD>(size)});
+        Put(data, size);
+        if (size & 1) {
+            m_bytes.push_back(0);
+        }
+    }
+    // Starts a LIST; EndList fills in its size.
+    size_t BeginList(DWORD type) {
+        const size_t at = Size();
+        Put(ListHeader{kList, 0, type});
+        return at;
+    }
+    void EndList(size_t at) {
+        const DWORD size = static_cast<DWORD>(Size() - at - 8);
+        std::memcpy(m_bytes.data() + at + 4, &size, sizeof size);
+    }
+
+private:
+    std::vector<BYTE> m_bytes;
+};
+
+bool IsUncompressed(const BITMAPINFOHEADER& format) {
+    return format.biCompression == BI_RGB || format.biCompression == BI_BITFIELDS;
+}
+
+} // namespace
+
+CAviWriter::~CAviWriter() {
+    if (IsOpen()) {
+        Close();
+    }
+}
+
+bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings) {
+    if (IsOpen()) {
+        Close();
+    }
+    m_streams.clear();
+    m_idx1.clear();
+    m_pos = m_riffPos = m_moviPos = 0;
+    m_firstBlockFrames = m_riffBlocks = m_maxChunk = m_error = 0;
+    m_stoppedForSpace = m_idx1Written = false;
+    m_settings = settings;
+    m_settings.riffBlockBytes =
+        std::clamp(m_settings.riffBlockBytes, kMinRiffBlockBytes, kMaxRiffBlockBytes);
+    m_settings.superIndexEntries = std::max<DWORD>(m_settings.superIndexEntries, 1);
+
+    const bool hasAudio = !settings.audioFormat.empty();
+    if (settings.videoFormat.size() < sizeof(BITMAPINFOHEADER) || settings.microSecPerFrame == 0 ||
+        (hasAudio &&
+         (settings.audioFormat.size() < sizeof(PCMWAVEFORMAT) ||
+          reinterpret_cast<const WAVEFORMATEX*>(settings.audioFormat.data())->nBlockAlign == 0))) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+
+    const auto& video = *reinterpret_cast<const BITMAPINFOHEADER*>(settings.videoFormat.data());
+    StreamState videoStream;
+    videoStream.chunkId = StreamChunkId(0, 'd', IsUncompressed(video) ? 'b' : 'c');
+    videoStream.indexId = StandardIndexId(0);
+    m_streams.push_back(videoStream);
+    if (hasAudio) {
+        StreamState audioStream;
+        audioStream.chunkId = StreamChunkId(1, 'w', 'b');
+        audioStream.indexId = StandardIndexId(1);
+        m_streams.push_back(audioStream);
+    }
+
+    const size_t slash = path.find_last_of("\\/");
+    m_directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+
+    m_file.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!m_file.IsValid()) {
+        return Fail(GetLastError());
+    }
+    const std::vector<BYTE> header = BuildHeader();
+    const ListHeader riff{kRiff, 0, kAvi};
+    const ListHeader movi{kList, 0, kMovi};
+    if (!Append(&riff, sizeof riff) || !Append(header.data(), static_cast<DWORD>(header.size()))) {
+        const DWORD error = GetLastError();
+        m_file.Reset();
+        DeleteFileA(path.c_str());
+        return Fail(error ? error : ERROR_WRITE_FAULT);
+    }
+    m_moviPos = m_pos;
+    if (!Append(&movi, sizeof movi)) {
+        const DWORD error = GetLastError();
+        m_file.Reset();
+        DeleteFileA(path.c_str());
+        return Fail(error ? error : ERROR_WRITE_FAULT);
+    }
+    m_riffBlocks = 1;
+    return true;
+}
+
+bool CAviWriter::WriteVideo(const BYTE* data, DWORD size, bool keyFrame) {
+    return WriteChunk(0, data, size, keyFrame);
+}
+
+bool CAviWriter::WriteAudio(const BYTE* data, DWORD size) {
+    if (m_streams.size() < 2) {
+        return false;
+    }
+    const auto& format = *reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data());
+    if (size % format.nBlockAlign != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return WriteChunk(1, data, size, true);
+}
+
+bool CAviWriter::WriteChunk(size_t stream, const BYTE* data, DWORD size, bool keyFrame) {
+    if (!IsOpen() || m_error != 0) {
+        return false;
+    }
+    const ULONGLONG chunkBytes = 8ULL + size + (size & 1);
+    if (!MakeRoomFor(chunkBytes)) {
+        return false;
+    }
+    if (!EnoughFreeSpace(chunkBytes)) {
+        m_stoppedForSpace = true;
+        return Fail(ERROR_DISK_FULL);
+    }
+    StreamState& state = m_streams[stream];
+    const ULONGLONG start = m_pos;
+    const ChunkHeader header{state.chunkId, size};
+    const BYTE pad = 0;
+    if (!Append(&header, sizeof header) || (size != 0 && !Append(data, size)) ||
+        ((size & 1) != 0 && !Append(&pad, 1))) {
+        // Cut the partial chunk off: the file ends with the last whole chunk.
+        const DWORD error = GetLastError();
+        Truncate(start);
+        return Fail(error ? error : ERROR_WRITE_FAULT);
+    }
+
+    state.blockIndex.push_back(
+        {static_cast<DWORD>(start + 8 - m_moviPos), size | (keyFrame ? 0 : kStdIndexDeltaFrame)});
+    if (m_riffBlocks == 1) {
+        m_idx1.push_back({state.chunkId, keyFrame ? kAviifKeyFrame : 0,
+                          static_cast<DWORD>(start - (m_moviPos + 8)), size});
+    }
+    DWORD units = 1;
+    if (stream == 1) {
+        units = size /
+                reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data())->nBlockAlign;
+    }
+    state.units += units;
+    state.blockUnits += units;
+    state.maxChunk = std::max(state.maxChunk, size);
+    m_maxChunk = std::max(m_maxChunk, size);
+    return true;
+}
+
+ULONGLONG CAviWriter::ClosingBytes(ULONGLONG extraChunks) const {
+    ULONGLONG bytes = 0;
+    for (const StreamState& state : m_streams) {
+        const ULONGLONG entries = state.blockIndex.size() + extraChunks;
+        if (entries != 0) {
+            bytes += sizeof(ChunkHeader) + sizeof(StandardIndexHeader) +
+                     entries * sizeof(StandardIndexEntry);
+        }
+    }
+    if (m_riffBlocks == 1 && !m_idx1Written) {
+        bytes += sizeof(ChunkHeader) + (m_idx1.size() + extraChunks) * sizeof(Idx1Entry);
+    }
+    return bytes;
+}
+
+bool CAviWriter::MakeRoomFor(ULONGLONG chunkBytes) {
+    const bool blockHasChunks =
+        std::any_of(m_streams.begin(), m_streams.end(),
+                    [](const StreamState& state) { return !state.blockIndex.empty(); });
+    if (!blockHasChunks ||
+        m_pos - m_riffPos + chunkBytes + ClosingBytes(1) <= m_settings.riffBlockBytes) {
+        return true;
+    }
+    // The current block and the next one each need a super index entry.
+    if (m_streams[0].superIndex.size() + 2 > m_settings.superIndexEntries) {
+        return Fail(ERROR_FILE_TOO_LARGE);
+    }
+    if (!CloseRiffBlock() || !WriteHeader() || !StartAvixBlock()) {
+        return Fail(GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+    }
+    return true;
+}
+
+bool CAviWriter::EnoughFreeSpace(ULONGLONG chunkBytes) {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(m_directory.empty() ? nullptr : m_directory.c_str(), &available,
+                             nullptr, nullptr)) {
+        return true; // nothing known: let the write itself tell
+    }
+    // Room for the chunk, for everything Close appends after it, and for the
+    // headers of a new RIFF block that the chunk may open.
+    const ULONGLONG needed =
+        chunkBytes + ClosingBytes(1) + 2 * sizeof(ListHeader) + m_settings.freeSpaceReserve;
+    return available.QuadPart >= needed;
+}
+
+bool CAviWriter::CloseRiffBlock() {
+    bool complete = true;
+    for (StreamState& state : m_streams) {
+        if (state.blockIndex.empty()) {
+            continue;
+        }
+        ByteBuilder index;
+        const DWORD entries = static_cast<DWORD>(state.blockIndex.size());
+        index.Put(
+            ChunkHeader{state.indexId, static_cast<DWORD>(sizeof(StandardIndexHeader) +
+                                                          entries * sizeof(StandardIndexEntry))});
+        index.Put(StandardIndexHeader{2, 0, kIndexOfChunks, entries, state.chunkId, m_moviPos, 0});
+        index.Put(state.blockIndex.data(), entries * sizeof(StandardIndexEntry));
+        const ULONGLONG at = m_pos;
+        if (Append(index.Bytes().data(), static_cast<DWORD>(index.Size()))) {
+            state.superIndex.push_back({at, static_cast<DWORD>(index.Size()), state.blockUnits});
+        } else {
+            Truncate(at);
+            complete = false;
+        }
+        state.blockIndex.clear();
+        state.blockUnits = 0;
+    }
+
+    const DWORD moviSize = static_cast<DWORD>(m_pos - m_moviPos - 8);
+    complete = WriteAt(m_moviPos + 4, &moviSize, sizeof moviSize) && complete;
+
+    if (m_riffBlocks == 1) {
+        m_firstBlockFrames = m_streams[0].units;
+        const ULONGLONG at = m_pos;
+        const ChunkHeader header{kIdx1, static_cast<DWORD>(m_idx1.size() * sizeof(Idx1Entry))};
+        if (Append(&header, sizeof header) &&
+            (m_idx1.empty() ||
+             Append(m_idx1.data(), static_cast<DWORD>(m_idx1.size() * sizeof(Idx1Entry))))) {
+            m_idx1Written = true;
+        } else {
+            Truncate(at);
+            complete = false;
+        }
+        m_idx1.clear();
+        m_idx1.shrink_to_fit();
+    }
+
+    const DWORD riffSize = static_cast<DWORD>(m_pos - m_riffPos - 8);
+    return WriteAt(m_riffPos + 4, &riffSize, sizeof riffSize) && complete;
+}
+
+bool CAviWriter::StartAvixBlock() {
+    const ULONGLONG riffAt = m_pos;
+    const ListHeader riff{kRiff, 0, kAvix};
+    const ListHeader movi{kList, 0, kMovi};
+    if (!Append(&riff, sizeof riff)) {
+        return false;
+    }
+    const ULONGLONG moviAt = m_pos;
+    if (!Append(&movi, sizeof movi)) {
+        Truncate(riffAt);
+        return false;
+    }
+    m_riffPos = riffAt;
+    m_moviPos = moviAt;
+    ++m_riffBlocks;
+    return true;
+}
+
+bool CAviWriter::Close() {
+    if (!IsOpen()) {
+        return false;
+    }
+    bool complete = CloseRiffBlock();
+    complete = WriteHeader() && complete;
+    if (!FlushFileBuffers(m_file.Get()) && m_error == 0) {
+        complete = false;
+    }
+    m_file.Reset();
+    return complete;
+}
+
+std::vector<BYTE> CAviWriter::BuildHeader() const {
+    const auto& video = *reinterpret_cast<const BITMAPINFOHEADER*>(m_settings.videoFormat.data());
+    const WAVEFORMATEX* audio =
+        m_streams.size() > 1 ? reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data())
+                             : nullptr;
+    const DWORD width = static_cast<DWORD>(video.biWidth);
+    const DWORD height = static_cast<DWORD>(video.biHeight < 0 ? -video.biHeight : video.biHeight);
+    const bool firstBlockClosed = m_riffBlocks > 1 || m_idx1Written;
+
+    ByteBuilder out;
+    const size_t hdrl = out.BeginList(kHdrl);
+
+    MainHeader main{};
+    main.dwMicroSecPerFrame = m_settings.microSecPerFrame;
+    const ULONGLONG videoBytesPerSec =
+        static_cast<ULONGLONG>(m_streams[0].maxChunk) * 1000000ULL / m_settings.microSecPerFrame;
+    main.dwMaxBytesPerSec = static_cast<DWORD>(std::min<ULONGLONG>(
+        videoBytesPerSec + (audio ? audio->nAvgBytesPerSec : 0), 0xFFFFFFFFULL));
+    main.dwFlags = kAvifHasIndex | kAvifIsInterleaved | kAvifTrustCkType | kAvifWasCaptureFile;
+    if (m_riffBlocks > 1 && !m_idx1Written) {
+        main.dwFlags &= ~kAvifHasIndex;
+    }
+    main.dwTotalFrames = firstBlockClosed ? m_firstBlockFrames : m_streams[0].units;
+    main.dwStreams = static_cast<DWORD>(m_streams.size());
+    main.dwSuggestedBufferSize = m_maxChunk + 8;
+    main.dwWidth = width;
+    main.dwHeight = height;
+    out.PutChunk(kAvih, &main, sizeof main);
+
+    for (size_t n = 0; n < m_streams.size(); ++n) {
+        const StreamState& state = m_streams[n];
+        const size_t strl = out.BeginList(kStrl);
+        StreamHeader strh{};
+        strh.dwQuality = 0xFFFFFFFF;
+        strh.dwLength = state.units;
+        strh.dwSuggestedBufferSize = state.maxChunk;
+        if (n == 0) {
+            const DWORD divisor = std::gcd<DWORD, DWORD>(m_settings.microSecPerFrame, 1000000);
+            strh.fccType = kVids;
+            strh.fccHandler = IsUncompressed(video) ? kDib : video.biCompression;
+            strh.dwScale = m_settings.microSecPerFrame / divisor;
+            strh.dwRate = 1000000 / divisor;
+            strh.rcFrame = {0, 0, static_cast<SHORT>(width), static_cast<SHORT>(height)};
+            out.PutChunk(kStrh, &strh, sizeof strh);
+            out.PutChunk(kStrf, m_settings.videoFormat.data(), m_settings.videoFormat.size());
+        } else {
+            strh.fccType = kAuds;
+            strh.dwScale = audio->nBlockAlign;
+            strh.dwRate = audio->nAvgBytesPerSec;
+            strh.dwSampleSize = audio->nBlockAlign;
+            out.PutChunk(kStrh, &strh, sizeof strh);
+            // PCM formats are stored as the 16-byte PCMWAVEFORMAT; others
+            // with their extra bytes.
+            const size_t formatBytes =
+                audio->wFormatTag == WAVE_FORMAT_PCM
+                    ? sizeof(PCMWAVEFORMAT)
+                    : std::min(m_settings.audioFormat.size(), sizeof(WAVEFORMATEX) + audio->cbSize);
+            out.PutChunk(kStrf, m_settings.audioFormat.data(), formatBytes);
+        }
+        const DWORD capacity = m_settings.superIndexEntries;
+        out.Put(ChunkHeader{kIndx, static_cast<DWORD>(sizeof(SuperIndexHeader) +
+                                                      capacity * sizeof(SuperIndexEntry))});
+        out.Put(SuperIndexHeader{4,
+                                 0,
+                                 kIndexOfIndexes,
+                                 static_cast<DWORD>(state.superIndex.size()),
+                                 state.chunkId,
+                                 {0, 0, 0}});
+        std::vector<SuperIndexEntry> entries(capacity);
+        std::copy(state.superIndex.begin(), state.superIndex.end(), entries.begin());
+        out.Put(entries.data(), entries.size() * sizeof(SuperIndexEntry));
+        out.EndList(strl);
+    }
+
+    const size_t odml = out.BeginList(kOdml);
+    ExtendedHeader dmlh{};
+    dmlh.dwGrandFrames = m_streams[0].units;
+    out.PutChunk(kDmlh, &dmlh, sizeof dmlh);
+    out.EndList(odml);
+    out.EndList(hdrl);
+
+    if (!m_settings.info.empty()) {
+        const size_t info = out.BeginList(kInfo);
+        for (const AviInfoEntry& entry : m_settings.info) {
+            out.PutChunk(entry.id, entry.data.data(), entry.data.size());
+        }
+        out.EndList(info);
+    }
+
+    // JUNK up to the boundary where the movie list's contents begin; the
+    // header follows the 12-byte RIFF header and precedes the 12-byte LIST.
+    const size_t end = sizeof(ListHeader) + out.Size() + sizeof(ChunkHeader) + sizeof(ListHeader);
+    const size_t aligned = (end + kMoviAlignment - 1) / kMoviAlignment * kMoviAlignment;
+    std::vector<BYTE> junk(aligned - end);
+    out.PutChunk(kJunk, junk.data(), junk.size());
+    return std::move(out.Bytes());
+}
+
+bool CAviWriter::WriteHeader() {
+    const std::vector<BYTE> header = BuildHeader();
+    return WriteAt(sizeof(ListHeader), header.data(), static_cast<DWORD>(header.size()));
+}
+
+bool CAviWriter::WriteAt(ULONGLONG pos, const void* data, DWORD size) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(pos);
+    DWORD written = 0;
+    const bool ok = SetFilePointerEx(m_file.Get(), to, nullptr, FILE_BEGIN) &&
+                    WriteFile(m_file.Get(), data, size, &written, nullptr) && written == size;
+    const DWORD error = GetLastError();
+    to.QuadPart = static_cast<LONGLONG>(m_pos);
+    SetFilePointerEx(m_file.Get(), to, nullptr, FILE_BEGIN);
+    SetLastError(error);
+    return ok;
+}
+
+bool CAviWriter::Append(const void* data, DWORD size) {
+    DWORD written = 0;
+    if (!WriteFile(m_file.Get(), data, size, &written, nullptr)) {
+        return false;
+    }
+    if (written != size) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    m_pos += size;
+    return true;
+}
+
+bool CAviWriter::Truncate(ULONGLONG pos) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(pos);
+    m_pos = pos;
+    return SetFilePointerEx(m_file.Get(), to, nullptr, FILE_BEGIN) && SetEndOfFile(m_file.Get());
+}
+
+bool CAviWriter::Fail(DWORD error) {
+    if (m_error == 0) {
+        m_error = error;
+    }
+    return false;
+}

@@ -1,0 +1,126 @@
+#pragma once
+// Writes a capture as a RIFF AVI file: one video stream (uncompressed or
+// compressed DIB frames) and an optional PCM audio stream, interleaved in the
+// order written, with an INFO list, the legacy idx1 index for the first RIFF
+// block and the OpenDML extension (AVIX blocks, 'ix##' standard indexes and
+// the 'indx' super index) so that files may grow past 1 GiB.
+//
+// A failed or refused write leaves the file ending with the last complete
+// chunk; Close then still writes the indexes and headers, so everything
+// written before stays readable.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "AviLayout.h"
+
+// An owned file handle.
+class CAviFileHandle {
+public:
+    CAviFileHandle() = default;
+    explicit CAviFileHandle(HANDLE handle) : m_handle(handle) {}
+    ~CAviFileHandle() { Reset(); }
+    CAviFileHandle(const CAviFileHandle&) = delete;
+    CAviFileHandle& operator=(const CAviFileHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+        if (IsValid()) {
+            CloseHandle(m_handle);
+        }
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+};
+
+struct AviInfoEntry {
+    DWORD id = 0;           // e.g. 'ICOP'
+    std::vector<BYTE> data; // written as given (text with its NUL)
+};
+
+struct AviWriterSettings {
+    std::vector<BYTE> videoFormat;         // BITMAPINFOHEADER and any colour table
+    DWORD microSecPerFrame = 66667;        // the frame period
+    std::vector<BYTE> audioFormat;         // WAVEFORMATEX (+ cbSize bytes); empty: none
+    std::vector<AviInfoEntry> info;        // the INFO list, in order
+    ULONGLONG riffBlockBytes = 1ULL << 30; // a new RIFF block starts beyond this
+    DWORD superIndexEntries = 256;         // RIFF blocks the file can hold
+    ULONGLONG freeSpaceReserve = 0;        // refuse a chunk that would leave less free
+};
+
+class CAviWriter {
+public:
+    CAviWriter() = default;
+    ~CAviWriter();
+    CAviWriter(const CAviWriter&) = delete;
+    CAviWriter& operator=(const CAviWriter&) = delete;
+
+    // Creates (or replaces) the file and writes its headers.
+    bool Open(const std::string& path, const AviWriterSettings& settings);
+    // One video frame. A frame of size 0 holds the place of a dropped frame
+    // so that the stream keeps its timing; players show the previous frame.
+    bool WriteVideo(const BYTE* data, DWORD size, bool keyFrame = true);
+    // PCM audio: whole blocks of the audio format.
+    bool WriteAudio(const BYTE* data, DWORD size);
+    // Writes the indexes and the final headers and closes the file. True when
+    // the file was completed with all its indexes.
+    bool Close();
+
+    bool IsOpen() const { return m_file.IsValid(); }
+    // The first failure: a Win32 error (ERROR_DISK_FULL when the free-space
+    // reserve refused a chunk), 0 while all went well.
+    DWORD LastError() const { return m_error; }
+    // True when the writer refused a chunk to keep the reserve free, rather
+    // than a write failing.
+    bool StoppedForSpace() const { return m_stoppedForSpace; }
+
+    DWORD VideoFrames() const { return m_streams[0].units; }
+    DWORD AudioBlocks() const { return m_streams.size() > 1 ? m_streams[1].units : 0; }
+    DWORD RiffBlocks() const { return m_riffBlocks; }
+    ULONGLONG FileBytes() const { return m_pos; }
+    // Bytes Close still has to append to complete the file.
+    ULONGLONG BytesToComplete() const { return ClosingBytes(0); }
+
+private:
+    struct StreamState {
+        DWORD chunkId = 0;    // '00db', '00dc', '01wb'
+        DWORD indexId = 0;    // 'ix00', 'ix01'
+        DWORD units = 0;      // frames or audio blocks written over all blocks
+        DWORD blockUnits = 0; // units in the current RIFF block
+        DWORD maxChunk = 0;
+        std::vector<avi::StandardIndexEntry> blockIndex; // current RIFF block
+        std::vector<avi::SuperIndexEntry> superIndex;
+    };
+
+    bool WriteChunk(size_t stream, const BYTE* data, DWORD size, bool keyFrame);
+    bool MakeRoomFor(ULONGLONG chunkBytes);
+    bool EnoughFreeSpace(ULONGLONG chunkBytes);
+    ULONGLONG ClosingBytes(ULONGLONG extraChunks) const;
+    bool CloseRiffBlock();
+    bool StartAvixBlock();
+    std::vector<BYTE> BuildHeader() const;
+    bool WriteHeader();
+    bool WriteAt(ULONGLONG pos, const void* data, DWORD size);
+    bool Append(const void* data, DWORD size);
+    bool Truncate(ULONGLONG pos);
+    bool Fail(DWORD error);
+
+    CAviFileHandle m_file;
+    std::string m_directory;
+    AviWriterSettings m_settings;
+    std::vector<StreamState> m_streams;
+    std::vector<avi::Idx1Entry> m_idx1;
+    ULONGLONG m_pos = 0;          // end of the file as written
+    ULONGLONG m_riffPos = 0;      // the current RIFF block's header
+    ULONGLONG m_moviPos = 0;      // the current 'LIST movi' header
+    DWORD m_firstBlockFrames = 0; // video frames in the first RIFF block
+    DWORD m_riffBlocks = 0;
+    DWORD m_maxChunk = 0;
+    DWORD m_error = 0;
+    bool m_stoppedForSpace = false;
+    bool m_idx1Written = false;
+};
