@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "DeviceHandles.h"
 #include "FrameGenerator.h"
+#include "VirtualDrivers.h"
+
+#include <optional>
 
 // One RIFF INFO entry set with WM_CAP_FILE_SET_INFOCHUNK, written into the next
 // capture file.
@@ -43,9 +47,10 @@ public:
     HWND Window() const { return m_window; }
 
     // Driver connection: index 0..9, or -1 when none is connected.
-    bool IsConnected() const { return m_driverIndex >= 0; }
-    int DriverIndex() const { return m_driverIndex; }
-    void SetDriverIndex(int index) { m_driverIndex = index; }
+    bool IsConnected() const { return m_driver.has_value(); }
+    int DriverIndex() const { return m_driver ? m_driver->index : -1; }
+    const std::optional<VirtualDriver>& Driver() const { return m_driver; }
+    void SetDriver(std::optional<VirtualDriver> driver) { m_driver = driver; }
 
     // The picture source in the current video format, with the picture
     // controls applied. VideoFormat() is the header WM_CAP_GET_VIDEOFORMAT
@@ -61,6 +66,8 @@ public:
     DWORD FramesGenerated() const { return m_framesGenerated; }
     // Renders the next frame of the pattern into CurrentFrame().
     void GenerateNextFrame();
+    // Drops the frame buffer after a format change.
+    void SetCurrentFrameInvalid() { m_currentFrame.clear(); }
     // Makes `bits` (VideoFormat() layout, FrameBytes() long) the current frame
     // and repaints the window with it.
     void ShowFrame(const BYTE* bits);
@@ -125,10 +132,15 @@ public:
     bool scaleOn = false;
     UINT previewRateMs = 66; // WM_CAP_SET_PREVIEWRATE
     POINT scroll{};
+    LONG_PTR userData = 0; // WM_CAP_SET_USER_DATA
+    // The settings-changed event, held while a driver is connected.
+    UniqueEvent settingsEvent;
+    // The compressor chosen with WM_CAP_DLG_VIDEOCOMPRESSION (0: none).
+    DWORD compressorHandler = 0;
 
 private:
     HWND m_window;
-    int m_driverIndex = -1;
+    std::optional<VirtualDriver> m_driver;
     FrameGenerator m_frames;
     std::vector<BYTE> m_currentFrame;
     DWORD m_framesGenerated = 0;

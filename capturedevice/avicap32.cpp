@@ -1,10 +1,36 @@
+// The exports of the software capture device, with the platform's signatures.
+
 #include <windows.h>
 #include <vfw.h>
 
-extern "C" HWND VFWAPI capCreateCaptureWindowA(LPCSTR, DWORD, int, int, int, int, HWND, int) {
-    return nullptr;
+#include <optional>
+
+#include "CaptureWindow.h"
+#include "VirtualDrivers.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        SetDeviceModule(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
 }
 
-extern "C" BOOL VFWAPI capGetDriverDescriptionA(UINT, LPSTR, int, LPSTR, int) {
-    return FALSE;
+extern "C" HWND VFWAPI capCreateCaptureWindowA(LPCSTR windowName, DWORD style, int x, int y,
+                                               int width, int height, HWND parent, int id) {
+    return CreateCaptureWindow(windowName, style, x, y, width, height, parent, id);
+}
+
+extern "C" BOOL VFWAPI capGetDriverDescriptionA(UINT index, LPSTR name, int nameSize, LPSTR version,
+                                                int versionSize) {
+    const std::optional<VirtualDriver> driver =
+        FindDriver(index <= 9 ? static_cast<int>(index) : -1);
+    if (!driver || name == nullptr || nameSize <= 0) {
+        return FALSE;
+    }
+    lstrcpynA(name, driver->Name(), nameSize);
+    if (version != nullptr && versionSize > 0) {
+        lstrcpynA(version, driver->Version(), versionSize);
+    }
+    return TRUE;
 }
