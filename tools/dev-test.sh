@@ -4,6 +4,7 @@
 # their own, so that several people can work in one tree at once.
 #   tools/dev-test.sh BUILD_NAME "TARGET..." [CTEST ARGS...]
 #   e.g. tools/dev-test.sh build-device "capturedevice test_capturedevice" -R capturedevice
+# TEST_AREAS="framework" (say) builds only those folders of tests/.
 set -euo pipefail
 name=$1 targets=$2
 shift 2
@@ -13,7 +14,7 @@ dir=$BUILD_ROOT/$TEST_ARCH
 if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$TEST_ARCH.cmake" \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" >/dev/null
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" ${TEST_AREAS:+-DTEST_AREAS="$TEST_AREAS"} >/dev/null
 fi
 # shellcheck disable=SC2086
 cmake --build "$dir" -j 2 --target $targets

@@ -1,0 +1,113 @@
+#pragma once
+
+// Owning wrappers for the platform's handles: move-only, released once.
+// A borrowed handle is passed as the plain handle type.
+
+#include <windows.h>
+
+#include <utility>
+
+template <class Traits> class [[nodiscard]] UniqueHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : m_handle(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { Reset(); }
+
+    Handle Get() const { return m_handle; }
+    explicit operator bool() const { return Traits::IsValid(m_handle); }
+
+    // Gives up ownership without releasing the handle.
+    Handle Release() { return std::exchange(m_handle, Traits::Invalid()); }
+    void Reset(Handle handle = Traits::Invalid()) {
+        Handle old = std::exchange(m_handle, handle);
+        if (Traits::IsValid(old))
+            Traits::Close(old);
+    }
+
+private:
+    Handle m_handle = Traits::Invalid();
+};
+
+namespace handle_traits {
+
+template <class H, auto CloseFunction> struct NullIsInvalid {
+    using Handle = H;
+    static constexpr Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { CloseFunction(h); }
+};
+
+struct File {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+
+inline void DeleteGdiObject(HGDIOBJ h) {
+    DeleteObject(h);
+}
+inline void FreeGlobal(HGLOBAL h) {
+    GlobalFree(h);
+}
+inline void CloseKey(HKEY h) {
+    RegCloseKey(h);
+}
+
+} // namespace handle_traits
+
+using CBrush = UniqueHandle<handle_traits::NullIsInvalid<HBRUSH, handle_traits::DeleteGdiObject>>;
+using CFontHandle =
+    UniqueHandle<handle_traits::NullIsInvalid<HFONT, handle_traits::DeleteGdiObject>>;
+using CBitmapHandle =
+    UniqueHandle<handle_traits::NullIsInvalid<HBITMAP, handle_traits::DeleteGdiObject>>;
+using UniqueKernelHandle = UniqueHandle<handle_traits::NullIsInvalid<HANDLE, CloseHandle>>;
+using UniqueFile = UniqueHandle<handle_traits::File>;
+using UniqueRegKey = UniqueHandle<handle_traits::NullIsInvalid<HKEY, handle_traits::CloseKey>>;
+using UniqueGlobal = UniqueHandle<handle_traits::NullIsInvalid<HGLOBAL, handle_traits::FreeGlobal>>;
+using UniqueModule = UniqueHandle<handle_traits::NullIsInvalid<HMODULE, FreeLibrary>>;
+using UniqueHook = UniqueHandle<handle_traits::NullIsInvalid<HHOOK, UnhookWindowsHookEx>>;
+using UniqueMenu = UniqueHandle<handle_traits::NullIsInvalid<HMENU, DestroyMenu>>;
+
+// Locks movable global memory for the life of the object.
+template <class T = void> class CGlobalLock {
+public:
+    explicit CGlobalLock(HGLOBAL hMem) : m_hMem(hMem), m_p(static_cast<T*>(GlobalLock(hMem))) {}
+    ~CGlobalLock() {
+        if (m_p != nullptr)
+            GlobalUnlock(m_hMem);
+    }
+    CGlobalLock(const CGlobalLock&) = delete;
+    CGlobalLock& operator=(const CGlobalLock&) = delete;
+    T* Get() const { return m_p; }
+
+private:
+    HGLOBAL m_hMem;
+    T* m_p;
+};
+
+// Selects a GDI object into a DC and selects the previous one back at the end.
+class CSelectObject {
+public:
+    CSelectObject(HDC hdc, HGDIOBJ object) : m_hdc(hdc), m_old(SelectObject(hdc, object)) {}
+    ~CSelectObject() {
+        if (m_old != nullptr && m_old != HGDI_ERROR)
+            SelectObject(m_hdc, m_old);
+    }
+    CSelectObject(const CSelectObject&) = delete;
+    CSelectObject& operator=(const CSelectObject&) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_old;
+};
