@@ -1,0 +1,474 @@
+#include "SequenceCapture.h"
+
+#include <mmsystem.h>
+#include <vfw.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "AviWriter.h"
+#include "AviWriterThread.h"
+#include "CaptureWindowState.h"
+#include "SequenceHook.h"
+
+namespace {
+
+constexpr DWORD kDefaultMicroSecPerFrame = 66667;
+constexpr double kToneHz = 440.0;
+constexpr double kToneLevel = 0.25; // of full scale
+// At most this often the window shows a captured frame while capturing.
+constexpr DWORD kShowFrameIntervalMs = 250;
+
+std::optional<ULONGLONG> EnvironmentNumber(const char* name) {
+    char value[64];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    if (length == 0 || length >= sizeof value) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    const ULONGLONG number = std::strtoull(value, &end, 0);
+    if (end == value || *end != '\0') {
+        return std::nullopt;
+    }
+    return number;
+}
+
+// Restores the default timer resolution when the capture ends.
+class CTimerResolution {
+public:
+    CTimerResolution() : m_set(timeBeginPeriod(1) == TIMERR_NOERROR) {}
+    ~CTimerResolution() {
+        if (m_set) {
+            timeEndPeriod(1);
+        }
+    }
+    CTimerResolution(const CTimerResolution&) = delete;
+    CTimerResolution& operator=(const CTimerResolution&) = delete;
+
+private:
+    bool m_set;
+};
+
+bool KeyDown(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
+
+// The abort key: a virtual key in the low byte, with 0x8000 asking for Ctrl
+// and 0x4000 for Shift held with it.
+bool AbortKeyDown(UINT abortKey) {
+    const int key = static_cast<int>(abortKey & 0xFF);
+    if (key == 0 || !KeyDown(key)) {
+        return false;
+    }
+    return ((abortKey & 0x8000) == 0 || KeyDown(VK_CONTROL)) &&
+           ((abortKey & 0x4000) == 0 || KeyDown(VK_SHIFT));
+}
+
+std::string ErrorText(DWORD error) {
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, sizeof text, nullptr);
+    std::string result = text;
+    while (!result.empty() &&
+           (result.back() == '\n' || result.back() == '\r' || result.back() == '.')) {
+        result.pop_back();
+    }
+    return result.empty() ? "error " + std::to_string(error) : result;
+}
+
+} // namespace
+
+SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
+    SequenceDeviceSettings settings;
+    if (auto bytes = EnvironmentNumber("SOFTCAP_RIFF_BLOCK_BYTES"); bytes && *bytes != 0) {
+        settings.riffBlockBytes = *bytes;
+    }
+    if (auto bytes = EnvironmentNumber("SOFTCAP_FREE_SPACE_RESERVE")) {
+        settings.freeSpaceReserve = *bytes;
+    }
+    if (auto unpaced = EnvironmentNumber("SOFTCAP_CAPTURE_UNPACED")) {
+        settings.unpaced = *unpaced != 0;
+    }
+    return settings;
+}
+
+CSequenceCapture::CSequenceCapture(CaptureWindowState& state,
+                                   const SequenceDeviceSettings& settings)
+    : m_state(state), m_settings(settings) {}
+
+std::vector<BYTE> CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULONGLONG first,
+                                                DWORD count) {
+    std::vector<BYTE> bytes(static_cast<size_t>(count) * format.nBlockAlign);
+    const double step = 2.0 * 3.14159265358979323846 * kToneHz / format.nSamplesPerSec;
+    BYTE* out = bytes.data();
+    for (DWORD i = 0; i < count; ++i) {
+        // The phase from the block number keeps the tone continuous across chunks.
+        const double phase =
+            std::fmod(static_cast<double>(first + i) * step, 2.0 * 3.14159265358979323846);
+        const double value = kToneLevel * std::sin(phase);
+        for (WORD channel = 0; channel < format.nChannels; ++channel) {
+            if (format.wBitsPerSample == 8) {
+                *out++ = static_cast<BYTE>(128 + std::lround(value * 127));
+            } else {
+                const SHORT sample = static_cast<SHORT>(std::lround(value * 32767));
+                *out++ = static_cast<BYTE>(sample & 0xFF);
+                *out++ = static_cast<BYTE>((sample >> 8) & 0xFF);
+            }
+        }
+    }
+    return bytes;
+}
+
+bool CSequenceCapture::PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Left for the program's own loop once the capture returns.
+            m_quitSeen = true;
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+CSequenceCapture::EndReason CSequenceCapture::CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit) {
+    if (!PumpMessages()) {
+        return EndReason::Quit;
+    }
+    const SequenceProgress& progress = m_state.Progress();
+    if (progress.stopRequested || progress.abortRequested) {
+        return EndReason::StopMessage;
+    }
+    const CAPTUREPARMS& parms = m_state.CaptureParms();
+    if (AbortKeyDown(parms.vKeyAbort) || (parms.fAbortLeftMouse && KeyDown(VK_LBUTTON)) ||
+        (parms.fAbortRightMouse && KeyDown(VK_RBUTTON))) {
+        return EndReason::AbortKey;
+    }
+    if (frame >= frameLimit) {
+        return EndReason::TimeLimit;
+    }
+    return EndReason::None;
+}
+
+void CSequenceCapture::ReportProgress(DWORD elapsedMs) {
+    char text[160];
+    std::snprintf(text, sizeof text, "Captured %lu frames (%lu dropped) %lu.%03lu sec.",
+                  static_cast<unsigned long>(m_frames), static_cast<unsigned long>(m_dropped),
+                  static_cast<unsigned long>(elapsedMs / 1000),
+                  static_cast<unsigned long>(elapsedMs % 1000));
+    m_state.ReportStatus(IDS_CAP_STAT_VIDEOCURRENT, text);
+}
+
+void CSequenceCapture::ReportSummary(DWORD elapsedMs) {
+    const SequenceProgress& progress = m_state.Progress();
+    const DWORD ms = std::max<DWORD>(elapsedMs, 1);
+    const ULONGLONG milliFps = static_cast<ULONGLONG>(progress.currentVideoFrame) * 1000000 / ms;
+    char text[256];
+    if (m_state.CaptureParms().fCaptureAudio) {
+        std::snprintf(text, sizeof text,
+                      "Captured %lu.%03lu sec.  %lu frames (%lu dropped) (%lu.%03lu fps).  "
+                      "%lu audio samples",
+                      static_cast<unsigned long>(elapsedMs / 1000),
+                      static_cast<unsigned long>(elapsedMs % 1000),
+                      static_cast<unsigned long>(progress.currentVideoFrame),
+                      static_cast<unsigned long>(progress.currentVideoFramesDropped),
+                      static_cast<unsigned long>(milliFps / 1000),
+                      static_cast<unsigned long>(milliFps % 1000),
+                      static_cast<unsigned long>(progress.currentWaveSamples));
+        m_state.ReportStatus(IDS_CAP_STAT_VIDEOAUDIO, text);
+    } else {
+        std::snprintf(text, sizeof text,
+                      "Captured %lu.%03lu sec.  %lu frames (%lu dropped) (%lu.%03lu fps).",
+                      static_cast<unsigned long>(elapsedMs / 1000),
+                      static_cast<unsigned long>(elapsedMs % 1000),
+                      static_cast<unsigned long>(progress.currentVideoFrame),
+                      static_cast<unsigned long>(progress.currentVideoFramesDropped),
+                      static_cast<unsigned long>(milliFps / 1000),
+                      static_cast<unsigned long>(milliFps % 1000));
+        m_state.ReportStatus(IDS_CAP_STAT_VIDEOONLY, text);
+    }
+}
+
+void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD elapsedMs) {
+    if (m_state.VideoStreamCallback() == nullptr) {
+        return;
+    }
+    VIDEOHDR header{};
+    header.lpData = frame;
+    header.dwBufferLength = m_state.VideoFormat().biSizeImage;
+    header.dwBytesUsed = header.dwBufferLength;
+    header.dwTimeCaptured = elapsedMs;
+    header.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
+    m_state.VideoStreamCallback()(m_state.Window(), &header);
+}
+
+LRESULT CSequenceCapture::Run(bool toFile) {
+    SequenceProgress& progress = m_state.Progress();
+    const CAPTUREPARMS parms = m_state.CaptureParms();
+    const BITMAPINFOHEADER format = m_state.VideoFormat();
+    const DWORD frameBytes = format.biSizeImage;
+    const DWORD microSecPerFrame = parms.dwRequestMicroSecPerFrame != 0
+                                       ? parms.dwRequestMicroSecPerFrame
+                                       : kDefaultMicroSecPerFrame;
+
+    progress = SequenceProgress{};
+    if (!m_state.IsConnected() || frameBytes == 0) {
+        m_state.ReportError(IDS_CAP_NO_FRAME_CAP_ERROR, "No capture driver is connected.");
+        return FALSE;
+    }
+
+    // Audio: PCM only, as a generated tone.
+    std::optional<WAVEFORMATEX> audio;
+    if (parms.fCaptureAudio) {
+        const WAVEFORMATEX& wanted = m_state.AudioFormat();
+        if (m_state.AudioFormatBytes().size() < sizeof(PCMWAVEFORMAT) ||
+            wanted.wFormatTag != WAVE_FORMAT_PCM || wanted.nChannels == 0 ||
+            (wanted.wBitsPerSample != 8 && wanted.wBitsPerSample != 16) ||
+            wanted.nSamplesPerSec == 0 ||
+            wanted.nBlockAlign != wanted.nChannels * wanted.wBitsPerSample / 8) {
+            m_state.ReportError(IDS_CAP_WAVE_OPEN_ERROR,
+                                "The audio format cannot be recorded: choose an 8- or 16-bit "
+                                "PCM format.");
+            return FALSE;
+        }
+        audio = wanted;
+        audio->nAvgBytesPerSec = audio->nSamplesPerSec * audio->nBlockAlign;
+        audio->cbSize = 0;
+    }
+
+    if (parms.fMakeUserHitOKToCapture &&
+        MessageBoxA(m_state.Window(), "Select OK to start capture of video sequence.", "",
+                    MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
+        return FALSE;
+    }
+
+    m_state.ReportStatus(IDS_CAP_STAT_CAP_INIT, "Initializing capture...");
+
+    CAviWriter writer;
+    std::unique_ptr<CAviWriterThread> writerThread;
+    std::vector<BYTE> frameBuffer; // without a file: the one frame in flight
+    if (toFile) {
+        AviWriterSettings settings;
+        settings.videoFormat.resize(sizeof format);
+        std::memcpy(settings.videoFormat.data(), &format, sizeof format);
+        settings.microSecPerFrame = microSecPerFrame;
+        if (audio) {
+            settings.audioFormat.resize(sizeof(WAVEFORMATEX));
+            std::memcpy(settings.audioFormat.data(), &*audio, sizeof(WAVEFORMATEX));
+        }
+        for (const InfoChunk& chunk : m_state.InfoChunks()) {
+            settings.info.push_back({chunk.id, chunk.data});
+        }
+        settings.riffBlockBytes = m_settings.riffBlockBytes;
+        settings.freeSpaceReserve = m_settings.freeSpaceReserve;
+        if (!writer.Open(m_state.CaptureFileName(), settings)) {
+            const std::string text = "Cannot open the capture file " + m_state.CaptureFileName() +
+                                     ": " + ErrorText(writer.LastError()) + ".";
+            m_state.ReportError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
+            return FALSE;
+        }
+        writerThread = std::make_unique<CAviWriterThread>(
+            writer, frameBytes, std::max<UINT>(parms.wNumVideoRequested, 1));
+    } else {
+        frameBuffer.resize(frameBytes);
+    }
+
+    const CTimerResolution timerResolution;
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    const double ticksPerFrame = static_cast<double>(frequency.QuadPart) * microSecPerFrame / 1e6;
+    auto elapsedMs = [&](const LARGE_INTEGER& at) {
+        return static_cast<DWORD>((at.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+    };
+    const ULONGLONG frameLimit =
+        parms.fLimitEnabled
+            ? (static_cast<ULONGLONG>(parms.wTimeLimit) * 1000000ULL + microSecPerFrame - 1) /
+                  microSecPerFrame
+            : ~0ULL;
+
+    // A key press or click from before the capture must not end it.
+    GetAsyncKeyState(static_cast<int>(parms.vKeyAbort & 0xFF));
+    progress.capturingNow = true;
+    m_state.ReportStatus(IDS_CAP_BEGIN, "Capture Start");
+    QueryPerformanceCounter(&start);
+
+    EndReason reason = EndReason::None;
+    DWORD nextProgressMs = 1000;
+    DWORD lastShownMs = 0;
+    ULONGLONG frame = 0;
+    for (;;) {
+        reason = CheckForEnd(frame, frameLimit);
+        if (reason == EndReason::None && writerThread && writerThread->Failed()) {
+            reason = EndReason::WriteFailed;
+        }
+        if (reason != EndReason::None) {
+            break;
+        }
+        QueryPerformanceCounter(&now);
+        const LONGLONG due = start.QuadPart + static_cast<LONGLONG>(frame * ticksPerFrame);
+        if (!m_settings.unpaced && now.QuadPart < due) {
+            const DWORD waitMs =
+                static_cast<DWORD>((due - now.QuadPart) * 1000 / frequency.QuadPart);
+            // Wake for messages as well, so the window stays responsive.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
+            continue;
+        }
+
+        // Frames whose whole period has passed cannot be delivered on time.
+        BYTE* buffer = nullptr;
+        const bool late =
+            !m_settings.unpaced && now.QuadPart >= due + static_cast<LONGLONG>(ticksPerFrame);
+        if (!late) {
+            if (writerThread) {
+                buffer = m_settings.unpaced ? writerThread->WaitForBuffer()
+                                            : writerThread->TryTakeBuffer();
+            } else {
+                buffer = frameBuffer.data();
+            }
+        }
+        const DWORD ms = elapsedMs(now);
+        if (buffer != nullptr) {
+            m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
+                                    std::span<BYTE>(buffer, frameBytes));
+            StreamFrameCallback(buffer, ms);
+            if (m_state.previewOn && ms - lastShownMs >= kShowFrameIntervalMs) {
+                m_state.ShowFrame(buffer);
+                lastShownMs = ms;
+            }
+            if (writerThread) {
+                writerThread->QueueFrame(buffer);
+            }
+        } else {
+            ++m_dropped;
+            if (writerThread) {
+                writerThread->QueueDroppedFrame();
+            }
+        }
+        ++frame;
+        ++m_frames;
+
+        if (audio) {
+            // Audio up to the end of this frame's period.
+            const ULONGLONG blocksDue =
+                frame * microSecPerFrame * audio->nSamplesPerSec / 1000000ULL;
+            if (blocksDue > m_audioBlocks) {
+                std::vector<BYTE> samples = ToneSamples(
+                    *audio, m_audioBlocks, static_cast<DWORD>(blocksDue - m_audioBlocks));
+                if (m_state.WaveStreamCallback() != nullptr) {
+                    WAVEHDR header{};
+                    header.lpData = reinterpret_cast<LPSTR>(samples.data());
+                    header.dwBufferLength = static_cast<DWORD>(samples.size());
+                    header.dwBytesRecorded = header.dwBufferLength;
+                    header.dwFlags = WHDR_DONE;
+                    m_state.WaveStreamCallback()(m_state.Window(), &header);
+                }
+                if (writerThread) {
+                    writerThread->QueueAudio(std::move(samples));
+                }
+                m_audioBlocks = blocksDue;
+            }
+        }
+
+        progress.currentVideoFrame = m_frames;
+        progress.currentVideoFramesDropped = m_dropped;
+        progress.currentWaveSamples = static_cast<DWORD>(m_audioBlocks);
+        progress.currentTimeElapsedMS = ms;
+        if (ms >= nextProgressMs) {
+            ReportProgress(ms);
+            nextProgressMs = (ms / 1000 + 1) * 1000;
+        }
+        if (!m_state.CallYield()) {
+            reason = EndReason::Yield;
+            break;
+        }
+    }
+    QueryPerformanceCounter(&now);
+    const DWORD totalMs = elapsedMs(now);
+
+    LRESULT result = TRUE;
+    if (writerThread) {
+        m_state.ReportStatus(IDS_CAP_STAT_CAP_FINI, "Finishing the capture file...");
+        writerThread->Finish();
+        const bool completed = writer.Close();
+        // What the file holds is what the capture reports.
+        progress.currentVideoFrame = writerThread->FramesWritten();
+        progress.currentVideoFramesDropped = writerThread->DroppedFramesWritten();
+        progress.currentWaveSamples = writer.AudioBlocks();
+        const DWORD error = writer.LastError();
+        char text[MAX_PATH + 256];
+        if (error != 0) {
+            if (writer.StoppedForSpace()) {
+                std::snprintf(text, sizeof text,
+                              "The disk holding %s is nearly full: the capture stopped after "
+                              "%lu frames and the file was closed.",
+                              m_state.CaptureFileName().c_str(),
+                              static_cast<unsigned long>(progress.currentVideoFrame));
+                m_state.ReportError(IDS_CAP_NODISKSPACE, text);
+            } else {
+                std::snprintf(text, sizeof text,
+                              "Cannot write to the capture file %s (%s): the capture stopped "
+                              "after %lu frames.",
+                              m_state.CaptureFileName().c_str(), ErrorText(error).c_str(),
+                              static_cast<unsigned long>(progress.currentVideoFrame));
+                m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
+            }
+            result = FALSE;
+        }
+        if (!completed) {
+            std::snprintf(text, sizeof text,
+                          "The capture file %s could not be completed; it may lack its index.",
+                          m_state.CaptureFileName().c_str());
+            m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
+            result = FALSE;
+        }
+    }
+    progress.currentTimeElapsedMS = totalMs;
+    progress.capturingNow = false;
+    progress.stopRequested = false;
+    progress.abortRequested = false;
+
+    ReportSummary(totalMs);
+    const DWORD frames = progress.currentVideoFrame;
+    const DWORD dropped = progress.currentVideoFramesDropped;
+    if (frames != 0 && dropped != 0 &&
+        static_cast<ULONGLONG>(dropped) * 100 >
+            static_cast<ULONGLONG>(frames) * parms.wPercentDropForError) {
+        char text[160];
+        const DWORD hundredths =
+            static_cast<DWORD>(static_cast<ULONGLONG>(dropped) * 10000 / frames);
+        std::snprintf(text, sizeof text, "Dropped %lu of %lu frames (%lu.%02lu%%) during capture.",
+                      static_cast<unsigned long>(dropped), static_cast<unsigned long>(frames),
+                      static_cast<unsigned long>(hundredths / 100),
+                      static_cast<unsigned long>(hundredths % 100));
+        m_state.ReportError(IDS_CAP_STAT_FRAMESDROPPED, text);
+    }
+    m_state.ReportStatus(IDS_CAP_END, "Capture End");
+    (void)reason;
+    return result;
+}
+
+LRESULT OnSequence(CaptureWindowState& state) {
+    switch (state.PendingCommand()) {
+    case SequenceCommand::Sequence:
+    case SequenceCommand::SequenceNoFile: {
+        if (state.Progress().capturingNow) {
+            return FALSE; // one capture at a time
+        }
+        CSequenceCapture capture(state, SequenceDeviceSettings::FromEnvironment());
+        return capture.Run(state.PendingCommand() == SequenceCommand::Sequence);
+    }
+    case SequenceCommand::Stop:
+    case SequenceCommand::Abort:
+        // The running capture sees the request at its next frame.
+        return state.Progress().capturingNow ? TRUE : FALSE;
+    }
+    return FALSE;
+}

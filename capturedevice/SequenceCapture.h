@@ -1,0 +1,71 @@
+#pragma once
+// The sequence capture engine behind WM_CAP_SEQUENCE and
+// WM_CAP_SEQUENCE_NOFILE: captures in real time inside the message call, as
+// the platform does with a card, and returns when the capture ends.
+//
+// Frames are taken at dwRequestMicroSecPerFrame on a high-resolution clock and
+// handed to a writer thread through wNumVideoRequested buffers; a frame whose
+// time has passed, or that finds no free buffer, is dropped: its place in the
+// file is an empty chunk and it is counted. Audio (fCaptureAudio) is a
+// generated tone in the window's PCM format, written after each frame up to
+// that frame's end time, so the two streams stay in step.
+//
+// The capture ends at the time limit, on the abort key or abort mouse
+// buttons, on WM_CAP_STOP / WM_CAP_ABORT, when the yield callback returns
+// FALSE, or when the file cannot take more: a write error, or the free-space
+// reserve reached. The file then holds every frame written before the stop.
+//
+// Device settings (environment variables, like the device's others):
+//   SOFTCAP_RIFF_BLOCK_BYTES    size at which a new OpenDML RIFF block starts
+//                               (default 1 GiB)
+//   SOFTCAP_FREE_SPACE_RESERVE  bytes the capture leaves free on the disk
+//                               beyond what closing the file needs
+//                               (default 1 MiB)
+//   SOFTCAP_CAPTURE_UNPACED     1: frames back to back, waiting for buffers
+//                               rather than dropping (for measuring the
+//                               writer's own rate)
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CaptureWindowState;
+
+struct SequenceDeviceSettings {
+    ULONGLONG riffBlockBytes = 1ULL << 30;
+    ULONGLONG freeSpaceReserve = 1ULL << 20;
+    bool unpaced = false;
+
+    static SequenceDeviceSettings FromEnvironment();
+};
+
+class CSequenceCapture {
+public:
+    CSequenceCapture(CaptureWindowState& state, const SequenceDeviceSettings& settings);
+    CSequenceCapture(const CSequenceCapture&) = delete;
+    CSequenceCapture& operator=(const CSequenceCapture&) = delete;
+
+    // Captures until the capture ends; TRUE when it ran and everything
+    // captured reached the file.
+    LRESULT Run(bool toFile);
+
+    // PCM samples of the tone, `count` blocks from block `first` on.
+    static std::vector<BYTE> ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, DWORD count);
+
+private:
+    enum class EndReason { None, TimeLimit, AbortKey, StopMessage, Yield, WriteFailed, Quit };
+
+    EndReason CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit);
+    bool PumpMessages();
+    void ReportProgress(DWORD elapsedMs);
+    void ReportSummary(DWORD elapsedMs);
+    void StreamFrameCallback(BYTE* frame, DWORD elapsedMs);
+
+    CaptureWindowState& m_state;
+    SequenceDeviceSettings m_settings;
+    DWORD m_frames = 0; // frames taken, dropped ones included
+    DWORD m_dropped = 0;
+    ULONGLONG m_audioBlocks = 0;
+    bool m_quitSeen = false;
+};

@@ -1,0 +1,187 @@
+// Writes AVI files for the host-side checks with ffprobe, and beside each a
+// .txt file with what the writer or the capture window reported:
+//   avicapture_files writer DIR          multi-block file from the writer
+//   avicapture_files limit FILE          capture ended by the time limit
+//   avicapture_files abortkey FILE       capture ended with the abort key
+//   avicapture_files nolimit FILE        capture until the disk stops it
+// Every capture goes through the capture window's message protocol.
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "AviWriter.h"
+
+namespace {
+
+const char kCopyright[] = "Copyright (C) Mirovanta. All rights reserved.";
+
+std::string g_errors;     // every error callback: "id:text;"
+std::string g_statusIds;  // every status callback id, in order
+DWORD g_abortAtFrame = 0; // the yield callback presses Esc at this frame
+DWORD g_yields = 0;
+
+LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
+    if (id != 0) {
+        g_errors += std::to_string(id) + ":" + (text ? text : "") + ";";
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK OnStatus(HWND, int id, LPCSTR) {
+    if (id != 0) {
+        g_statusIds += std::to_string(id) + " ";
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK OnYield(HWND) {
+    ++g_yields;
+    if (g_abortAtFrame != 0 && g_yields == g_abortAtFrame) {
+        keybd_event(VK_ESCAPE, 0, 0, 0);
+    }
+    return TRUE;
+}
+
+bool WriteReport(const std::string& path, const std::string& text) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    fputs(text.c_str(), file);
+    fclose(file);
+    return true;
+}
+
+std::string ReportPath(const std::string& avi) {
+    return avi.substr(0, avi.size() - 4) + ".txt";
+}
+
+int WriteWriterFile(const std::string& dir) {
+    BITMAPINFOHEADER video{};
+    video.biSize = sizeof video;
+    video.biWidth = 160;
+    video.biHeight = 120;
+    video.biPlanes = 1;
+    video.biBitCount = 24;
+    video.biSizeImage = 160 * 120 * 3;
+    WAVEFORMATEX audio{WAVE_FORMAT_PCM, 2, 22050, 22050 * 4, 4, 16, 0};
+
+    AviWriterSettings settings;
+    settings.videoFormat.assign(reinterpret_cast<BYTE*>(&video),
+                                reinterpret_cast<BYTE*>(&video) + sizeof video);
+    settings.audioFormat.assign(reinterpret_cast<BYTE*>(&audio),
+                                reinterpret_cast<BYTE*>(&audio) + sizeof audio);
+    settings.microSecPerFrame = 40000;
+    settings.riffBlockBytes = 256 * 1024;
+    settings.info.push_back({mmioFOURCC('I', 'C', 'O', 'P'),
+                             std::vector<BYTE>(kCopyright, kCopyright + sizeof kCopyright)});
+    CAviWriter writer;
+    const std::string path = dir + "\\writer.avi";
+    if (!writer.Open(path, settings)) {
+        return 1;
+    }
+    std::vector<BYTE> frame(video.biSizeImage);
+    std::vector<BYTE> samples(882 * 4); // 40 ms at 22.05 kHz
+    for (DWORD n = 0; n < 50; ++n) {
+        for (size_t i = 0; i < frame.size(); ++i) {
+            frame[i] = static_cast<BYTE>(i * 3 + n * 5);
+        }
+        // Frame 10 stands for a dropped one: an empty chunk holds its place.
+        const DWORD frameBytes = n == 10 ? 0 : static_cast<DWORD>(frame.size());
+        if (!writer.WriteVideo(frame.data(), frameBytes, n != 10) ||
+            !writer.WriteAudio(samples.data(), static_cast<DWORD>(samples.size()))) {
+            return 1;
+        }
+    }
+    if (!writer.Close()) {
+        return 1;
+    }
+    char text[128];
+    snprintf(text, sizeof text, "frames=%lu\ndropped=1\nsamples=%lu\nblocks=%lu\n",
+             static_cast<unsigned long>(writer.VideoFrames()),
+             static_cast<unsigned long>(writer.AudioBlocks()),
+             static_cast<unsigned long>(writer.RiffBlocks()));
+    return WriteReport(ReportPath(path), text) ? 0 : 1;
+}
+
+int Capture(const std::string& mode, const std::string& path) {
+    HWND window =
+        capCreateCaptureWindowA("files", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, 0);
+    if (window == nullptr || !capDriverConnect(window, 0)) {
+        fprintf(stderr, "no capture window or driver\n");
+        return 1;
+    }
+    capSetCallbackOnError(window, OnError);
+    capSetCallbackOnStatus(window, OnStatus);
+    capSetCallbackOnYield(window, OnYield);
+
+    BITMAPINFO format{};
+    capGetVideoFormat(window, &format, sizeof format);
+    format.bmiHeader.biWidth = 160;
+    format.bmiHeader.biHeight = 120;
+    format.bmiHeader.biBitCount = 24;
+    format.bmiHeader.biCompression = BI_RGB;
+    format.bmiHeader.biSizeImage = 160 * 120 * 3;
+    capSetVideoFormat(window, &format, sizeof format);
+
+    WAVEFORMATEX audio{WAVE_FORMAT_PCM, 2, 22050, 22050 * 4, 4, 16, 0};
+    capSetAudioFormat(window, &audio, sizeof audio);
+    capFileSetCaptureFile(window, path.c_str());
+    char copyright[sizeof kCopyright];
+    memcpy(copyright, kCopyright, sizeof kCopyright);
+    CAPINFOCHUNK chunk{mmioFOURCC('I', 'C', 'O', 'P'), copyright, sizeof copyright};
+    capFileSetInfoChunk(window, &chunk);
+
+    CAPTUREPARMS parms{};
+    capCaptureGetSetup(window, &parms, sizeof parms);
+    parms.dwRequestMicroSecPerFrame = 50000;
+    parms.fCaptureAudio = TRUE;
+    parms.fYield = FALSE;
+    parms.wNumVideoRequested = 10;
+    parms.fAbortLeftMouse = FALSE;
+    parms.fAbortRightMouse = FALSE;
+    parms.vKeyAbort = VK_ESCAPE;
+    parms.fLimitEnabled = TRUE;
+    parms.wTimeLimit = mode == "limit" ? 3 : 60; // the others end long before
+    if (mode == "abortkey") {
+        g_abortAtFrame = 25;
+    }
+    capCaptureSetSetup(window, &parms, sizeof parms);
+
+    const BOOL result = capCaptureSequence(window);
+    if (g_abortAtFrame != 0) {
+        keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    }
+    CAPSTATUS status{};
+    capGetStatus(window, &status, sizeof status);
+    char text[1024];
+    snprintf(
+        text, sizeof text,
+        "result=%d\nframes=%lu\ndropped=%lu\nsamples=%lu\ncapturing=%d\nerrors=%s\nstatus=%s\n",
+        result, static_cast<unsigned long>(status.dwCurrentVideoFrame),
+        static_cast<unsigned long>(status.dwCurrentVideoFramesDropped),
+        static_cast<unsigned long>(status.dwCurrentWaveSamples), status.fCapturingNow,
+        g_errors.c_str(), g_statusIds.c_str());
+    capDriverDisconnect(window);
+    DestroyWindow(window);
+    return WriteReport(ReportPath(path), text) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: avicapture_files writer|limit|abortkey|nolimit PATH\n");
+        return 2;
+    }
+    const std::string mode = argv[1];
+    if (mode == "writer") {
+        return WriteWriterFile(argv[2]);
+    }
+    return Capture(mode, argv[2]);
+}

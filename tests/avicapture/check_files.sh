@@ -1,0 +1,111 @@
+#!/bin/sh
+# Writes AVI files with the writer and through the capture window under Wine,
+# then reads them back with ffprobe on the host:
+#   check_files.sh WINE BIN_DIR OUT_DIR
+# The disk-full case captures to a drive mapped to a 2 MiB tmpfs (mounting
+# needs root; without it the device's free-space reserve stands in for the
+# small disk).
+set -u
+wine=$1 bin=$2 out=$3
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+rm -rf "$out"
+mkdir -p "$out"
+winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
+export WINEDLLOVERRIDES="avicap32=n,b"
+copyright="Copyright (C) Mirovanta. All rights reserved."
+
+run() { (cd "$bin" && "$wine" ./avicapture_files.exe "$@"); }
+value() { sed -n "s/^$1=//p" "$2"; }
+probe() { ffprobe -v error -count_frames -show_streams -show_format -of flat "$1" 2>"$1.err"; }
+field() { sed -n "s/^$1=\"\{0,1\}\([^\"]*\)\"\{0,1\}$/\1/p" "$2"; }
+
+# check NAME FILE: streams, sizes, counts and the copyright tag
+check() {
+    name=$1 avi=$2 report=${2%.avi}.txt
+    if [ ! -f "$avi" ] || [ ! -f "$report" ]; then
+        fail "$name: no file or report"; return
+    fi
+    probe "$avi" >"$avi.probe"
+    [ -s "$avi.err" ] && fail "$name: ffprobe errors: $(head -3 "$avi.err")"
+    p=$avi.probe
+    frames=$(value frames "$report")
+    samples=$(value samples "$report")
+    dropped=$(value dropped "$report")
+    # A dropped frame keeps its place as an empty chunk: counted in the
+    # stream's length, not decoded.
+    decoded=$((frames - dropped))
+    for expect in \
+        "streams.stream.0.codec_type video" \
+        "streams.stream.0.codec_name rawvideo" \
+        "streams.stream.0.width 160" \
+        "streams.stream.0.height 120" \
+        "streams.stream.0.nb_read_frames $decoded" \
+        "streams.stream.0.nb_frames $frames" \
+        "streams.stream.1.codec_type audio" \
+        "streams.stream.1.codec_name pcm_s16le" \
+        "streams.stream.1.sample_rate 22050" \
+        "streams.stream.1.channels 2" \
+        "streams.stream.1.nb_frames $samples" \
+        "format.nb_streams 2" \
+        "format.tags.copyright $copyright"; do
+        key=${expect%% *} want=${expect#* }
+        got=$(field "$key" "$p")
+        [ "$got" = "$want" ] || fail "$name: $key is '$got', expected '$want'"
+    done
+    echo "$name: $frames frames ($dropped dropped), $samples audio samples"
+}
+
+# 1. The writer alone: several RIFF blocks.
+run writer "$(winpath "$out")" || fail "writer: program failed"
+check writer "$out/writer.avi"
+[ "$(value blocks "$out/writer.txt")" -gt 2 ] || fail "writer: expected several RIFF blocks"
+
+# 2. A capture ended by its time limit, in 300 kB RIFF blocks: 3 s at 20 fps.
+SOFTCAP_RIFF_BLOCK_BYTES=300000 run limit "$(winpath "$out/limit.avi")" || fail "limit: program failed"
+check limit "$out/limit.avi"
+[ "$(value frames "$out/limit.txt")" = 60 ] || fail "limit: expected 60 frames"
+[ "$(value samples "$out/limit.txt")" = 66150 ] || fail "limit: expected 66150 samples"
+[ "$(value result "$out/limit.txt")" = 1 ] || fail "limit: capture reported failure"
+[ "$(value errors "$out/limit.txt")" = "" ] || fail "limit: errors $(value errors "$out/limit.txt")"
+grep -q "AVIX" "$out/limit.avi" || fail "limit: expected OpenDML AVIX blocks"
+case "$(value status "$out/limit.txt")" in
+    "502 300 "*"301 ") ;;
+    *) fail "limit: status ids $(value status "$out/limit.txt")" ;;
+esac
+
+# 3. A capture ended with the abort key after 25 frames.
+run abortkey "$(winpath "$out/abortkey.avi")" || fail "abortkey: program failed"
+check abortkey "$out/abortkey.avi"
+[ "$(value frames "$out/abortkey.txt")" = 25 ] || fail "abortkey: expected 25 frames"
+
+# 4. A capture that fills its disk: stopped with an error, the file intact.
+small=$out/small
+mkdir -p "$small"
+if mount -t tmpfs -o size=2m tmpfs "$small" 2>/dev/null; then
+    trap 'umount "$small" 2>/dev/null' EXIT
+    drive=${WINEPREFIX:-$HOME/.wine}/dosdevices/s:
+    rm -f "$drive"
+    ln -s "$small" "$drive"
+    target='S:\full.avi'
+    SOFTCAP_FREE_SPACE_RESERVE=0 run nolimit "$target" || fail "disk full: program failed"
+    rm -f "$drive"
+else
+    echo "note: cannot mount a small file system; the free-space reserve stands in for it"
+    free=$(df -B1 --output=avail "$small" | tail -1)
+    target=$(winpath "$small/full.avi")
+    SOFTCAP_FREE_SPACE_RESERVE=$((free - 2 * 1024 * 1024)) run nolimit "$target" ||
+        fail "disk full: program failed"
+fi
+cp "$small/full.avi" "$small/full.txt" "$out/" 2>/dev/null
+check diskfull "$out/full.avi"
+case "$(value errors "$out/full.txt")" in
+    415:*) ;;
+    *) fail "disk full: expected error 415, got '$(value errors "$out/full.txt")'" ;;
+esac
+[ "$(value result "$out/full.txt")" = 0 ] || fail "disk full: capture reported success"
+[ "$(value frames "$out/full.txt")" -gt 0 ] || fail "disk full: no frames"
+
+[ $failures = 0 ] && echo "all files read back" && exit 0
+exit 1
