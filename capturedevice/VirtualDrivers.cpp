@@ -54,6 +54,7 @@ std::vector<DriverEntry> ParseDrivers(const std::string& text) {
 
 std::string DriverSetting() {
     char value[256];
+    SetLastError(ERROR_SUCCESS);
     const DWORD length = GetEnvironmentVariableA(kDriverConfigVariable, value, sizeof value);
     if (length == 0) {
         // Unset gives the default; set but empty installs nothing.

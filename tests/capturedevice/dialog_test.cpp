@@ -1,0 +1,121 @@
+// The driver's dialogs: the configuration library loaded from the device's
+// folder and driven with the sheet modes, or an error when it is missing.
+
+#include "DeviceFixture.h"
+#include "FakeSheetLog.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* kEventName = "?|!BRINDLECOVE!!???";
+
+class DialogTest : public DeviceTest {
+protected:
+    void InstallFakeLibrary() {
+        const std::string target = TestFolder() + "tunerprops.dll";
+        ASSERT_TRUE(
+            CopyFileA((TestFolder() + "fake_tunerprops.dll").c_str(), target.c_str(), FALSE));
+        // Held by the test so that the record outlives the device's use.
+        m_library = LoadLibraryA(target.c_str());
+        ASSERT_NE(m_library, nullptr);
+        auto logOf = reinterpret_cast<FakeSheetLogFn>(
+            reinterpret_cast<void*>(GetProcAddress(m_library, "FakeSheetLogOf")));
+        ASSERT_NE(logOf, nullptr);
+        m_log = logOf();
+        *m_log = FakeSheetLog{};
+    }
+    void TearDown() override {
+        DeviceTest::TearDown();
+        if (m_library != nullptr) {
+            FreeLibrary(m_library);
+        }
+        DeleteFileA((TestFolder() + "tunerprops.dll").c_str());
+    }
+
+    HMODULE m_library = nullptr;
+    FakeSheetLog* m_log = nullptr;
+};
+
+TEST_F(DialogTest, EachDialogDrivesTheLibraryWithItsSheetMode) {
+    InstallFakeLibrary();
+    ASSERT_TRUE(Connect(0));
+    struct {
+        const char* context;
+        UINT message;
+        int sheetMode;
+    } const cases[] = {
+        {"video source", WM_CAP_DLG_VIDEOSOURCE, 0},
+        {"video format", WM_CAP_DLG_VIDEOFORMAT, 2},
+        {"video display", WM_CAP_DLG_VIDEODISPLAY, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.context);
+        m_log->count = 0;
+        EXPECT_TRUE(Send(c.message));
+        ASSERT_EQ(m_log->count, 3);
+        EXPECT_STREQ(m_log->calls[0].name, "CreateConfigDialog");
+        EXPECT_EQ(m_log->calls[0].sheetMode, c.sheetMode);
+        EXPECT_EQ(m_log->calls[0].parent, m_capture);
+        EXPECT_STREQ(m_log->calls[1].name, "DoConfigDialog");
+        EXPECT_STREQ(m_log->calls[2].name, "DestroyConfigDialog");
+    }
+}
+
+TEST_F(DialogTest, DriverWithoutDialogsCallsNothing) {
+    InstallFakeLibrary();
+    ASSERT_TRUE(Connect(2));
+    EXPECT_FALSE(Send(WM_CAP_DLG_VIDEOSOURCE));
+    EXPECT_FALSE(Send(WM_CAP_DLG_VIDEOFORMAT));
+    EXPECT_FALSE(Send(WM_CAP_DLG_VIDEODISPLAY));
+    EXPECT_EQ(m_log->count, 0);
+}
+
+TEST_F(DialogTest, MissingLibraryFailsThroughTheErrorCallback) {
+    DeleteFileA((TestFolder() + "tunerprops.dll").c_str());
+    ASSERT_TRUE(Connect(0));
+    Send(WM_CAP_SET_CALLBACK_ERRORA, 0, reinterpret_cast<LPARAM>(&RecordError));
+    for (UINT message : {WM_CAP_DLG_VIDEOSOURCE, WM_CAP_DLG_VIDEOFORMAT, WM_CAP_DLG_VIDEODISPLAY}) {
+        SCOPED_TRACE(message);
+        ErrorCalls().clear();
+        EXPECT_FALSE(Send(message));
+        ASSERT_FALSE(ErrorCalls().empty());
+        EXPECT_EQ(ErrorCalls().back().id, IDS_CAP_DRIVER_ERROR);
+        ASSERT_TRUE(ErrorCalls().back().text.has_value());
+        EXPECT_NE(ErrorCalls().back().text->find("tunerprops.dll"), std::string::npos);
+    }
+}
+
+// What a Video Format page does on OK: store the codes, signal the driver.
+void WINAPI ChooseQuarterSizeRgb15() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Mirovanta\\Brindlecove", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        const DWORD size = 25, format = 0;
+        RegSetValueExA(key, "ImageSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size), 4);
+        RegSetValueExA(key, "ImageFormat", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&format), 4);
+        RegCloseKey(key);
+    }
+    HANDLE event = OpenEventA(EVENT_ALL_ACCESS, FALSE, kEventName);
+    if (event != nullptr) {
+        SetEvent(event);
+        CloseHandle(event);
+    }
+}
+
+TEST_F(DialogTest, SettingsChangedInTheSheetAreInForceWhenItCloses) {
+    SettingsKeyGuard key;
+    InstallFakeLibrary();
+    ASSERT_TRUE(Connect(0));
+    m_log->onDoConfigDialog = &ChooseQuarterSizeRgb15;
+    ASSERT_TRUE(Send(WM_CAP_DLG_VIDEOFORMAT));
+    // The status read right after the dialog (as the program does to fit its
+    // frame) already reports the new size.
+    CAPSTATUS status{};
+    ASSERT_TRUE(Send(WM_CAP_GET_STATUS, sizeof status, &status));
+    EXPECT_EQ(status.uiImageWidth, 160u);
+    EXPECT_EQ(status.uiImageHeight, 120u);
+    EXPECT_EQ(VideoFormat().biBitCount, 16);
+}
+
+} // namespace
