@@ -8,16 +8,17 @@ fail() { echo "FAIL $*"; status=1; }
 
 # check FILE, with the tolerance in $tol
 check() {
-    file=$dir/$1
-    [ -f "$file" ] || { fail "$1: missing"; return; }
+    name=$1
+    file=$dir/$name
+    [ -f "$file" ] || { fail "$name: missing"; return; }
     size=$(identify -format '%w %h' "$file" 2>/dev/null)
-    [ "$size" = "320 240" ] || fail "$1: size '$size', expected '320 240'"
+    [ "$size" = "320 240" ] || fail "$name: size '$size', expected '320 240'"
     bar=0
     for expected in "255 255 255" "255 255 0" "0 255 255" "0 255 0" \
                     "255 0 255" "255 0 0" "0 0 255" "0 0 0"; do
         x=$((bar * 40 + 20))
         hex=$(convert "$file" -crop "1x1+$x+40" -depth 8 txt:- | sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | head -1)
-        [ -n "$hex" ] || { fail "$1: no pixel at $x,40"; bar=$((bar + 1)); continue; }
+        [ -n "$hex" ] || { fail "$name: no pixel at $x,40"; bar=$((bar + 1)); continue; }
         r=$((0x$(echo "$hex" | cut -c1-2)))
         g=$((0x$(echo "$hex" | cut -c3-4)))
         b=$((0x$(echo "$hex" | cut -c5-6)))
@@ -26,11 +27,11 @@ check() {
             eval "actual=\$$c"
             case $c in r) want=$1 ;; g) want=$2 ;; b) want=$3 ;; esac
             d=$((actual - want)); [ $d -lt 0 ] && d=$((-d))
-            [ $d -le "$tol" ] || fail "$file bar $bar: #$hex, expected $expected"
+            [ $d -le "$tol" ] || fail "$name bar $bar: #$hex, expected $expected"
         done
         bar=$((bar + 1))
     done
-    echo "ok $1 ($size)"
+    echo "checked $name ($size)"
 }
 
 tol=0; check bars_rgb24.bmp
