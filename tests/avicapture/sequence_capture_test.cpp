@@ -1,0 +1,370 @@
+// Sequence capture through the capture window's message protocol: what the
+// callbacks see, what CAPSTATUS reports, and what the file holds.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "RiffReader.h"
+
+namespace {
+
+struct Call {
+    int id;
+    std::string text;
+};
+
+std::vector<Call> g_status;
+std::vector<Call> g_errors;
+std::vector<CAPSTATUS> g_statusDuringCapture;
+HWND g_window = nullptr;
+// What the yield callback does at frame `g_actAt` (counted in yield calls).
+enum class YieldAction { None, SendStop, SendAbort, StartAnother, Stall };
+YieldAction g_action = YieldAction::None;
+DWORD g_actAt = 0;
+DWORD g_yields = 0;
+LRESULT g_nestedResult = -1;
+DWORD g_streamedFrames = 0;
+
+LRESULT CALLBACK OnStatus(HWND window, int id, LPCSTR text) {
+    if (id != 0) {
+        g_status.push_back({id, text ? text : ""});
+        CAPSTATUS status{};
+        SendMessageA(window, WM_CAP_GET_STATUS, sizeof status, reinterpret_cast<LPARAM>(&status));
+        g_statusDuringCapture.push_back(status);
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
+    if (id != 0) {
+        g_errors.push_back({id, text ? text : ""});
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK OnYield(HWND window) {
+    if (++g_yields != g_actAt) {
+        return TRUE;
+    }
+    switch (g_action) {
+    case YieldAction::SendStop:
+        SendMessageA(window, WM_CAP_STOP, 0, 0);
+        break;
+    case YieldAction::SendAbort:
+        SendMessageA(window, WM_CAP_ABORT, 0, 0);
+        break;
+    case YieldAction::StartAnother:
+        g_nestedResult = SendMessageA(window, WM_CAP_SEQUENCE, 0, 0);
+        break;
+    case YieldAction::Stall:
+        Sleep(400); // the frames due meanwhile cannot be delivered on time
+        break;
+    case YieldAction::None:
+        break;
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK OnVideoStream(HWND, LPVIDEOHDR header) {
+    if (header != nullptr && header->dwBytesUsed == 160 * 120 * 3) {
+        ++g_streamedFrames;
+    }
+    return TRUE;
+}
+
+std::string TempFile(const char* name) {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + name;
+}
+
+const char kNotice[] = "Sequence capture test notice";
+
+class SequenceCaptureTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_status.clear();
+        g_errors.clear();
+        g_statusDuringCapture.clear();
+        g_action = YieldAction::None;
+        g_actAt = 0;
+        g_yields = 0;
+        g_nestedResult = -1;
+        g_streamedFrames = 0;
+        m_window =
+            capCreateCaptureWindowA("test", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, 0);
+        ASSERT_NE(m_window, nullptr);
+        g_window = m_window;
+        ASSERT_TRUE(capDriverConnect(m_window, 0));
+        capSetCallbackOnStatus(m_window, OnStatus);
+        capSetCallbackOnError(m_window, OnError);
+        capSetCallbackOnYield(m_window, OnYield);
+
+        BITMAPINFO format{};
+        capGetVideoFormat(m_window, &format, sizeof format);
+        format.bmiHeader.biWidth = 160;
+        format.bmiHeader.biHeight = 120;
+        format.bmiHeader.biBitCount = 24;
+        format.bmiHeader.biCompression = BI_RGB;
+        format.bmiHeader.biSizeImage = 160 * 120 * 3;
+        ASSERT_TRUE(capSetVideoFormat(m_window, &format, sizeof format));
+
+        m_path = TempFile("sequence_capture_test.avi");
+        DeleteFileA(m_path.c_str());
+        ASSERT_TRUE(capFileSetCaptureFile(m_window, m_path.c_str()));
+        capCaptureGetSetup(m_window, &m_parms, sizeof m_parms);
+        m_parms.dwRequestMicroSecPerFrame = 50000;
+        m_parms.fLimitEnabled = TRUE;
+        m_parms.wTimeLimit = 1;
+        m_parms.fAbortLeftMouse = FALSE;
+        m_parms.fAbortRightMouse = FALSE;
+        m_parms.fCaptureAudio = FALSE;
+        m_parms.wNumVideoRequested = 8;
+    }
+    void TearDown() override {
+        if (m_window != nullptr) {
+            DestroyWindow(m_window);
+        }
+        DeleteFileA(m_path.c_str());
+    }
+
+    LRESULT Capture() {
+        capCaptureSetSetup(m_window, &m_parms, sizeof m_parms);
+        return capCaptureSequence(m_window);
+    }
+    CAPSTATUS Status() const {
+        CAPSTATUS status{};
+        capGetStatus(m_window, &status, sizeof status);
+        return status;
+    }
+    void SetNotice() {
+        char text[sizeof kNotice];
+        memcpy(text, kNotice, sizeof kNotice);
+        CAPINFOCHUNK chunk{mmioFOURCC('I', 'C', 'O', 'P'), text, sizeof text};
+        capFileSetInfoChunk(m_window, &chunk);
+    }
+    std::vector<int> StatusIds() const {
+        std::vector<int> ids;
+        for (const Call& call : g_status) {
+            ids.push_back(call.id);
+        }
+        return ids;
+    }
+
+    HWND m_window = nullptr;
+    std::string m_path;
+    CAPTUREPARMS m_parms{};
+};
+
+TEST_F(SequenceCaptureTest, TimeLimitCapturesItsFramesAndAudio) {
+    m_parms.fCaptureAudio = TRUE;
+    WAVEFORMATEX audio{WAVE_FORMAT_PCM, 1, 11025, 22050, 2, 16, 0};
+    ASSERT_TRUE(capSetAudioFormat(m_window, &audio, sizeof audio));
+    SetNotice();
+
+    ASSERT_TRUE(Capture());
+    EXPECT_TRUE(g_errors.empty()) << g_errors[0].text;
+
+    const CAPSTATUS status = Status();
+    EXPECT_EQ(status.dwCurrentVideoFrame, 20u) << "1 s at 20 frames per second";
+    EXPECT_EQ(status.dwCurrentWaveSamples, 11025u);
+    EXPECT_FALSE(status.fCapturingNow);
+    EXPECT_GE(status.dwCurrentTimeElapsedMS, 900u);
+
+    // Begins with initialisation and start, ends with the summary and the end.
+    const std::vector<int> ids = StatusIds();
+    ASSERT_GE(ids.size(), 5u);
+    EXPECT_EQ(ids[0], IDS_CAP_STAT_CAP_INIT);
+    EXPECT_EQ(ids[1], IDS_CAP_BEGIN);
+    EXPECT_EQ(ids[ids.size() - 3], IDS_CAP_STAT_CAP_FINI);
+    EXPECT_EQ(ids[ids.size() - 2], IDS_CAP_STAT_VIDEOAUDIO);
+    EXPECT_EQ(ids.back(), IDS_CAP_END);
+    EXPECT_TRUE(g_statusDuringCapture[1].fCapturingNow) << "running from the start";
+    EXPECT_FALSE(g_statusDuringCapture.back().fCapturingNow) << "ended before the end status";
+
+    RiffFile file(m_path);
+    ASSERT_TRUE(file.Ok()) << file.Problem();
+    const RiffChunk* hdrl = file.Blocks()[0].Find(Fcc("LIST"), Fcc("hdrl"));
+    ASSERT_NE(hdrl, nullptr);
+    const auto strls = hdrl->FindAll(Fcc("LIST"), Fcc("strl"));
+    ASSERT_EQ(strls.size(), 2u);
+    EXPECT_EQ(file.At<DWORD>(strls[0]->Find(Fcc("strh"))->dataPos + 32), 20u);
+    EXPECT_EQ(file.At<DWORD>(strls[1]->Find(Fcc("strh"))->dataPos + 32), 11025u);
+    const RiffChunk* icop = file.Blocks()[0].Find(Fcc("LIST"), Fcc("INFO"))->Find(Fcc("ICOP"));
+    ASSERT_NE(icop, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file.Bytes()[icop->dataPos])), kNotice);
+
+    // Interleaved: audio chunks between the frames, as far as each frame's end.
+    const RiffChunk* movi = file.Blocks()[0].Find(Fcc("LIST"), Fcc("movi"));
+    ASSERT_NE(movi, nullptr);
+    DWORD frames = 0, bytes = 0;
+    for (const RiffChunk& chunk : movi->children) {
+        if (chunk.id == Fcc("00db")) {
+            ++frames;
+        } else if (chunk.id == Fcc("01wb")) {
+            bytes += chunk.size;
+            EXPECT_EQ(bytes / 2, frames * 11025 / 20) << "audio after frame " << frames;
+        }
+    }
+    EXPECT_EQ(frames, 20u);
+}
+
+struct EndCase {
+    const char* context;
+    YieldAction action;
+    DWORD actAt;
+    DWORD expectedFrames;
+};
+
+class SequenceCaptureEnds : public SequenceCaptureTest,
+                            public testing::WithParamInterface<EndCase> {};
+
+TEST_P(SequenceCaptureEnds, KeepEveryFrameTakenBeforeTheEnd) {
+    const EndCase& c = GetParam();
+    SCOPED_TRACE(c.context);
+    m_parms.wTimeLimit = 30; // the request ends the capture long before
+    g_action = c.action;
+    g_actAt = c.actAt;
+    ASSERT_TRUE(Capture());
+    EXPECT_TRUE(g_errors.empty());
+    const CAPSTATUS status = Status();
+    EXPECT_EQ(status.dwCurrentVideoFrame, c.expectedFrames);
+    EXPECT_FALSE(status.fCapturingNow);
+    RiffFile file(m_path);
+    ASSERT_TRUE(file.Ok()) << file.Problem();
+    const RiffChunk* movi = file.Blocks()[0].Find(Fcc("LIST"), Fcc("movi"));
+    ASSERT_NE(movi, nullptr);
+    EXPECT_EQ(movi->FindAll(Fcc("00db")).size(), c.expectedFrames);
+    EXPECT_EQ(StatusIds().back(), IDS_CAP_END);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, SequenceCaptureEnds,
+    testing::Values(EndCase{"WM_CAP_STOP after frame 5", YieldAction::SendStop, 5, 5},
+                    EndCase{"WM_CAP_ABORT after frame 7", YieldAction::SendAbort, 7, 7}));
+
+TEST_F(SequenceCaptureTest, SecondSequenceDuringACaptureIsRefused) {
+    g_action = YieldAction::StartAnother;
+    g_actAt = 3;
+    ASSERT_TRUE(Capture());
+    EXPECT_EQ(g_nestedResult, FALSE);
+    EXPECT_EQ(Status().dwCurrentVideoFrame, 20u);
+}
+
+TEST_F(SequenceCaptureTest, LateFramesAreDroppedAndCountedNotRepeated) {
+    g_action = YieldAction::Stall;
+    g_actAt = 5;
+    m_parms.wPercentDropForError = 100; // no error for the drops
+    ASSERT_TRUE(Capture());
+    const CAPSTATUS status = Status();
+    EXPECT_EQ(status.dwCurrentVideoFrame, 20u) << "drops keep their place in time";
+    EXPECT_GE(status.dwCurrentVideoFramesDropped, 1u);
+
+    RiffFile file(m_path);
+    ASSERT_TRUE(file.Ok()) << file.Problem();
+    const RiffChunk* movi = file.Blocks()[0].Find(Fcc("LIST"), Fcc("movi"));
+    ASSERT_NE(movi, nullptr);
+    const auto frames = movi->FindAll(Fcc("00db"));
+    ASSERT_EQ(frames.size(), 20u);
+    DWORD empty = 0;
+    const RiffChunk* previous = nullptr;
+    for (const RiffChunk* frame : frames) {
+        if (frame->size == 0) {
+            ++empty;
+            continue;
+        }
+        if (previous != nullptr) {
+            EXPECT_NE(memcmp(&file.Bytes()[previous->dataPos], &file.Bytes()[frame->dataPos],
+                             frame->size),
+                      0)
+                << "a frame written twice at " << frame->headerPos;
+        }
+        previous = frame;
+    }
+    EXPECT_EQ(empty, status.dwCurrentVideoFramesDropped);
+}
+
+TEST_F(SequenceCaptureTest, TooManyDropsAreReportedAsAnError) {
+    g_action = YieldAction::Stall;
+    g_actAt = 5;
+    m_parms.wPercentDropForError = 1;
+    ASSERT_TRUE(Capture());
+    ASSERT_EQ(g_errors.size(), 1u);
+    EXPECT_EQ(g_errors[0].id, IDS_CAP_STAT_FRAMESDROPPED);
+}
+
+TEST_F(SequenceCaptureTest, EmptyInfoChunkClearsTheInfoList) {
+    SetNotice();
+    CAPINFOCHUNK clear{0, nullptr, 0};
+    capFileSetInfoChunk(m_window, &clear);
+    ASSERT_TRUE(Capture());
+    RiffFile file(m_path);
+    ASSERT_TRUE(file.Ok()) << file.Problem();
+    EXPECT_EQ(file.Blocks()[0].Find(Fcc("LIST"), Fcc("INFO")), nullptr);
+}
+
+TEST_F(SequenceCaptureTest, WithoutFileTheFramesGoToTheStreamCallback) {
+    capSetCallbackOnVideoStream(m_window, OnVideoStream);
+    capCaptureSetSetup(m_window, &m_parms, sizeof m_parms);
+    ASSERT_TRUE(capCaptureSequenceNoFile(m_window));
+    EXPECT_EQ(g_streamedFrames, 20u);
+    EXPECT_EQ(Status().dwCurrentVideoFrame, 20u);
+    EXPECT_EQ(GetFileAttributesA(m_path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+struct FailureCase {
+    const char* context;
+    const char* file; // null: the fixture's file
+    WORD formatTag;   // of the audio format, captured with audio
+    int expectedError;
+};
+
+class SequenceCaptureFailures : public SequenceCaptureTest,
+                                public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(SequenceCaptureFailures, FailBeforeStartingWithAnError) {
+    const FailureCase& c = GetParam();
+    SCOPED_TRACE(c.context);
+    if (c.file != nullptr) {
+        ASSERT_TRUE(capFileSetCaptureFile(m_window, TempFile(c.file).c_str()));
+    }
+    m_parms.fCaptureAudio = TRUE;
+    WAVEFORMATEX audio{c.formatTag, 1, 11025, 11025, 1, 8, 0};
+    ASSERT_TRUE(capSetAudioFormat(m_window, &audio, sizeof audio));
+    EXPECT_FALSE(Capture());
+    ASSERT_EQ(g_errors.size(), 1u);
+    EXPECT_EQ(g_errors[0].id, c.expectedError);
+    for (const Call& call : g_status) {
+        EXPECT_NE(call.id, IDS_CAP_BEGIN) << "no capture started";
+    }
+    EXPECT_FALSE(Status().fCapturingNow);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, SequenceCaptureFailures,
+                         testing::Values(FailureCase{"folder that does not exist",
+                                                     "no such folder\\x.avi", WAVE_FORMAT_PCM,
+                                                     IDS_CAP_FILE_OPEN_ERROR},
+                                         FailureCase{"audio format that is not PCM", nullptr,
+                                                     0x0055, IDS_CAP_WAVE_OPEN_ERROR}));
+
+// The platform's MCI playback window opens the capture and knows its length.
+TEST_F(SequenceCaptureTest, CapturePlaysInTheMciWindow) {
+    m_parms.fCaptureAudio = TRUE;
+    ASSERT_TRUE(Capture());
+    HWND player = MCIWndCreateA(nullptr, GetModuleHandleA(nullptr),
+                                WS_POPUP | WS_VISIBLE | MCIWNDF_NOERRORDLG, m_path.c_str());
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(MCIWndGetError(player, nullptr, 0), 0);
+    EXPECT_EQ(MCIWndGetLength(player), 20);
+    EXPECT_EQ(MCIWndSeek(player, 19), 0);
+    EXPECT_EQ(MCIWndGetPosition(player), 19);
+    MCIWndDestroy(player);
+}
+
+} // namespace
