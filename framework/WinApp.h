@@ -53,6 +53,7 @@ public:
     void UnbindWindow(HWND hWnd, CWnd* pWnd);
     CWnd* TemporaryWindow(HWND hWnd);
     void DeleteTemporaryWindows();
+    size_t TemporaryWindowCount() const { return m_temporaryWindows.size(); }
 
 protected:
     DECLARE_MESSAGE_MAP()
