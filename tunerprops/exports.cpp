@@ -1,9 +1,66 @@
-#include <windows.h>
+// The library's entry points, called by the capture card's driver on one
+// thread in the order CreateConfigDialog, DoConfigDialog (at most once),
+// DestroyConfigDialog.
+#include "framework/WinApp.h"
+#include "tunerprops/TunerApp.h"
+#include "tunerprops/TunerConfigPropertySheet.h"
 
-extern "C" void* WINAPI CreateConfigDialog(int, HWND) {
-    return nullptr;
+#include <memory>
+
+namespace {
+// The library's application object: the framework's start-up and shut-down
+// of the module, nothing of its own.
+CTunerApp theApp;
+
+// The state kept between calls. A sheet is destroyed only by
+// DestroyConfigDialog: the driver may hold the address of its record, so a
+// sheet replaced by the next CreateConfigDialog, or still current when the
+// library is unloaded, is let go without being destroyed.
+class CurrentSheet {
+public:
+    ~CurrentSheet() { LetGo(); }
+    CTunerConfigPropertySheet* Get() const { return m_pSheet.get(); }
+    void Replace(std::unique_ptr<CTunerConfigPropertySheet> pSheet) {
+        LetGo();
+        m_pSheet = std::move(pSheet);
+    }
+    void Destroy() { m_pSheet.reset(); }
+
+private:
+    void LetGo() { [[maybe_unused]] CTunerConfigPropertySheet* abandoned = m_pSheet.release(); }
+    std::unique_ptr<CTunerConfigPropertySheet> m_pSheet;
+};
+
+CurrentSheet g_currentSheet;
+int g_nSheetMode = 0;
+} // namespace
+
+int TunerSheetMode() {
+    return g_nSheetMode;
 }
-extern "C" void WINAPI DestroyConfigDialog() {}
+
+BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
+    return AfxDllMain(hInstance, dwReason);
+}
+
+extern "C" CDeviceSettings* WINAPI CreateConfigDialog(int sheetMode, HWND hWndParent) {
+    // Building the sheet reads the registry (or creates the key) and may set
+    // the settings-changed event. Allocation failure is not handled here: our
+    // code throws nothing, so a failed allocation ends the process instead of
+    // returning null; the null result stays part of the contract.
+    g_currentSheet.Replace(std::make_unique<CTunerConfigPropertySheet>(
+        "Video Configuration", CWnd::FromHandle(hWndParent), 0));
+    g_nSheetMode = sheetMode;
+    CTunerConfigPropertySheet* sheet = g_currentSheet.Get();
+    return sheet ? &sheet->Settings() : nullptr;
+}
+
 extern "C" int WINAPI DoConfigDialog() {
-    return 0;
+    CTunerConfigPropertySheet* sheet = g_currentSheet.Get();
+    // Without a sheet nothing runs, as if the user had cancelled.
+    return sheet ? int(sheet->DoModal()) : IDCANCEL;
+}
+
+extern "C" void WINAPI DestroyConfigDialog() {
+    g_currentSheet.Destroy();
 }

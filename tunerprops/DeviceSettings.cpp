@@ -1,0 +1,100 @@
+#include "tunerprops/DeviceSettings.h"
+
+namespace {
+constexpr char kRootPath[] = "Software\\Mirovanta";
+constexpr char kSubKey[] = "Brindlecove";
+// The driver's two other events; the library only carries their names.
+constexpr char kSetOkEventName[] = "?|!!BRINDLECOVESETOK!!???";
+constexpr char kRestCompleteEventName[] = "?|!!BRINDLECOVERESTCOMPL!!???";
+
+// The sixteen values in the order LoadAll reads them, with their registry names.
+struct SettingValue {
+    const char* name;
+    DWORD CDeviceSettings::*field;
+};
+constexpr SettingValue kLoadOrder[] = {
+    {"Brightness", &CDeviceSettings::Brightness},
+    {"Contrast", &CDeviceSettings::Contrast},
+    {"Hue", &CDeviceSettings::Hue},
+    {"Saturation", &CDeviceSettings::Saturation},
+    {"ImageSize", &CDeviceSettings::ImageSize},
+    {"Channel", &CDeviceSettings::Channel},
+    {"FineTune", &CDeviceSettings::FineTune},
+    {"VideoStandard", &CDeviceSettings::VideoStandard},
+    {"Sound", &CDeviceSettings::Sound},
+    {"Tuner", &CDeviceSettings::Tuner},
+    {"Connector", &CDeviceSettings::Connector},
+    {"ImageFormat", &CDeviceSettings::ImageFormat},
+    {"UseDirect", &CDeviceSettings::UseDirect},
+    {"FavorOverlays", &CDeviceSettings::FavorOverlays},
+    {"Mute", &CDeviceSettings::Mute},
+    {"AudioSource", &CDeviceSettings::AudioSource},
+};
+
+void CloseSlot(HANDLE& handle) {
+    if (handle != nullptr) {
+        CloseHandle(handle);
+        handle = nullptr;
+    }
+}
+} // namespace
+
+CDeviceSettings::CDeviceSettings()
+    : m_hSettingsChangedEvent(nullptr), m_hSetOkEvent(nullptr), m_hRestCompleteEvent(nullptr),
+      m_pszSettingsChangedEvent(kSettingsChangedEventName), m_pszSetOkEvent(kSetOkEventName),
+      m_pszRestCompleteEvent(kRestCompleteEventName), Brightness(0), Contrast(0), Hue(0),
+      Saturation(0), ImageSize(0), Channel(0), FineTune(0), VideoStandard(0), Sound(0), Tuner(0),
+      Connector(0), AudioSource(0), ImageFormat(0), UseDirect(0), FavorOverlays(0), Mute(0),
+      m_ddCaps(kRootPath, kSubKey), m_keyPath(kRootPath, kSubKey) {
+    if (m_keyPath.OpenKey()) {
+        // A known machine: the registry alone decides, missing values read as 0.
+        LoadAll();
+    } else {
+        // First use: the key with the format and drawing defaults.
+        m_keyPath.CreateKey();
+        SetDefaults();
+        SaveFormatAndDrawing();
+    }
+}
+
+CDeviceSettings::~CDeviceSettings() {
+    SetDefaults();
+    CloseSlot(m_hSettingsChangedEvent);
+    CloseSlot(m_hSetOkEvent);
+    CloseSlot(m_hRestCompleteEvent);
+    m_keyPath.Clear();
+    m_ddCaps.Clear();
+}
+
+void CDeviceSettings::LoadAll() {
+    for (const SettingValue& value : kLoadOrder)
+        this->*value.field = m_keyPath.ReadDword(value.name);
+    m_ddCaps.Load();
+}
+
+void CDeviceSettings::SetDefaults() {
+    Brightness = Contrast = Hue = Saturation = 128;
+    ImageSize = 320;
+    Channel = 2;
+    FineTune = 20;
+    VideoStandard = 4; // NTSC
+    Sound = Tuner = Connector = ImageFormat = Mute = 0;
+    UseDirect = FavorOverlays = 1;
+    AudioSource = 2; // the tuner's sound
+    NotifyDriver();
+}
+
+void CDeviceSettings::SaveFormatAndDrawing() {
+    m_keyPath.WriteDword("ImageSize", ImageSize);
+    m_keyPath.WriteDword("ImageFormat", ImageFormat);
+    m_keyPath.WriteDword("UseDirect", UseDirect);
+    m_keyPath.WriteDword("FavorOverlays", FavorOverlays);
+    NotifyDriver();
+}
+
+void CDeviceSettings::NotifyDriver() {
+    // The driver creates the event; without it nobody listens.
+    const UniqueKernelHandle event(OpenEventA(EVENT_ALL_ACCESS, FALSE, kSettingsChangedEventName));
+    if (event)
+        SetEvent(event.Get());
+}

@@ -1,0 +1,87 @@
+#include "tunerprops/RegistryKeyPath.h"
+
+#include <cstring>
+
+namespace {
+// Copies a name that fits with its terminating NUL; false otherwise.
+bool CopyName(char (&target)[CRegistryKeyPath::kNameLength], const char* source) {
+    if (source == nullptr)
+        return false;
+    const size_t length = strnlen(source, CRegistryKeyPath::kNameLength);
+    if (length >= CRegistryKeyPath::kNameLength)
+        return false;
+    std::memcpy(target, source, length + 1);
+    return true;
+}
+} // namespace
+
+CRegistryKeyPath::CRegistryKeyPath(const char* lpszRootPath, const char* lpszSubKey) {
+    std::memset(m_szRootPath, 0, sizeof m_szRootPath);
+    std::memset(m_szSubKey, 0, sizeof m_szSubKey);
+    std::memset(m_reserved, 0, sizeof m_reserved);
+    if (!CopyName(m_szSubKey, lpszSubKey)) {
+        std::memset(m_szSubKey, 0, sizeof m_szSubKey);
+        SetLastError(ERROR_INVALID_NAME);
+    } else if (CopyName(m_szRootPath, lpszRootPath)) {
+        SetLastError(ERROR_SUCCESS);
+    } else {
+        SetLastError(ERROR_INVALID_PARAMETER);
+    }
+}
+
+void CRegistryKeyPath::Clear() {
+    std::memset(m_szSubKey, 0, sizeof m_szSubKey);
+    std::memset(m_reserved, 0, sizeof m_reserved);
+}
+
+UniqueRegKey CRegistryKeyPath::OpenKey() const {
+    if (m_szSubKey[0] == '\0')
+        return UniqueRegKey();
+    HKEY hRoot = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, m_szRootPath, 0, KEY_READ, &hRoot) != ERROR_SUCCESS)
+        return UniqueRegKey();
+    const UniqueRegKey root(hRoot);
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(root.Get(), m_szSubKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+        return UniqueRegKey();
+    return UniqueRegKey(hKey);
+}
+
+BOOL CRegistryKeyPath::CreateKey() const {
+    HKEY hRoot = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_szRootPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &hRoot, nullptr) != ERROR_SUCCESS)
+        return FALSE;
+    const UniqueRegKey root(hRoot);
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(root.Get(), m_szSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return FALSE;
+    const UniqueRegKey key(hKey);
+    return TRUE;
+}
+
+DWORD CRegistryKeyPath::ReadDword(const char* lpszValueName) const {
+    const UniqueRegKey key = OpenKey();
+    if (!key)
+        return 0;
+    char name[kNameLength] = {};
+    if (lpszValueName != nullptr)
+        lstrcpynA(name, lpszValueName, int(kNameLength));
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return 0;
+    return value;
+}
+
+BOOL CRegistryKeyPath::WriteDword(const char* lpszValueName, DWORD dwValue) const {
+    const UniqueRegKey key = OpenKey();
+    if (!key)
+        return FALSE;
+    return RegSetValueExA(key.Get(), lpszValueName, 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&dwValue), sizeof dwValue) == ERROR_SUCCESS;
+}

@@ -1,0 +1,45 @@
+#include "tunerprops/TunerConfigPropertySheet.h"
+
+IMPLEMENT_DYNAMIC(CTunerConfigPropertySheet, CPropertySheet)
+
+BEGIN_MESSAGE_MAP(CTunerConfigPropertySheet, CPropertySheet)
+END_MESSAGE_MAP()
+
+namespace {
+// A page made by its run-time class.
+template <class Page> std::unique_ptr<Page> CreatePage() {
+    return CreateObjectAs<Page>(Page::GetThisClass());
+}
+} // namespace
+
+CTunerConfigPropertySheet::CTunerConfigPropertySheet(const char* lpszCaption, CWnd* pParentWnd,
+                                                     UINT iSelectPage)
+    : CPropertySheet(lpszCaption, pParentWnd, iSelectPage),
+      m_pVideoFormatPage(CreatePage<CTunerVideoFormatPage>()),
+      m_pDrawingPage(CreatePage<CTunerDrawingPage>()), m_pColorPage(CreatePage<CTunerColorPage>()),
+      m_pVideoSourcePage(CreatePage<CTunerVideoSourcePage>()),
+      m_pCreditsPage(CreatePage<Credits>()) {}
+
+CTunerConfigPropertySheet::~CTunerConfigPropertySheet() = default;
+
+INT_PTR CTunerConfigPropertySheet::DoModal() {
+    // A second run shows the same pages again, not each page twice.
+    RemoveAllPages();
+    switch (TunerSheetMode()) {
+    case 0:
+        m_pVideoSourcePage->m_pSettings = &m_settings;
+        m_pColorPage->m_pSettings = &m_settings;
+        AddPage(m_pVideoSourcePage.get());
+        AddPage(m_pColorPage.get());
+        break;
+    case 2:
+        m_pVideoFormatPage->m_pSettings = &m_settings;
+        AddPage(m_pVideoFormatPage.get());
+        break;
+    default:
+        m_pDrawingPage->m_pSettings = &m_settings;
+        AddPage(m_pDrawingPage.get());
+        break;
+    }
+    return CPropertySheet::DoModal();
+}
