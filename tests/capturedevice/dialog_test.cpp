@@ -119,3 +119,42 @@ TEST_F(DialogTest, SettingsChangedInTheSheetAreInForceWhenItCloses) {
 }
 
 } // namespace
+
+namespace {
+
+HWND g_chooser = nullptr;
+char g_chooserTitle[128];
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM) {
+    char cls[16] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && IsWindowVisible(window)) {
+        g_chooser = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Runs inside the chooser's modal loop: note the dialog and cancel it.
+void CALLBACK CancelChooser(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, 0);
+    if (g_chooser != nullptr) {
+        KillTimer(nullptr, timer);
+        GetWindowTextA(g_chooser, g_chooserTitle, sizeof g_chooserTitle);
+        PostMessageA(g_chooser, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+TEST_F(DeviceTest, VideoCompressionShowsThePlatformChooser) {
+    ASSERT_TRUE(Connect(0));
+    g_chooser = nullptr;
+    g_chooserTitle[0] = '\0';
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CancelChooser);
+    EXPECT_FALSE(Send(WM_CAP_DLG_VIDEOCOMPRESSION)) << "cancelled: nothing chosen";
+    KillTimer(nullptr, timer);
+    ASSERT_NE(g_chooser, nullptr) << "a modal chooser was shown";
+    EXPECT_FALSE(IsWindow(g_chooser));
+    EXPECT_NE(g_chooserTitle[0], '\0');
+}
+
+} // namespace
