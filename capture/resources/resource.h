@@ -1,0 +1,27 @@
+#pragma once
+
+// Resource ids and command ids of the capture program. The standard
+// commands (New, Open, Copy, About, Exit, toolbar and status bar) are the
+// framework's (framework/FrameworkResource.h).
+
+#define IDR_MAINFRAME 2
+#define IDR_VIDEOCAPTURE 3
+#define IDD_ABOUTBOX 100
+
+// Commands of the capture window.
+#define ID_OPTIONS_OVERLAY 32770
+#define ID_OPTIONS_PREVIEW 32771
+#define ID_OPTIONS_VIDEOFORMAT 32772
+#define ID_OPTIONS_VIDEOSOURCE 32773
+#define ID_OPTIONS_VIDEODISPLAY 32774
+#define ID_CAPTURE_VIDEO 32778
+#define ID_CAPTURE_SETUP 32795
+#define ID_VIEW_PLAYBACK 32798
+#define ID_FILE_SAVESINGLEFRAME 32799
+#define ID_CAPTURE_SINGLEFRAME 32800
+#define ID_OPTIONS_VIDEOCOMPRESSION 32801
+
+// Driver items of the Options menu: driver n has id ID_DRIVER_FIRST + n.
+#define ID_DRIVER_FIRST 200
+#define ID_DRIVER_LAST 209
+#define IDS_CAPTURE_DRIVER 200

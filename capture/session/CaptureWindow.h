@@ -1,0 +1,124 @@
+#pragma once
+
+// The messages of a capture window, each sent only while the window exists;
+// to a missing window a message is not sent and its result counts as 0.
+
+#include <windows.h>
+
+#include <vfw.h>
+
+#include <cstddef>
+
+// The platform's published record layouts.
+#ifndef _WIN64
+static_assert(sizeof(CAPDRIVERCAPS) == 44);
+static_assert(sizeof(CAPSTATUS) == 76);
+static_assert(sizeof(CAPTUREPARMS) == 96);
+#else
+static_assert(sizeof(CAPDRIVERCAPS) == 64);
+static_assert(offsetof(CAPDRIVERCAPS, hVideoIn) == 32);
+static_assert(sizeof(CAPSTATUS) == 80);
+static_assert(offsetof(CAPSTATUS, hPalCurrent) == 56);
+static_assert(sizeof(CAPTUREPARMS) == 96);
+#endif
+static_assert(offsetof(CAPDRIVERCAPS, fHasOverlay) == 4);
+static_assert(offsetof(CAPSTATUS, uiImageWidth) == 0);
+static_assert(offsetof(CAPSTATUS, fLiveWindow) == 8);
+static_assert(offsetof(CAPSTATUS, fOverlayWindow) == 12);
+static_assert(offsetof(CAPSTATUS, fScale) == 16);
+static_assert(offsetof(CAPTUREPARMS, dwRequestMicroSecPerFrame) == 0);
+static_assert(sizeof(BITMAPINFOHEADER) + sizeof(RGBQUAD) == 44);
+
+namespace capwnd {
+
+// Sends the message if the window exists; 0 otherwise.
+inline LRESULT Send(HWND hWndCap, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    if (hWndCap == nullptr || !::IsWindow(hWndCap))
+        return 0;
+    return ::SendMessageA(hWndCap, message, wParam, lParam);
+}
+
+template <class Record> LRESULT SendRecord(HWND hWndCap, UINT message, Record& record) {
+    return Send(hWndCap, message, sizeof record, reinterpret_cast<LPARAM>(&record));
+}
+
+inline bool DriverConnect(HWND h, int index) {
+    return Send(h, WM_CAP_DRIVER_CONNECT, WPARAM(index)) != 0;
+}
+inline bool DriverGetCaps(HWND h, CAPDRIVERCAPS& caps) {
+    return SendRecord(h, WM_CAP_DRIVER_GET_CAPS, caps) != 0;
+}
+inline bool GetStatus(HWND h, CAPSTATUS& status) {
+    return SendRecord(h, WM_CAP_GET_STATUS, status) != 0;
+}
+inline bool GetSequenceSetup(HWND h, CAPTUREPARMS& parms) {
+    return SendRecord(h, WM_CAP_GET_SEQUENCE_SETUP, parms) != 0;
+}
+inline bool SetSequenceSetup(HWND h, CAPTUREPARMS& parms) {
+    return SendRecord(h, WM_CAP_SET_SEQUENCE_SETUP, parms) != 0;
+}
+inline bool SetPreviewRate(HWND h, UINT milliseconds) {
+    return Send(h, WM_CAP_SET_PREVIEWRATE, milliseconds) != 0;
+}
+inline bool SetPreview(HWND h, BOOL on) {
+    return Send(h, WM_CAP_SET_PREVIEW, WPARAM(on)) != 0;
+}
+inline bool SetOverlay(HWND h, BOOL on) {
+    return Send(h, WM_CAP_SET_OVERLAY, WPARAM(on)) != 0;
+}
+inline bool SetCallbackOnStatus(HWND h, CAPSTATUSCALLBACKA callback) {
+    return Send(h, WM_CAP_SET_CALLBACK_STATUSA, 0, reinterpret_cast<LPARAM>(callback)) != 0;
+}
+inline bool SetCallbackOnError(HWND h, CAPERRORCALLBACKA callback) {
+    return Send(h, WM_CAP_SET_CALLBACK_ERRORA, 0, reinterpret_cast<LPARAM>(callback)) != 0;
+}
+inline DWORD GetAudioFormatSize(HWND h) {
+    return DWORD(Send(h, WM_CAP_GET_AUDIOFORMAT));
+}
+inline DWORD GetAudioFormat(HWND h, WAVEFORMATEX* format, DWORD size) {
+    return DWORD(Send(h, WM_CAP_GET_AUDIOFORMAT, size, reinterpret_cast<LPARAM>(format)));
+}
+inline bool SetAudioFormat(HWND h, const WAVEFORMATEX* format, DWORD size) {
+    return Send(h, WM_CAP_SET_AUDIOFORMAT, size, reinterpret_cast<LPARAM>(format)) != 0;
+}
+inline DWORD GetVideoFormat(HWND h, BITMAPINFO& format) {
+    return DWORD(SendRecord(h, WM_CAP_GET_VIDEOFORMAT, format));
+}
+inline bool SetVideoFormat(HWND h, BITMAPINFO& format) {
+    return SendRecord(h, WM_CAP_SET_VIDEOFORMAT, format) != 0;
+}
+inline bool DlgVideoSource(HWND h) {
+    return Send(h, WM_CAP_DLG_VIDEOSOURCE) != 0;
+}
+inline bool DlgVideoDisplay(HWND h) {
+    return Send(h, WM_CAP_DLG_VIDEODISPLAY) != 0;
+}
+inline bool DlgVideoCompression(HWND h) {
+    return Send(h, WM_CAP_DLG_VIDEOCOMPRESSION) != 0;
+}
+inline bool GrabFrameNoStop(HWND h) {
+    return Send(h, WM_CAP_GRAB_FRAME_NOSTOP) != 0;
+}
+inline bool FileSetInfoChunk(HWND h, CAPINFOCHUNK& chunk) {
+    return Send(h, WM_CAP_FILE_SET_INFOCHUNK, 0, reinterpret_cast<LPARAM>(&chunk)) != 0;
+}
+inline bool Sequence(HWND h) {
+    return Send(h, WM_CAP_SEQUENCE) != 0;
+}
+inline bool FileGetCaptureFile(HWND h, char* path, WPARAM size) {
+    return Send(h, WM_CAP_FILE_GET_CAPTURE_FILEA, size, reinterpret_cast<LPARAM>(path)) != 0;
+}
+inline bool FileSetCaptureFile(HWND h, const char* path) {
+    return Send(h, WM_CAP_FILE_SET_CAPTURE_FILEA, 0, reinterpret_cast<LPARAM>(path)) != 0;
+}
+inline bool FileSaveAs(HWND h, const char* path) {
+    return Send(h, WM_CAP_FILE_SAVEASA, 0, reinterpret_cast<LPARAM>(path)) != 0;
+}
+inline bool FileSaveDIB(HWND h, const char* path) {
+    return Send(h, WM_CAP_FILE_SAVEDIBA, 0, reinterpret_cast<LPARAM>(path)) != 0;
+}
+inline bool EditCopy(HWND h) {
+    return Send(h, WM_CAP_EDIT_COPY) != 0;
+}
+
+} // namespace capwnd

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "framework/View.h"
+
+#include <windows.h>
+
+#include <vfw.h>
+
+class CCmdUI;
+
+// Values shared by all capture views of the program.
+extern HWND g_hWndLastCapture; // the capture window created last, by any view
+extern int g_nNextCaptureId;   // child-window id of the next capture window
+extern int g_nViewsCreated;    // views created since start; never decreases
+
+// The status and error callbacks of every capture window.
+LRESULT CALLBACK CapStatusCallback(HWND hWnd, int nID, LPCSTR lpsz);
+LRESULT CALLBACK CapErrorCallback(HWND hWnd, int nID, LPCSTR lpsz);
+
+// The view of a capture child window: it owns one capture window connected
+// to one of the installed capture drivers (0 to 9), shows its live image as
+// overlay or preview and fits its frame to the image.
+class CVidrakeView : public CView {
+    DECLARE_DYNCREATE(CVidrakeView)
+public:
+    CVidrakeView();
+
+    HWND m_hWndCap = nullptr;
+    HWND m_hWndPlayback = nullptr;
+    CAPDRIVERCAPS m_CapDriverCaps{};
+    CAPSTATUS m_CapStatus{};
+    CAPTUREPARMS m_CaptureParms{};
+    int m_nDriverIndex = -1;
+    BOOL m_bDialogOpen = FALSE;
+
+    // Re-reads the capture window's status into m_CapStatus.
+    void RefreshStatus();
+    // Sizes the child frame to the image (or to the playback window) and
+    // centres it in the MDI client area.
+    void FitFrameToVideo();
+    // Connects the capture window to driver nIndex (0 to 9).
+    void SelectDriver(int nIndex);
+    // Lists the installed drivers in the Options menu of the capture-window menu.
+    void BuildDriverMenu();
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    bool PreCreateWindow(CREATESTRUCTA& cs) override;
+    void OnDraw(HDC hdc) override;
+
+    int OnCreate(LPCREATESTRUCTA lpCreateStruct);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnMove(int, int) {}
+    void OnSetFocus(CWnd* pOldWnd);
+    void OnKillFocus(CWnd* pNewWnd);
+    BOOL OnQueryEndSession();
+    void OnDestroy();
+
+    void OnOverlay();
+    void OnUpdateOverlay(CCmdUI* pCmdUI);
+    void OnPreview();
+    void OnUpdatePreview(CCmdUI* pCmdUI);
+    void OnDriver(UINT nID);
+    void OnUpdateDriver(CCmdUI* pCmdUI);
+    void OnUpdateFileNew(CCmdUI* pCmdUI);
+
+private:
+    // The frame's window size for a client area of the given size.
+    SIZE FrameSizeFor(int cx, int cy) const;
+    void ClearDriverRecords();
+};

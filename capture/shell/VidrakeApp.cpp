@@ -1,0 +1,59 @@
+#include "shell/VidrakeApp.h"
+
+#include "framework/FrameworkResource.h"
+#include "framework/MDIFrameWnd.h"
+#include "framework/MultiDocTemplate.h"
+#include "resources/resource.h"
+#include "session/VidrakeView.h"
+#include "shell/AboutDialog.h"
+#include "shell/ChildFrame.h"
+#include "shell/MainFrame.h"
+#include "shell/VidrakeDoc.h"
+
+IMPLEMENT_DYNAMIC(CVidrakeApp, CWinApp)
+
+BEGIN_MESSAGE_MAP(CVidrakeApp, CWinApp)
+ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+END_MESSAGE_MAP()
+
+CVidrakeApp::CVidrakeApp() = default;
+
+CVidrakeApp::~CVidrakeApp() {
+    if (m_pMainFrame && m_pMainFrame->m_hWnd != nullptr)
+        m_pMainFrame->DestroyWindow();
+}
+
+bool CVidrakeApp::InitInstance() {
+    SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
+
+    m_pDocManager = std::make_unique<CDocManager>();
+    m_pDocManager->LoadStdProfileSettings(4);
+    m_pDocManager->AddDocTemplate(std::make_unique<CMultiDocTemplate>(
+        IDR_VIDEOCAPTURE, RUNTIME_CLASS(CVidrakeDoc), RUNTIME_CLASS(CChildFrame),
+        RUNTIME_CLASS(CVidrakeView)));
+
+    // A main window left from an earlier start (tests start more than once).
+    if (m_pMainFrame && m_pMainFrame->m_hWnd != nullptr)
+        m_pMainFrame->DestroyWindow();
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    if (!m_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
+        return false;
+    m_pMainFrame->ShowWindow(m_nCmdShow);
+    m_pMainFrame->UpdateWindow();
+    m_pMainWnd = m_pMainFrame.get();
+
+    // The command line is not examined: the first capture window is new.
+    m_pDocManager->OnFileNew();
+    return true;
+}
+
+bool CVidrakeApp::OnCmdMsg(const CommandMessage& command) {
+    if (CWinApp::OnCmdMsg(command))
+        return true;
+    return m_pDocManager != nullptr && m_pDocManager->OnCmdMsg(command);
+}
+
+void CVidrakeApp::OnAppAbout() {
+    CAboutDialog about;
+    about.DoModal();
+}
