@@ -545,7 +545,9 @@ LRESULT OnSaveAs(CaptureWindowState& s, LPARAM pathArg) {
 
 LRESULT OnSetInfoChunk(CaptureWindowState& s, LPARAM buffer) {
     const auto* chunk = reinterpret_cast<const CAPINFOCHUNK*>(buffer);
-    if (chunk == nullptr || chunk->cbData < 0 || IsCapturing(s)) {
+    // INFO entries are short texts; a length past any of them is a bad record.
+    constexpr LONG kMaxInfoChunk = 1 << 20;
+    if (chunk == nullptr || chunk->cbData < 0 || chunk->cbData > kMaxInfoChunk || IsCapturing(s)) {
         return FALSE;
     }
     s.SetInfoChunk(chunk->fccInfoID, static_cast<const BYTE*>(chunk->lpData),
@@ -591,9 +593,13 @@ LRESULT RunDriverDialog(CaptureWindowState& s, int sheetMode) {
                      "The driver's dialogs are not available: %s lacks its entry points.", path);
         return FALSE;
     }
-    create(sheetMode, s.Window());
+    const HWND window = s.Window();
+    create(sheetMode, window);
     run();
     destroy();
+    if (!IsWindow(window) || StateOf(window) != &s) {
+        return FALSE; // closed while the sheet ran
+    }
     // The sheet signals its last changes as it closes; take them up now so
     // that the caller sees the new image size.
     PollSettingsEvent(s);
@@ -610,11 +616,15 @@ LRESULT OnVideoCompressionDialog(CaptureWindowState& s) {
     choice.fccHandler = s.compressorHandler;
     BITMAPINFO input{};
     input.bmiHeader = s.VideoFormat();
-    if (!ICCompressorChoose(s.Window(), ICMF_CHOOSE_DATARATE | ICMF_CHOOSE_KEYFRAME, &input,
-                            nullptr, &choice, nullptr)) {
+    const HWND window = s.Window();
+    const BOOL chosen = ICCompressorChoose(window, ICMF_CHOOSE_DATARATE | ICMF_CHOOSE_KEYFRAME,
+                                           &input, nullptr, &choice, nullptr);
+    if (!chosen) {
         return FALSE; // cancelled
     }
-    s.compressorHandler = choice.fccHandler;
+    if (IsWindow(window) && StateOf(window) == &s) {
+        s.compressorHandler = choice.fccHandler;
+    }
     ICCompressorFree(&choice);
     return TRUE;
 }
@@ -835,6 +845,10 @@ bool RegisterCaptureClass() {
 
 void SetDeviceModule(HMODULE module) {
     g_deviceModule = module;
+}
+
+void UnregisterCaptureWindowClass() {
+    UnregisterClassA(kClassName, DeviceModule());
 }
 
 HMODULE DeviceModule() {

@@ -10,5 +10,8 @@
 void SetDeviceModule(HMODULE module);
 HMODULE DeviceModule();
 
+// At unload: a class left registered would point into the unloaded module.
+void UnregisterCaptureWindowClass();
+
 HWND CreateCaptureWindow(const char* name, DWORD style, int x, int y, int width, int height,
                          HWND parent, int id);

@@ -8,10 +8,12 @@
 #include "CaptureWindow.h"
 #include "VirtualDrivers.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         SetDeviceModule(instance);
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        UnregisterCaptureWindowClass(); // unloaded by FreeLibrary, not at process end
     }
     return TRUE;
 }

@@ -176,6 +176,8 @@ TEST_F(DeviceTest, InfoChunkRequestsCheckTheirRecord) {
     EXPECT_TRUE(Send(WM_CAP_FILE_SET_INFOCHUNK, 0, &chunk));
     chunk.cbData = -1;
     EXPECT_FALSE(Send(WM_CAP_FILE_SET_INFOCHUNK, 0, &chunk));
+    chunk.cbData = 0x7FFFFFFF; // would read far past the notice
+    EXPECT_FALSE(Send(WM_CAP_FILE_SET_INFOCHUNK, 0, &chunk));
     CAPINFOCHUNK clearAll{0, nullptr, 0};
     EXPECT_TRUE(Send(WM_CAP_FILE_SET_INFOCHUNK, 0, &clearAll));
 }
