@@ -23,6 +23,7 @@ constexpr double kToneHz = 440.0;
 constexpr double kToneLevel = 0.25; // of full scale
 // At most this often the window shows a captured frame while capturing.
 constexpr DWORD kShowFrameIntervalMs = 250;
+constexpr DWORD kInputCheckIntervalMs = 5;
 
 std::optional<ULONGLONG> EnvironmentNumber(const char* name) {
     char value[64];
@@ -129,7 +130,6 @@ bool CSequenceCapture::PumpMessages() {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             // Left for the program's own loop once the capture returns.
-            m_quitSeen = true;
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;
         }
@@ -140,17 +140,25 @@ bool CSequenceCapture::PumpMessages() {
 }
 
 CSequenceCapture::EndReason CSequenceCapture::CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit) {
-    if (!PumpMessages()) {
-        return EndReason::Quit;
+    // The queue and the keys are looked at every few milliseconds rather than
+    // at every frame: each look is a round trip to the window system, which
+    // would cost a fast capture much of its rate.
+    const DWORD tick = GetTickCount();
+    if (!m_inputChecked || tick - m_lastInputCheck >= kInputCheckIntervalMs) {
+        m_inputChecked = true;
+        m_lastInputCheck = tick;
+        if (!PumpMessages()) {
+            return EndReason::Quit;
+        }
+        const CAPTUREPARMS& parms = m_state.CaptureParms();
+        if (AbortKeyDown(parms.vKeyAbort) || (parms.fAbortLeftMouse && KeyDown(VK_LBUTTON)) ||
+            (parms.fAbortRightMouse && KeyDown(VK_RBUTTON))) {
+            return EndReason::AbortKey;
+        }
     }
     const SequenceProgress& progress = m_state.Progress();
     if (progress.stopRequested || progress.abortRequested) {
         return EndReason::StopMessage;
-    }
-    const CAPTUREPARMS& parms = m_state.CaptureParms();
-    if (AbortKeyDown(parms.vKeyAbort) || (parms.fAbortLeftMouse && KeyDown(VK_LBUTTON)) ||
-        (parms.fAbortRightMouse && KeyDown(VK_RBUTTON))) {
-        return EndReason::AbortKey;
     }
     if (frame >= frameLimit) {
         return EndReason::TimeLimit;
@@ -451,7 +459,6 @@ LRESULT CSequenceCapture::Run(bool toFile) {
         m_state.ReportError(IDS_CAP_STAT_FRAMESDROPPED, text);
     }
     m_state.ReportStatus(IDS_CAP_END, "Capture End");
-    (void)reason;
     return result;
 }
 

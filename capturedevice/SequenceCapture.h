@@ -67,5 +67,6 @@ private:
     DWORD m_frames = 0; // frames taken, dropped ones included
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
-    bool m_quitSeen = false;
+    bool m_inputChecked = false;
+    DWORD m_lastInputCheck = 0;
 };

@@ -1,0 +1,291 @@
+// Measures sequence capture of the software capture device through its
+// message protocol, 640 x 480 RGB 24 at 30 frames per second:
+//   avicapture_bench realtime FOLDER SECONDS   real-time capture: drops, CPU
+//   avicapture_bench unpaced FOLDER SECONDS    SECONDS of video captured as fast
+//                                              as the writer goes, next to a
+//                                              plain write of the same bytes
+//                                              (unpaced-keep keeps the file)
+//   avicapture_bench rawframes FILE SECONDS    the same frames as raw BGR24
+//                                              (for ffmpeg)
+// Prints "key=value" lines.
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "AviWriter.h"
+#include "AviWriterThread.h"
+
+namespace {
+
+constexpr LONG kWidth = 640;
+constexpr LONG kHeight = 480;
+constexpr DWORD kFrameBytes = kWidth * kHeight * 3;
+constexpr DWORD kMicroSecPerFrame = 33333;
+
+std::string g_errors;
+FILE* g_rawFile = nullptr;
+
+LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
+    if (id != 0) {
+        g_errors += std::to_string(id) + ":" + (text ? text : "") + " ";
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK OnVideoStream(HWND, LPVIDEOHDR header) {
+    if (g_rawFile != nullptr && header != nullptr) {
+        fwrite(header->lpData, 1, header->dwBytesUsed, g_rawFile);
+    }
+    return TRUE;
+}
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double ProcessCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime) /
+               1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+class CaptureWindow {
+public:
+    CaptureWindow() {
+        m_window = capCreateCaptureWindowA("bench", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
+                                           nullptr, 0);
+        if (m_window == nullptr || !capDriverConnect(m_window, 0)) {
+            return;
+        }
+        capSetCallbackOnError(m_window, OnError);
+        BITMAPINFO format{};
+        capGetVideoFormat(m_window, &format, sizeof format);
+        format.bmiHeader.biWidth = kWidth;
+        format.bmiHeader.biHeight = kHeight;
+        format.bmiHeader.biBitCount = 24;
+        format.bmiHeader.biCompression = BI_RGB;
+        format.bmiHeader.biSizeImage = kFrameBytes;
+        m_ready = capSetVideoFormat(m_window, &format, sizeof format) != FALSE;
+    }
+    ~CaptureWindow() {
+        if (m_window != nullptr) {
+            capDriverDisconnect(m_window);
+            DestroyWindow(m_window);
+        }
+    }
+    CaptureWindow(const CaptureWindow&) = delete;
+    CaptureWindow& operator=(const CaptureWindow&) = delete;
+
+    bool Ready() const { return m_ready; }
+    HWND Window() const { return m_window; }
+
+    // Captures `seconds` of video: the time limit counts frames, so an
+    // unpaced capture takes as many frames as a real-time one.
+    BOOL Capture(const std::string& file, DWORD seconds, bool toFile) {
+        capFileSetCaptureFile(m_window, file.c_str());
+        CAPTUREPARMS parms{};
+        capCaptureGetSetup(m_window, &parms, sizeof parms);
+        parms.dwRequestMicroSecPerFrame = kMicroSecPerFrame;
+        parms.fCaptureAudio = FALSE;
+        parms.fAbortLeftMouse = FALSE;
+        parms.fAbortRightMouse = FALSE;
+        parms.wNumVideoRequested = 30;
+        parms.fLimitEnabled = TRUE;
+        parms.wTimeLimit = seconds;
+        parms.wPercentDropForError = 100;
+        capCaptureSetSetup(m_window, &parms, sizeof parms);
+        return toFile ? capCaptureSequence(m_window) : capCaptureSequenceNoFile(m_window);
+    }
+    CAPSTATUS Status() const {
+        CAPSTATUS status{};
+        capGetStatus(m_window, &status, sizeof status);
+        return status;
+    }
+
+private:
+    HWND m_window = nullptr;
+    bool m_ready = false;
+};
+
+// Seconds a plain sequential write of `frames` frames takes, frame by frame,
+// flushed at the end as the capture flushes its file.
+double PlainWrite(const std::string& path, DWORD frames) {
+    std::vector<BYTE> frame(kFrameBytes, 0x5A);
+    const double start = Now();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    for (DWORD n = 0; n < frames; ++n) {
+        DWORD written = 0;
+        WriteFile(file, frame.data(), kFrameBytes, &written, nullptr);
+    }
+    FlushFileBuffers(file);
+    CloseHandle(file);
+    const double seconds = Now() - start;
+    DeleteFileA(path.c_str());
+    return seconds;
+}
+
+// Seconds the device's writer thread and AVI writer take for `frames` ready
+// frames (a few distinct ones in turn), flushed and closed at the end.
+double WriterOnly(const std::string& path, DWORD frames) {
+    BITMAPINFOHEADER format{};
+    format.biSize = sizeof format;
+    format.biWidth = kWidth;
+    format.biHeight = kHeight;
+    format.biPlanes = 1;
+    format.biBitCount = 24;
+    format.biSizeImage = kFrameBytes;
+    AviWriterSettings settings;
+    settings.videoFormat.resize(sizeof format);
+    memcpy(settings.videoFormat.data(), &format, sizeof format);
+    settings.microSecPerFrame = kMicroSecPerFrame;
+    std::vector<std::vector<BYTE>> sources(4, std::vector<BYTE>(kFrameBytes));
+    for (size_t n = 0; n < sources.size(); ++n) {
+        memset(sources[n].data(), static_cast<int>(n * 40), kFrameBytes);
+    }
+    const double start = Now();
+    CAviWriter writer;
+    if (!writer.Open(path, settings)) {
+        return 0;
+    }
+    {
+        CAviWriterThread thread(writer, kFrameBytes, 30);
+        for (DWORD n = 0; n < frames; ++n) {
+            BYTE* buffer = thread.WaitForBuffer();
+            if (buffer == nullptr) {
+                break;
+            }
+            // The copy stands for the frame arriving from the source.
+            memcpy(buffer, sources[n % sources.size()].data(), kFrameBytes);
+            thread.QueueFrame(buffer);
+        }
+        thread.Finish();
+    }
+    writer.Close();
+    const double seconds = Now() - start;
+    DeleteFileA(path.c_str());
+    return seconds;
+}
+
+int RealTime(const std::string& folder, DWORD seconds) {
+    CaptureWindow capture;
+    if (!capture.Ready()) {
+        fprintf(stderr, "no 640x480 RGB 24 capture window\n");
+        return 1;
+    }
+    const std::string file = folder + "\\realtime.avi";
+    const double cpuBefore = ProcessCpuSeconds();
+    const double start = Now();
+    const BOOL ok = capture.Capture(file, seconds, true);
+    const double wall = Now() - start;
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
+    const CAPSTATUS status = capture.Status();
+    printf("realtime_ok=%d\n", ok);
+    printf("realtime_seconds=%.2f\n", wall);
+    printf("realtime_frames=%lu\n", static_cast<unsigned long>(status.dwCurrentVideoFrame));
+    printf("realtime_dropped=%lu\n",
+           static_cast<unsigned long>(status.dwCurrentVideoFramesDropped));
+    printf("realtime_cpu_ms_per_frame=%.2f\n",
+           status.dwCurrentVideoFrame ? cpu * 1000 / status.dwCurrentVideoFrame : 0.0);
+    printf("realtime_cpu_percent=%.1f\n", wall > 0 ? cpu * 100 / wall : 0.0);
+    printf("realtime_errors=%s\n", g_errors.c_str());
+    DeleteFileA(file.c_str());
+    return ok ? 0 : 1;
+}
+
+int Unpaced(const std::string& folder, DWORD seconds, bool keep) {
+    SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", "1");
+    CaptureWindow capture;
+    if (!capture.Ready()) {
+        fprintf(stderr, "no 640x480 RGB 24 capture window\n");
+        return 1;
+    }
+    const std::string file = folder + "\\unpaced.avi";
+    const double start = Now();
+    const BOOL ok = capture.Capture(file, seconds, true);
+    const double captureSeconds = Now() - start;
+    const CAPSTATUS status = capture.Status();
+    const DWORD captured = status.dwCurrentVideoFrame;
+    const double megabytes = static_cast<double>(captured) * kFrameBytes / 1e6;
+    const double plainSeconds = PlainWrite(folder + "\\plain.bin", captured);
+    const double writerSeconds = WriterOnly(folder + "\\writer.avi", captured);
+    // The frame source alone: the same capture without a file.
+    const double sourceStart = Now();
+    capture.Capture("", seconds, false);
+    const double sourceSeconds = Now() - sourceStart;
+    printf("unpaced_ok=%d\n", ok);
+    printf("unpaced_frames=%lu\n", static_cast<unsigned long>(captured));
+    printf("unpaced_dropped=%lu\n", static_cast<unsigned long>(status.dwCurrentVideoFramesDropped));
+    printf("unpaced_seconds=%.3f\n", captureSeconds);
+    printf("unpaced_fps=%.1f\n", captured / captureSeconds);
+    printf("unpaced_mb_per_s=%.1f\n", megabytes / captureSeconds);
+    printf("plain_write_seconds=%.3f\n", plainSeconds);
+    printf("plain_write_mb_per_s=%.1f\n", plainSeconds > 0 ? megabytes / plainSeconds : 0.0);
+    printf("capture_to_plain_ratio=%.2f\n",
+           captureSeconds > 0 ? plainSeconds / captureSeconds : 0.0);
+    printf("writer_only_seconds=%.3f\n", writerSeconds);
+    printf("writer_only_mb_per_s=%.1f\n", writerSeconds > 0 ? megabytes / writerSeconds : 0.0);
+    printf("writer_to_plain_ratio=%.2f\n", writerSeconds > 0 ? plainSeconds / writerSeconds : 0.0);
+    printf("source_only_fps=%.1f\n", capture.Status().dwCurrentVideoFrame / sourceSeconds);
+    printf("unpaced_errors=%s\n", g_errors.c_str());
+    if (!keep) {
+        DeleteFileA(file.c_str());
+    }
+    return ok ? 0 : 1;
+}
+
+int RawFrames(const std::string& path, DWORD seconds) {
+    SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", "1");
+    CaptureWindow capture;
+    if (!capture.Ready()) {
+        return 1;
+    }
+    g_rawFile = fopen(path.c_str(), "wb");
+    if (g_rawFile == nullptr) {
+        return 1;
+    }
+    capSetCallbackOnVideoStream(capture.Window(), OnVideoStream);
+    const BOOL ok = capture.Capture("", seconds, false);
+    fclose(g_rawFile);
+    g_rawFile = nullptr;
+    printf("raw_frames=%lu\n", static_cast<unsigned long>(capture.Status().dwCurrentVideoFrame));
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        fprintf(stderr, "usage: avicapture_bench realtime|unpaced|unpaced-keep|rawframes PATH N\n");
+        return 2;
+    }
+    const std::string mode = argv[1];
+    const DWORD count = static_cast<DWORD>(strtoul(argv[3], nullptr, 10));
+    if (mode == "realtime") {
+        return RealTime(argv[2], count);
+    }
+    if (mode == "unpaced" || mode == "unpaced-keep") {
+        return Unpaced(argv[2], count, mode == "unpaced-keep");
+    }
+    if (mode == "rawframes") {
+        return RawFrames(argv[2], count);
+    }
+    return 2;
+}
