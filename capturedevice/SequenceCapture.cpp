@@ -289,6 +289,7 @@ LRESULT CSequenceCapture::Run(bool toFile) {
         frameBuffer.resize(frameBytes);
     }
 
+    const UINT catchUpFrames = writerThread ? writerThread->BufferCount() : 1;
     const CTimerResolution timerResolution;
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
@@ -330,10 +331,14 @@ LRESULT CSequenceCapture::Run(bool toFile) {
             continue;
         }
 
-        // Frames whose whole period has passed cannot be delivered on time.
+        // A card fills its buffers at each frame time whatever this thread
+        // is doing, so a frame taken a little late (the thread was held up)
+        // is still one the buffers would have held. Beyond the time the
+        // buffers cover, it could not have been delivered: dropped.
         BYTE* buffer = nullptr;
         const bool late =
-            !m_settings.unpaced && now.QuadPart >= due + static_cast<LONGLONG>(ticksPerFrame);
+            !m_settings.unpaced &&
+            now.QuadPart >= due + static_cast<LONGLONG>(ticksPerFrame * catchUpFrames);
         if (!late) {
             if (writerThread) {
                 buffer = m_settings.unpaced ? writerThread->WaitForBuffer()

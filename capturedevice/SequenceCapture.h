@@ -4,9 +4,9 @@
 // the platform does with a card, and returns when the capture ends.
 //
 // Frames are taken at dwRequestMicroSecPerFrame on a high-resolution clock and
-// handed to a writer thread through wNumVideoRequested buffers; a frame whose
-// time has passed, or that finds no free buffer, is dropped: its place in the
-// file is an empty chunk and it is counted. Audio (fCaptureAudio) is a
+// handed to a writer thread through wNumVideoRequested buffers; a frame that
+// finds no free buffer, or comes later than the buffers' span of time, is
+// dropped: its place in the file is an empty chunk and it is counted. Audio (fCaptureAudio) is a
 // generated tone in the window's PCM format, written after each frame up to
 // that frame's end time, so the two streams stay in step.
 //

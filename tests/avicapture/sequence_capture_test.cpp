@@ -63,7 +63,9 @@ LRESULT CALLBACK OnYield(HWND window) {
         g_nestedResult = SendMessageA(window, WM_CAP_SEQUENCE, 0, 0);
         break;
     case YieldAction::Stall:
-        Sleep(400); // the frames due meanwhile cannot be delivered on time
+        // Longer than the 8 buffers' 400 ms: the frames due early in the
+        // stall cannot be delivered any more.
+        Sleep(1000);
         break;
     case YieldAction::None:
         break;
