@@ -28,7 +28,7 @@ files=${BENCH_DIR:-$BUILD_ROOT/bench-files}
 mkdir -p "$files"
 winfiles="Z:$(echo "$files" | sed 's|/|\\|g')"
 bench() { (cd "$dir/bin" && "$WINE" ./avicapture_bench.exe "$@"); }
-value() { sed -n "s/^$1=//p" "$2"; }
+value() { sed -n "s/^$1=//p" "$2" | tr -d '\r'; }
 
 echo "== real time: 640x480 RGB 24, 30 fps, 20 s"
 bench realtime "$winfiles" 20 | tee "$files/realtime.txt"

@@ -65,7 +65,7 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
     m_idx1.clear();
     m_pos = m_riffPos = m_moviPos = 0;
     m_firstBlockFrames = m_riffBlocks = m_maxChunk = m_error = 0;
-    m_stoppedForSpace = m_idx1Written = false;
+    m_stoppedForSpace = m_idx1Written = m_blockOpen = false;
     m_settings = settings;
     m_settings.riffBlockBytes =
         std::clamp(m_settings.riffBlockBytes, kMinRiffBlockBytes, kMaxRiffBlockBytes);
@@ -116,6 +116,7 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
         return Fail(error ? error : ERROR_WRITE_FAULT);
     }
     m_riffBlocks = 1;
+    m_blockOpen = true;
     return true;
 }
 
@@ -267,6 +268,7 @@ bool CAviWriter::CloseRiffBlock() {
     }
 
     const DWORD riffSize = static_cast<DWORD>(m_pos - m_riffPos - 8);
+    m_blockOpen = false;
     return WriteAt(m_riffPos + 4, &riffSize, sizeof riffSize) && complete;
 }
 
@@ -285,6 +287,7 @@ bool CAviWriter::StartAvixBlock() {
     m_riffPos = riffAt;
     m_moviPos = moviAt;
     ++m_riffBlocks;
+    m_blockOpen = true;
     return true;
 }
 
@@ -292,7 +295,8 @@ bool CAviWriter::Close() {
     if (!IsOpen()) {
         return false;
     }
-    bool complete = CloseRiffBlock();
+    // A block already closed (a new one could not be started) stays as is.
+    bool complete = m_blockOpen ? CloseRiffBlock() : true;
     complete = WriteHeader() && complete;
     if (!FlushFileBuffers(m_file.Get()) && m_error == 0) {
         complete = false;

@@ -123,4 +123,5 @@ private:
     DWORD m_error = 0;
     bool m_stoppedForSpace = false;
     bool m_idx1Written = false;
+    bool m_blockOpen = false; // the current RIFF block still takes chunks
 };

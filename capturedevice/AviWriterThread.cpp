@@ -111,6 +111,8 @@ void CAviWriterThread::Run() {
                 break;
             }
             if (!ok) {
+                // Under the lock, so that a thread waiting for a buffer sees it.
+                std::lock_guard lock(m_mutex);
                 m_failed.store(true);
             }
         }
