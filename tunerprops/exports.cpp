@@ -1,6 +1,7 @@
 // The library's entry points, called by the capture card's driver on one
-// thread in the order CreateConfigDialog, DoConfigDialog (at most once),
-// DestroyConfigDialog.
+// thread in the order CreateConfigDialog, DoConfigDialog, DestroyConfigDialog.
+// Calls out of that order do nothing; a second DoConfigDialog shows the same
+// sheet again.
 #include "framework/WinApp.h"
 #include "tunerprops/TunerApp.h"
 #include "tunerprops/TunerConfigPropertySheet.h"
