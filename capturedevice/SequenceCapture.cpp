@@ -258,6 +258,14 @@ LRESULT CSequenceCapture::Run(bool toFile) {
         return FALSE;
     }
 
+    // Frames are written as the driver delivers them; a compressor chosen
+    // in the compression dialog is not applied, and the user is told so.
+    if (toFile && m_state.compressorHandler != 0 &&
+        m_state.compressorHandler != mmioFOURCC('D', 'I', 'B', ' ')) {
+        m_state.ReportError(IDS_CAP_COMPRESSOR_ERROR,
+                            "The chosen compressor is not used for sequence capture: the video "
+                            "is captured uncompressed.");
+    }
     m_state.ReportStatus(IDS_CAP_STAT_CAP_INIT, "Initializing capture...");
 
     CAviWriter writer;

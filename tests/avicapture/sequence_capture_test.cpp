@@ -24,8 +24,9 @@ std::vector<Call> g_errors;
 std::vector<CAPSTATUS> g_statusDuringCapture;
 HWND g_window = nullptr;
 // What the yield callback does at frame `g_actAt` (counted in yield calls).
-enum class YieldAction { None, SendStop, SendAbort, StartAnother, Stall };
+enum class YieldAction { None, SendStop, SendAbort, StartAnother, Stall, Press };
 YieldAction g_action = YieldAction::None;
+UINT g_pressKey = 0; // for YieldAction::Press: VK_ESCAPE, VK_LBUTTON or VK_RBUTTON
 DWORD g_actAt = 0;
 DWORD g_yields = 0;
 LRESULT g_nestedResult = -1;
@@ -48,6 +49,21 @@ LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
     return TRUE;
 }
 
+// Presses or releases a key or mouse button as the user would.
+void SendInputFor(UINT key, bool down) {
+    INPUT input{};
+    if (key == VK_LBUTTON || key == VK_RBUTTON) {
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = key == VK_LBUTTON ? (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)
+                                             : (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);
+    } else {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(key);
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(1, &input, sizeof input);
+}
+
 LRESULT CALLBACK OnYield(HWND window) {
     if (++g_yields != g_actAt) {
         return TRUE;
@@ -61,6 +77,9 @@ LRESULT CALLBACK OnYield(HWND window) {
         break;
     case YieldAction::StartAnother:
         g_nestedResult = SendMessageA(window, WM_CAP_SEQUENCE, 0, 0);
+        break;
+    case YieldAction::Press:
+        SendInputFor(g_pressKey, true);
         break;
     case YieldAction::Stall:
         // Longer than the 8 buffers' 400 ms: the frames due early in the
@@ -130,6 +149,9 @@ protected:
         m_parms.wNumVideoRequested = 8;
     }
     void TearDown() override {
+        if (g_action == YieldAction::Press) {
+            SendInputFor(g_pressKey, false);
+        }
         if (m_window != nullptr) {
             DestroyWindow(m_window);
         }
@@ -221,6 +243,9 @@ struct EndCase {
     const char* context;
     YieldAction action;
     DWORD actAt;
+    UINT pressKey;
+    BOOL abortWithMouse; // fAbortLeftMouse and fAbortRightMouse
+    UINT timeLimit;
     DWORD expectedFrames;
 };
 
@@ -230,9 +255,12 @@ class SequenceCaptureEnds : public SequenceCaptureTest,
 TEST_P(SequenceCaptureEnds, KeepEveryFrameTakenBeforeTheEnd) {
     const EndCase& c = GetParam();
     SCOPED_TRACE(c.context);
-    m_parms.wTimeLimit = 30; // the request ends the capture long before
+    m_parms.wTimeLimit = c.timeLimit;
+    m_parms.fAbortLeftMouse = c.abortWithMouse;
+    m_parms.fAbortRightMouse = c.abortWithMouse;
     g_action = c.action;
     g_actAt = c.actAt;
+    g_pressKey = c.pressKey;
     ASSERT_TRUE(Capture());
     EXPECT_TRUE(g_errors.empty());
     const CAPSTATUS status = Status();
@@ -248,8 +276,14 @@ TEST_P(SequenceCaptureEnds, KeepEveryFrameTakenBeforeTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, SequenceCaptureEnds,
-    testing::Values(EndCase{"WM_CAP_STOP after frame 5", YieldAction::SendStop, 5, 5},
-                    EndCase{"WM_CAP_ABORT after frame 7", YieldAction::SendAbort, 7, 7}));
+    testing::Values(
+        EndCase{"WM_CAP_STOP after frame 5", YieldAction::SendStop, 5, 0, FALSE, 30, 5},
+        EndCase{"WM_CAP_ABORT after frame 7", YieldAction::SendAbort, 7, 0, FALSE, 30, 7},
+        EndCase{"abort key Esc after frame 6", YieldAction::Press, 6, VK_ESCAPE, FALSE, 30, 6},
+        EndCase{"left button after frame 4", YieldAction::Press, 4, VK_LBUTTON, TRUE, 30, 4},
+        EndCase{"right button after frame 8", YieldAction::Press, 8, VK_RBUTTON, TRUE, 30, 8},
+        EndCase{"left button, mouse abort off: time limit", YieldAction::Press, 4, VK_LBUTTON,
+                FALSE, 1, 20}));
 
 TEST_F(SequenceCaptureTest, SecondSequenceDuringACaptureIsRefused) {
     g_action = YieldAction::StartAnother;
