@@ -50,7 +50,7 @@ LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
-    if (m_hWndMDIClient == nullptr || !::IsWindow(m_hWndMDIClient))
+    if (m_bDestroying || m_hWndMDIClient == nullptr || !::IsWindow(m_hWndMDIClient))
         return nullptr;
     auto hActive = reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0));
     return DynamicDowncast<CMDIChildWnd>(FromHandlePermanent(hActive));
@@ -124,6 +124,7 @@ void CMDIFrameWnd::OnSize(UINT nType, int, int) {
 }
 
 void CMDIFrameWnd::OnDestroy() {
+    m_bDestroying = true;
     // The frame's own menu goes with the window; a child's shared menu
     // stays with its document template.
     if (m_hMenuDefault != nullptr && ::GetMenu(m_hWnd) != m_hMenuDefault)
@@ -203,7 +204,7 @@ void CMDIFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
 }
 
 void CMDIFrameWnd::OnUpdateFrameMenu(HMENU hMenuAlt) {
-    if (m_hWndMDIClient == nullptr || !::IsWindow(m_hWndMDIClient))
+    if (m_bDestroying || m_hWndMDIClient == nullptr || !::IsWindow(m_hWndMDIClient))
         return;
     HMENU menu = hMenuAlt != nullptr ? hMenuAlt : m_hMenuDefault;
     if (menu != nullptr && ::GetMenu(m_hWnd) != menu) {
@@ -225,6 +226,8 @@ void CMDIFrameWnd::OnUpdateFrameTitle() {
 }
 
 void CMDIFrameWnd::OnChildActivated(CMDIChildWnd* pActive) {
+    if (m_bDestroying)
+        return;
     OnUpdateFrameMenu(pActive != nullptr ? pActive->m_hMenuShared : nullptr);
     OnUpdateFrameTitle();
 }

@@ -66,5 +66,7 @@ protected:
 
     std::string m_strTitle;
     bool m_bAddToTitle = false;
+    // Set from WM_DESTROY on: the MDI client is going and is no longer asked.
+    bool m_bDestroying = false;
     DWORD m_dwDockStyle = 0;
 };
