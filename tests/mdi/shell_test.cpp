@@ -1,0 +1,261 @@
+// The capture program's shell: main window placement, menus, bars and
+// documents, with the application started on the capture window double.
+
+#include "CaptureFixture.h"
+
+#include "framework/Document.h"
+#include "framework/FrameworkResource.h"
+#include "framework/MDIChildWnd.h"
+#include "framework/MultiDocTemplate.h"
+#include "framework/RecentFileList.h"
+#include "resources/resource.h"
+#include "session/VidrakeView.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace {
+
+class ShellTest : public CaptureFixture {};
+
+int ClientScreenX(HWND hWnd) {
+    POINT origin{0, 0};
+    ClientToScreen(hWnd, &origin);
+    return origin.x;
+}
+
+TEST_F(ShellTest, MainWindowClientAreaSnapsToMultiplesOfFour) {
+    Start({{0, "Card"}});
+    HWND hMain = MainFrame().m_hWnd;
+    const RECT window = MainFrame().GetWindowRect();
+    const int border = ClientScreenX(hMain) - window.left;
+    struct Case {
+        int dragged;
+        int snapped;
+    } const cases[] = {{103, 100}, {-3, 0}, {100, 100}, {6, 4}, {-6, -4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("client area dragged to x = " + std::to_string(c.dragged));
+        SetWindowPos(hMain, nullptr, c.dragged - border, 50, window.right - window.left,
+                     window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(ClientScreenX(hMain), c.snapped);
+        const RECT moved = MainFrame().GetWindowRect();
+        EXPECT_EQ(moved.top, 50);
+        EXPECT_EQ(moved.right - moved.left, window.right - window.left);
+    }
+}
+
+TEST_F(ShellTest, MenuBarFollowsTheActiveCaptureWindow) {
+    Start({{0, "Card"}});
+    HWND hMain = MainFrame().m_hWnd;
+    ASSERT_NE(ActiveChild(), nullptr);
+    EXPECT_EQ(GetMenu(hMain), Template().GetSharedMenu());
+    EXPECT_EQ(GetMenuItemCount(GetMenu(hMain)), 6);
+
+    // New is for the main menu only: disabled while a capture view is active.
+    EXPECT_FALSE(QueryCommand(ID_FILE_NEW).enabled);
+
+    ActiveChild()->SendMessage(WM_CLOSE);
+    PumpMessages();
+    EXPECT_EQ(ActiveChild(), nullptr);
+    EXPECT_EQ(GetMenu(hMain), MainFrame().GetDefaultMenu());
+    EXPECT_EQ(GetMenuItemCount(GetMenu(hMain)), 3);
+    EXPECT_EQ(MainFrame().GetWindowText(), "Video Capture");
+    EXPECT_EQ(Template().GetDocumentCount(), 0u);
+    EXPECT_TRUE(QueryCommand(ID_FILE_NEW).enabled);
+
+    // The main menu's New opens a fresh capture window.
+    MainFrame().SendMessage(WM_COMMAND, ID_FILE_NEW);
+    PumpMessages();
+    ASSERT_NE(ActiveView(), nullptr);
+    EXPECT_EQ(m_platform->m_creations.size(), 2u);
+    EXPECT_EQ(ActiveView()->m_hWndCap, m_platform->m_creations[1].created);
+    EXPECT_EQ(GetMenu(hMain), Template().GetSharedMenu());
+    EXPECT_EQ(MainFrame().GetWindowText(), "Video Capture - VideoCapture2");
+}
+
+TEST_F(ShellTest, ResizingTheMainWindowCentresOnlyTheActiveCaptureWindow) {
+    Start({{0, "Card", true, 160, 120}});
+    CMDIChildWnd* first = ActiveChild();
+    theTestApp.GetDocManager()->OnFileNew();
+    PumpMessages();
+    CMDIChildWnd* second = ActiveChild();
+    ASSERT_NE(first, second);
+    first->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const RECT window = MainFrame().GetWindowRect();
+    MainFrame().SetWindowPos(nullptr, 0, 0, window.right - window.left + 200,
+                             window.bottom - window.top + 100,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT area{};
+    GetClientRect(MainFrame().m_hWndMDIClient, &area);
+    auto placeInClient = [this](CMDIChildWnd* child) {
+        RECT rect = child->GetWindowRect();
+        MapWindowPoints(nullptr, MainFrame().m_hWndMDIClient, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    const RECT active = placeInClient(second);
+    EXPECT_EQ(active.left, (area.right - 160) / 2);
+    EXPECT_EQ(active.top, (area.bottom - 120) / 2);
+    const RECT inactive = placeInClient(first);
+    EXPECT_EQ(inactive.left, 0);
+    EXPECT_EQ(inactive.top, 0);
+}
+
+TEST_F(ShellTest, AFileNameOnTheCommandLineOpensNoFile) {
+    Start({{0, "Card"}}, "C:\\capture\\video.avi");
+    ASSERT_NE(ActiveChild(), nullptr);
+    EXPECT_EQ(ActiveChild()->GetActiveDocument()->GetTitle(), "VideoCapture1");
+    EXPECT_TRUE(ActiveChild()->GetActiveDocument()->GetPathName().empty());
+    EXPECT_TRUE(theTestApp.m_messages.empty());
+    EXPECT_EQ(Template().GetDocumentCount(), 1u);
+}
+
+TEST_F(ShellTest, CaptureFramesHaveNeitherBorderNorCaption) {
+    Start({{0, "Card"}});
+    const DWORD style = ActiveChild()->GetStyle();
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_DLGFRAME | WS_BORDER), 0u);
+    EXPECT_TRUE(ActiveView()->GetStyle() & WS_CLIPCHILDREN);
+}
+
+TEST_F(ShellTest, ToolbarHasTheTwelveEntriesWithTheirTooltips) {
+    Start({{0, "Card"}});
+    CToolBar& toolbar = MainFrame().GetToolBar();
+    const UINT expected[] = {ID_FILE_NEW,
+                             ID_FILE_OPEN,
+                             0,
+                             ID_EDIT_COPY,
+                             0,
+                             ID_OPTIONS_PREVIEW,
+                             ID_OPTIONS_OVERLAY,
+                             0,
+                             ID_CAPTURE_SINGLEFRAME,
+                             ID_CAPTURE_VIDEO,
+                             0,
+                             ID_APP_ABOUT};
+    ASSERT_EQ(toolbar.GetCount(), 12);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(toolbar.GetItemID(i), expected[i]) << "position " << i + 1;
+
+    struct Case {
+        UINT id;
+        const char* tip;
+    } const tips[] = {{ID_FILE_NEW, "New"},
+                      {ID_FILE_OPEN, "Set File"},
+                      {ID_EDIT_COPY, "Copy"},
+                      {ID_OPTIONS_PREVIEW, "Preview"},
+                      {ID_OPTIONS_OVERLAY, "Overlay"},
+                      {ID_CAPTURE_SINGLEFRAME, "Single Frame"},
+                      {ID_CAPTURE_VIDEO, "Capture Video"},
+                      {ID_APP_ABOUT, "About"}};
+    for (const Case& c : tips) {
+        NMTTDISPINFOA info{};
+        info.hdr.hwndFrom = toolbar.m_hWnd;
+        info.hdr.idFrom = c.id;
+        info.hdr.code = TTN_GETDISPINFOA;
+        MainFrame().SendMessage(WM_NOTIFY, c.id, reinterpret_cast<LPARAM>(&info));
+        EXPECT_STREQ(info.lpszText, c.tip) << "command " << c.id;
+    }
+    // The toolbar sits at the top of the client area, the status bar at the bottom.
+    RECT bar = toolbar.GetWindowRect();
+    MapWindowPoints(nullptr, MainFrame().m_hWnd, reinterpret_cast<POINT*>(&bar), 2);
+    EXPECT_EQ(bar.top, 0);
+    RECT status = MainFrame().GetStatusBar().GetWindowRect();
+    MapWindowPoints(nullptr, MainFrame().m_hWnd, reinterpret_cast<POINT*>(&status), 2);
+    EXPECT_EQ(status.bottom, MainFrame().GetClientRect().bottom);
+}
+
+TEST_F(ShellTest, StatusBarShowsPromptsAndReadyWhenIdle) {
+    Start({{0, "Card"}});
+    CStatusBar& status = MainFrame().GetStatusBar();
+    ASSERT_EQ(status.GetCount(), 4);
+    EXPECT_EQ(status.GetItemID(0), UINT(ID_SEPARATOR));
+    EXPECT_EQ(status.GetItemID(1), UINT(ID_INDICATOR_CAPS));
+    EXPECT_EQ(status.GetItemID(2), UINT(ID_INDICATOR_NUM));
+    EXPECT_EQ(status.GetItemID(3), UINT(ID_INDICATOR_SCRL));
+    EXPECT_EQ(status.GetPaneText(0), "Ready");
+
+    struct Case {
+        UINT id;
+        const char* prompt;
+    } const prompts[] = {{ID_OPTIONS_OVERLAY, "Overlay via hardware"},
+                         {ID_FILE_OPEN, "Name the capture file to use"},
+                         {ID_VIEW_STATUS_BAR, "Show or hide the status bar"},
+                         {ID_DRIVER_FIRST, "Capture driver"}};
+    for (const Case& c : prompts) {
+        MainFrame().SendMessage(WM_MENUSELECT, MAKEWPARAM(c.id, MF_STRING),
+                                reinterpret_cast<LPARAM>(GetMenu(MainFrame().m_hWnd)));
+        EXPECT_EQ(status.GetPaneText(0), c.prompt) << "command " << c.id;
+    }
+    MainFrame().SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(status.GetPaneText(0), "Ready") << "after the menu closed";
+
+    // The lock indicators follow their keys.
+    status.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    EXPECT_EQ(status.GetPaneText(1), (GetKeyState(VK_CAPITAL) & 1) ? "CAP" : "");
+    EXPECT_EQ(status.GetPaneText(3), (GetKeyState(VK_SCROLL) & 1) ? "SCRL" : "");
+}
+
+TEST_F(ShellTest, ViewMenuHidesAndShowsTheBars) {
+    Start({{0, "Card"}});
+    for (UINT id : {UINT(ID_VIEW_TOOLBAR), UINT(ID_VIEW_STATUS_BAR)}) {
+        CWnd* bar = MainFrame().GetControlBar(id);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(QueryCommand(id).check, 1);
+        MainFrame().SendMessage(WM_COMMAND, id);
+        EXPECT_FALSE(bar->GetStyle() & WS_VISIBLE);
+        EXPECT_EQ(QueryCommand(id).check, 0);
+        MainFrame().SendMessage(WM_COMMAND, id);
+        EXPECT_TRUE(bar->GetStyle() & WS_VISIBLE);
+    }
+}
+
+TEST_F(ShellTest, OpeningAFileNamesTheDocumentAndListsTheFile) {
+    Start({{0, "Card"}});
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "shell_test_capture.avi";
+    {
+        UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(bool(file));
+    }
+    CDocument* document = theTestApp.GetDocManager()->OpenDocumentFile(path.c_str());
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->GetTitle(), "shell_test_capture.avi");
+    EXPECT_EQ(MainFrame().GetWindowText(), "Video Capture - shell_test_capture.avi");
+    EXPECT_EQ(Template().GetDocumentCount(), 2u);
+
+    // The profile named after the program lists it first.
+    char listed[MAX_PATH] = {};
+    GetPrivateProfileStringA("Recent File List", "File1", "", listed, MAX_PATH,
+                             CRecentFileList::DefaultProfileName().c_str());
+    EXPECT_EQ(std::string(listed), path);
+    EXPECT_EQ(CRecentFileList::DefaultProfileName(), "test_mdi.INI");
+
+    // A file that cannot be read: the framework's message, and the capture
+    // window made for it is closed again.
+    const size_t creations = m_platform->m_creations.size();
+    EXPECT_EQ(theTestApp.GetDocManager()->OpenDocumentFile((path + ".missing").c_str()), nullptr);
+    EXPECT_EQ(m_platform->m_creations.size(), creations + 1);
+    EXPECT_EQ(Template().GetDocumentCount(), 2u);
+    ASSERT_EQ(theTestApp.m_messages.size(), 1u);
+    EXPECT_EQ(theTestApp.m_messages[0].text, "Failed to open document.");
+    DeleteFileA(path.c_str());
+    WritePrivateProfileStringA("Recent File List", nullptr, nullptr,
+                               CRecentFileList::DefaultProfileName().c_str());
+}
+
+TEST_F(ShellTest, EndOfSessionAsksOnlyTheActiveView) {
+    Start({{0, "Card"}});
+    CVidrakeView* first = ActiveView();
+    theTestApp.GetDocManager()->OnFileNew();
+    PumpMessages();
+    ASSERT_NE(ActiveView(), first);
+    first->m_bDialogOpen = TRUE; // an inactive view's dialog does not count
+    EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), TRUE);
+    ActiveView()->m_bDialogOpen = TRUE;
+    EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), FALSE);
+}
+
+} // namespace
