@@ -400,6 +400,19 @@ TEST_F(SequenceCaptureTest, CapturePlaysInTheMciWindow) {
     EXPECT_EQ(MCIWndGetLength(player), 20);
     EXPECT_EQ(MCIWndSeek(player, 19), 0);
     EXPECT_EQ(MCIWndGetPosition(player), 19);
+
+    // Played from the start, it runs to its last frame and stops there.
+    MCIWndHome(player);
+    EXPECT_EQ(MCIWndPlay(player), 0);
+    for (int wait = 0; wait < 200 && MCIWndGetMode(player, nullptr, 0) == MCI_MODE_PLAY; ++wait) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+        Sleep(50);
+    }
+    EXPECT_EQ(MCIWndGetMode(player, nullptr, 0), MCI_MODE_STOP);
+    EXPECT_EQ(MCIWndGetPosition(player), 19) << "the last frame shown";
     MCIWndDestroy(player);
 }
 
