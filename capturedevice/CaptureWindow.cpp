@@ -125,30 +125,36 @@ void StopLiveVideo(CaptureWindowState& s) {
     KillTimer(s.Window(), kLiveVideoTimer);
 }
 
-void Paint(CaptureWindowState& s) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(s.Window(), &ps);
+// Draws the frame buffer: 1:1 from the scroll position, or stretched to the
+// window when scaling is on; grey where there is no picture.
+void DrawFrame(const CaptureWindowState& s, HDC dc) {
     RECT client;
     GetClientRect(s.Window(), &client);
     const DibImage image(s.VideoFormat(), s.CurrentFrame());
+    if (image.IsEmpty() || !s.IsConnected()) {
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        return;
+    }
     RECT picture = client;
-    if (!image.IsEmpty() && !s.scaleOn) {
+    if (!s.scaleOn) {
         picture = {-s.scroll.x, -s.scroll.y, s.VideoFormat().biWidth - s.scroll.x,
                    s.VideoFormat().biHeight - s.scroll.y};
     }
-    if (image.IsEmpty() || !s.IsConnected()) {
-        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    } else {
-        image.Paint(dc, picture);
-        // The rest of the window, right of and below the picture.
-        RECT right{picture.right, client.top, client.right, client.bottom};
-        RECT below{client.left, picture.bottom, picture.right, client.bottom};
-        for (const RECT* r : {&right, &below}) {
-            if (r->right > r->left && r->bottom > r->top) {
-                FillRect(dc, r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-            }
+    image.Paint(dc, picture);
+    // The rest of the window, right of and below the picture.
+    RECT right{picture.right, client.top, client.right, client.bottom};
+    RECT below{client.left, picture.bottom, picture.right, client.bottom};
+    for (const RECT* r : {&right, &below}) {
+        if (r->right > r->left && r->bottom > r->top) {
+            FillRect(dc, r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         }
     }
+}
+
+void Paint(const CaptureWindowState& s) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(s.Window(), &ps);
+    DrawFrame(s, dc);
     EndPaint(s.Window(), &ps);
 }
 
@@ -816,6 +822,9 @@ LRESULT CALLBACK CaptureWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         break;
     case WM_PAINT:
         Paint(*state);
+        return 0;
+    case WM_PRINTCLIENT: // what PrintWindow and WM_PRINT ask for
+        DrawFrame(*state, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_ERASEBKGND:
         return 1; // painting covers the whole window

@@ -165,6 +165,7 @@ TEST_F(SettingsTest, PreviewTicksTakeTheSignalUp) {
     ASSERT_TRUE(Send(WM_CAP_SET_PREVIEW, TRUE));
     Send(WM_CAP_SET_CALLBACK_FRAME, 0, reinterpret_cast<LPARAM>(&KeepFrameSize));
     m_key.WriteDword("ImageSize", 100);
+    m_key.WriteDword("ImageFormat", 1);
     SignalDriver();
     // No capture message is sent: the next preview tick must take the signal
     // up and deliver its frame at the new size.
