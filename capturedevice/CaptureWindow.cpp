@@ -203,8 +203,12 @@ void ApplyDriverSettingsToAll() {
     if (!settings) {
         return;
     }
-    for (CaptureWindowState* s : g_windows) {
-        if (s->IsConnected()) {
+    // A frame callback may close windows meanwhile: walk a copy and skip
+    // the windows that are gone.
+    const std::vector<CaptureWindowState*> windows = g_windows;
+    for (CaptureWindowState* s : windows) {
+        if (std::find(g_windows.begin(), g_windows.end(), s) != g_windows.end() &&
+            s->IsConnected()) {
             s->Frames().SetAdjustments(settings->picture);
             ApplyFormatCodes(*s, *settings);
         }
