@@ -65,7 +65,7 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
     m_idx1.clear();
     m_pos = m_riffPos = m_moviPos = 0;
     m_firstBlockFrames = m_riffBlocks = m_maxChunk = m_error = 0;
-    m_stoppedForSpace = m_idx1Written = m_blockOpen = false;
+    m_stoppedForSpace = m_idx1Written = m_blockOpen = m_idx1Failed = false;
     m_settings = settings;
     m_settings.riffBlockBytes =
         std::clamp(m_settings.riffBlockBytes, kMinRiffBlockBytes, kMaxRiffBlockBytes);
@@ -144,7 +144,7 @@ bool CAviWriter::WriteChunk(size_t stream, const BYTE* data, DWORD size, bool ke
     if (!MakeRoomFor(chunkBytes)) {
         return false;
     }
-    if (!EnoughFreeSpace(chunkBytes)) {
+    if (m_settings.checkFreeSpace && !EnoughFreeSpace(chunkBytes)) {
         m_stoppedForSpace = true;
         return Fail(ERROR_DISK_FULL);
     }
@@ -261,6 +261,7 @@ bool CAviWriter::CloseRiffBlock() {
             m_idx1Written = true;
         } else {
             Truncate(at);
+            m_idx1Failed = true;
             complete = false;
         }
         m_idx1.clear();
@@ -324,7 +325,7 @@ std::vector<BYTE> CAviWriter::BuildHeader() const {
     main.dwMaxBytesPerSec = static_cast<DWORD>(std::min<ULONGLONG>(
         videoBytesPerSec + (audio ? audio->nAvgBytesPerSec : 0), 0xFFFFFFFFULL));
     main.dwFlags = kAvifHasIndex | kAvifIsInterleaved | kAvifTrustCkType | kAvifWasCaptureFile;
-    if (m_riffBlocks > 1 && !m_idx1Written) {
+    if (m_idx1Failed) {
         main.dwFlags &= ~kAvifHasIndex;
     }
     main.dwTotalFrames = firstBlockClosed ? m_firstBlockFrames : m_streams[0].units;

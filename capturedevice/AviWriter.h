@@ -50,6 +50,7 @@ struct AviWriterSettings {
     ULONGLONG riffBlockBytes = 1ULL << 30; // a new RIFF block starts beyond this
     DWORD superIndexEntries = 256;         // RIFF blocks the file can hold
     ULONGLONG freeSpaceReserve = 0;        // refuse a chunk that would leave less free
+    bool checkFreeSpace = true;            // false: write until the disk refuses
 };
 
 class CAviWriter {
@@ -124,4 +125,5 @@ private:
     bool m_stoppedForSpace = false;
     bool m_idx1Written = false;
     bool m_blockOpen = false; // the current RIFF block still takes chunks
+    bool m_idx1Failed = false;
 };

@@ -91,6 +91,11 @@ SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
     }
     if (auto bytes = EnvironmentNumber("SOFTCAP_FREE_SPACE_RESERVE")) {
         settings.freeSpaceReserve = *bytes;
+    } else {
+        char value[8];
+        const DWORD length =
+            GetEnvironmentVariableA("SOFTCAP_FREE_SPACE_RESERVE", value, sizeof value);
+        settings.checkFreeSpace = !(length == 4 && lstrcmpiA(value, "none") == 0);
     }
     if (auto unpaced = EnvironmentNumber("SOFTCAP_CAPTURE_UNPACED")) {
         settings.unpaced = *unpaced != 0;
@@ -285,6 +290,7 @@ LRESULT CSequenceCapture::Run(bool toFile) {
         }
         settings.riffBlockBytes = m_settings.riffBlockBytes;
         settings.freeSpaceReserve = m_settings.freeSpaceReserve;
+        settings.checkFreeSpace = m_settings.checkFreeSpace;
         if (!writer.Open(m_state.CaptureFileName(), settings)) {
             const std::string text = "Cannot open the capture file " + m_state.CaptureFileName() +
                                      ": " + ErrorText(writer.LastError()) + ".";

@@ -20,7 +20,8 @@
 //                               (default 1 GiB)
 //   SOFTCAP_FREE_SPACE_RESERVE  bytes the capture leaves free on the disk
 //                               beyond what closing the file needs
-//                               (default 1 MiB)
+//                               (default 1 MiB); "none": no check, the
+//                               capture writes until the disk refuses
 //   SOFTCAP_CAPTURE_UNPACED     1: frames back to back, waiting for buffers
 //                               rather than dropping (for measuring the
 //                               writer's own rate)
@@ -35,6 +36,7 @@ class CaptureWindowState;
 struct SequenceDeviceSettings {
     ULONGLONG riffBlockBytes = 1ULL << 30;
     ULONGLONG freeSpaceReserve = 1ULL << 20;
+    bool checkFreeSpace = true;
     bool unpaced = false;
 
     static SequenceDeviceSettings FromEnvironment();

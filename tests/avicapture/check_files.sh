@@ -107,5 +107,20 @@ esac
 [ "$(value result "$out/full.txt")" = 0 ] || fail "disk full: capture reported success"
 [ "$(value frames "$out/full.txt")" -gt 0 ] || fail "disk full: no frames"
 
+# 5. The same without the device's free-space check: the disk itself refuses
+#    a write; the partial chunk is cut off and the file still closed.
+if [ -n "${drive:-}" ]; then
+    umount "$small" && mount -t tmpfs -o size=2m tmpfs "$small" && ln -s "$small" "$drive"
+    SOFTCAP_FREE_SPACE_RESERVE=none run nolimit 'S:\full.avi' || fail "write failure: program failed"
+    rm -f "$drive"
+    mv "$small/full.txt" "$out/refused.txt" && mv "$small/full.avi" "$out/refused.avi"
+    check "write failure" "$out/refused.avi"
+    case "$(value errors "$out/refused.txt")" in
+        430:*) ;;
+        *) fail "write failure: expected error 430, got '$(value errors "$out/refused.txt")'" ;;
+    esac
+    [ "$(value result "$out/refused.txt")" = 0 ] || fail "write failure: capture reported success"
+fi
+
 [ $failures = 0 ] && echo "all files read back" && exit 0
 exit 1
