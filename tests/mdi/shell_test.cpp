@@ -13,7 +13,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -256,6 +258,50 @@ TEST_F(ShellTest, EndOfSessionAsksOnlyTheActiveView) {
     EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), TRUE);
     ActiveView()->m_bDialogOpen = TRUE;
     EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), FALSE);
+}
+
+// The About box, seen from its activation: caption and texts, then closed.
+struct AboutSeen {
+    std::string caption;
+    std::vector<std::string> texts;
+};
+AboutSeen g_aboutSeen;
+HHOOK g_aboutHook = nullptr;
+
+BOOL CALLBACK CollectText(HWND hWnd, LPARAM) {
+    char text[128] = {};
+    GetWindowTextA(hWnd, text, sizeof text);
+    g_aboutSeen.texts.emplace_back(text);
+    return TRUE;
+}
+
+LRESULT CALLBACK CloseAboutOnActivation(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HCBT_ACTIVATE) {
+        auto hWnd = reinterpret_cast<HWND>(wParam);
+        char name[16] = {};
+        GetClassNameA(hWnd, name, sizeof name);
+        if (std::string(name) == "#32770") {
+            char caption[64] = {};
+            GetWindowTextA(hWnd, caption, sizeof caption);
+            g_aboutSeen.caption = caption;
+            EnumChildWindows(hWnd, &CollectText, 0);
+            PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_aboutHook, nCode, wParam, lParam);
+}
+
+TEST_F(ShellTest, AboutCommandShowsTheAboutBox) {
+    Start({{0, "Card"}});
+    g_aboutSeen = {};
+    g_aboutHook = SetWindowsHookExA(WH_CBT, &CloseAboutOnActivation, nullptr, GetCurrentThreadId());
+    MainFrame().SendMessage(WM_COMMAND, ID_APP_ABOUT);
+    UnhookWindowsHookEx(g_aboutHook);
+    EXPECT_EQ(g_aboutSeen.caption, "About VideoCapture");
+    const auto& texts = g_aboutSeen.texts;
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Video Capture Application Version 1.02"),
+              texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "OK"), texts.end());
 }
 
 } // namespace
