@@ -19,14 +19,24 @@ fi
 trap stop_wine EXIT
 start_wine
 shot=${SCREENSHOT:-$BUILD_ROOT/capture-screenshot.png}
-"$WINE" "$bin/capture.exe" &
+# A Wine desktop of its own draws the window's frame and caption, which a
+# bare Xvfb without a window manager would not.
+(cd "$bin" && exec "$WINE" explorer /desktop=VideoCapture,1024x768 capture.exe) &
 app=$!
 # Give the program time to open its window and show some live video.
 for _ in $(seq 60); do
-    xdotool search --name "^Video Capture" >/dev/null 2>&1 && break
+    xdotool search --name "^VideoCapture" >/dev/null 2>&1 && break
     sleep 0.5
 done
 sleep 3
-import -window root "$shot"
+# Open the Options menu, so that the screenshot shows the drivers' names.
+desktop=$(xdotool search --name "^VideoCapture" | head -1)
+if [ -n "$desktop" ]; then
+    xdotool windowfocus --sync "$desktop" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --window "$desktop" alt+o 2>/dev/null || true
+    sleep 1
+fi
+import -window root -crop 1024x768+0+0 "$shot"
 kill "$app" 2>/dev/null || true
 echo "run: screenshot of the program window in $shot"
