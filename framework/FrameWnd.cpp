@@ -17,22 +17,9 @@ bool CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     std::string title = AfxLoadString(nIDResource);
     title = title.substr(0, title.find('\n'));
 
-    static const char* const className = [] {
-        WNDCLASSA wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = AfxGetInstanceHandle();
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = "FwFrame";
-        RegisterClassA(&wc);
-        return "FwFrame";
-    }();
-
     HMENU hMenu = LoadMenuA(hResource, MAKEINTRESOURCEA(nIDResource));
     m_hMenuDefault = hMenu;
-    CREATESTRUCTA cs{};
-    cs.lpszClass = className;
+    CREATESTRUCTA cs{}; // the framework's own window class
     cs.lpszName = title.c_str();
     cs.style = LONG(dwDefaultStyle);
     cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;

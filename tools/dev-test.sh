@@ -4,7 +4,7 @@
 # their own, so that several people can work in one tree at once.
 #   tools/dev-test.sh BUILD_NAME "TARGET..." [CTEST ARGS...]
 #   e.g. tools/dev-test.sh build-device "capturedevice test_capturedevice" -R capturedevice
-# TEST_AREAS="framework" (say) builds only those folders of tests/.
+# TEST_AREAS="framework;tunerprops" (say) builds only those folders of tests/
 set -euo pipefail
 name=$1 targets=$2
 shift 2

@@ -10,7 +10,7 @@ namespace {
 constexpr char kCaption[] = "Video Configuration";
 
 // One control of a page template, in tab order.
-struct ControlSpec {
+struct ExpectedControl {
     int id;
     const char* className;
     const char* text;
@@ -22,7 +22,7 @@ constexpr DWORD kHidden = WS_DISABLED;
 constexpr DWORD kRadio = BS_AUTORADIOBUTTON | WS_TABSTOP;
 constexpr DWORD kGroupBox = BS_GROUPBOX | WS_GROUP;
 
-const std::vector<ControlSpec> kVideoSourceControls = {
+const std::vector<ExpectedControl> kVideoSourceControls = {
     {1012, "Button", "Video Connector", kShown | kGroupBox, {20, 20, 70, 63}},
     {1009, "Button", "&Tuner", kHidden | kRadio, {30, 31, 35, 10}},
     {1010, "Button", "&Composite", kShown | kRadio, {30, 40, 49, 10}},
@@ -54,7 +54,7 @@ const std::vector<ControlSpec> kVideoSourceControls = {
 
 constexpr DWORD kTrackbar = TBS_AUTOTICKS | TBS_BOTH | TBS_ENABLESELRANGE | WS_TABSTOP;
 constexpr DWORD kField = WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP;
-const std::vector<ControlSpec> kColorControls = {
+const std::vector<ExpectedControl> kColorControls = {
     {1036, "Button", "Color", kShown | BS_GROUPBOX, {20, 4, 170, 112}},
     {-1, "Static", "&Brightness", kShown | SS_LEFT, {35, 23, 34, 8}},
     {1047, "msctls_trackbar32", "", kShown | kTrackbar | WS_GROUP, {76, 15, 85, 26}},
@@ -71,7 +71,7 @@ const std::vector<ControlSpec> kColorControls = {
     {1037, "Button", "&Default", kShown | BS_PUSHBUTTON | WS_TABSTOP, {140, 119, 50, 14}},
 };
 
-const std::vector<ControlSpec> kVideoFormatControls = {
+const std::vector<ExpectedControl> kVideoFormatControls = {
     {1063, "Button", "Image Format", kShown | kGroupBox, {15, 12, 185, 58}},
     {1060, "Button", "R&GB 15 (32 Thousand Colors)", kShown | kRadio, {45, 27, 111, 10}},
     {1061, "Button", "&RGB 24 (16 Million Colors)", kShown | kRadio, {45, 48, 98, 10}},
@@ -84,7 +84,7 @@ const std::vector<ControlSpec> kVideoFormatControls = {
     {1028, "Button", "&Default", kHidden | BS_PUSHBUTTON | WS_TABSTOP, {140, 91, 50, 14}},
 };
 
-const std::vector<ControlSpec> kDrawingControls = {
+const std::vector<ExpectedControl> kDrawingControls = {
     {-1, "Button", "Drawing Type", kShown | kGroupBox, {25, 10, 165, 45}},
     {1045, "Button", "Use D&irect Draw", kShown | kRadio, {40, 25, 68, 10}},
     {1046, "Button", "Use &GDI", kShown | kRadio, {40, 40, 43, 10}},
@@ -101,28 +101,29 @@ const std::vector<ControlSpec> kDrawingControls = {
 };
 
 // Checks the page's child windows against the template, in tab order.
-void ExpectControls(HWND hPage, const std::vector<ControlSpec>& specs, const char* page) {
+void ExpectControls(HWND hPage, const std::vector<ExpectedControl>& controls, const char* page) {
     size_t index = 0;
     for (HWND hChild = GetWindow(hPage, GW_CHILD); hChild != nullptr;
          hChild = GetWindow(hChild, GW_HWNDNEXT), ++index) {
-        if (index >= specs.size()) {
+        if (index >= controls.size()) {
             ADD_FAILURE() << page << ": extra control " << GetDlgCtrlID(hChild);
             continue;
         }
-        const ControlSpec& spec = specs[index];
-        SCOPED_TRACE(std::string(page) + ", control " + std::to_string(spec.id) + " " + spec.text);
-        EXPECT_EQ(GetDlgCtrlID(hChild) & 0xFFFF, spec.id & 0xFFFF);
-        EXPECT_STRCASEEQ(ClassName(hChild).c_str(), spec.className);
-        EXPECT_EQ(WindowText(hChild), spec.text);
+        const ExpectedControl& control = controls[index];
+        SCOPED_TRACE(std::string(page) + ", control " + std::to_string(control.id) + " " +
+                     control.text);
+        EXPECT_EQ(GetDlgCtrlID(hChild) & 0xFFFF, control.id & 0xFFFF);
+        EXPECT_STRCASEEQ(ClassName(hChild).c_str(), control.className);
+        EXPECT_EQ(WindowText(hChild), control.text);
         DWORD style = DWORD(GetWindowLongPtrA(hChild, GWL_STYLE));
         // The system draws an edit's border as a sunken edge.
-        if ((spec.style & WS_BORDER) && !(style & WS_BORDER) &&
+        if ((control.style & WS_BORDER) && !(style & WS_BORDER) &&
             (GetWindowLongPtrA(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE))
             style |= WS_BORDER;
-        EXPECT_EQ(style, spec.style | WS_CHILD)
-            << std::hex << "style 0x" << style << ", expected 0x" << (spec.style | WS_CHILD);
+        EXPECT_EQ(style, control.style | WS_CHILD)
+            << std::hex << "style 0x" << style << ", expected 0x" << (control.style | WS_CHILD);
         // The dialog maps position and size separately, as the template gives them.
-        RECT expected = spec.dialogUnits;
+        RECT expected = control.dialogUnits;
         MapDialogRect(hPage, &expected);
         expected.right += expected.left;
         expected.bottom += expected.top;
@@ -130,14 +131,14 @@ void ExpectControls(HWND hPage, const std::vector<ControlSpec>& specs, const cha
         GetWindowRect(hChild, &actual);
         MapWindowPoints(nullptr, hPage, reinterpret_cast<POINT*>(&actual), 2);
         // An up-down control gives itself the system's width.
-        if (spec.className == std::string("msctls_updown32"))
+        if (control.className == std::string("msctls_updown32"))
             expected.right = actual.right;
         EXPECT_TRUE(EqualRect(&actual, &expected))
             << "at " << actual.left << "," << actual.top << " " << actual.right - actual.left << "x"
             << actual.bottom - actual.top << ", expected " << expected.left << "," << expected.top
             << " " << expected.right - expected.left << "x" << expected.bottom - expected.top;
     }
-    EXPECT_EQ(index, specs.size()) << page << ": number of controls";
+    EXPECT_EQ(index, controls.size()) << page << ": number of controls";
 }
 
 class SheetTest : public DriverTest {
@@ -196,7 +197,7 @@ TEST_F(SheetTest, EveryPageShowsEveryControlOfItsTemplate) {
         int mode;
         int pageIndex;
         const char* page;
-        const std::vector<ControlSpec>* controls;
+        const std::vector<ExpectedControl>* controls;
         SIZE dialogUnits;
     };
     const Case cases[] = {
