@@ -23,12 +23,13 @@ shot=${SCREENSHOT:-$BUILD_ROOT/capture-screenshot.png}
 # bare Xvfb without a window manager would not.
 (cd "$bin" && exec "$WINE" explorer /desktop=VideoCapture,1024x768 capture.exe) &
 app=$!
-# Give the program time to open its window and show some live video.
+# Give the program time to open its window (the desktop comes first) and
+# show some live video.
 for _ in $(seq 60); do
     xdotool search --name "^VideoCapture" >/dev/null 2>&1 && break
     sleep 0.5
 done
-sleep 3
+sleep 6
 # Open the Options menu, so that the screenshot shows the drivers' names.
 desktop=$(xdotool search --name "^VideoCapture" | head -1)
 if [ -n "$desktop" ]; then
