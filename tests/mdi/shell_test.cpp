@@ -304,4 +304,24 @@ TEST_F(ShellTest, AboutCommandShowsTheAboutBox) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), "OK"), texts.end());
 }
 
+TEST_F(ShellTest, ToolbarButtonsFollowTheUpdateHandlersAtIdleTime) {
+    Start({{0, "Card", true}});
+    CToolBar& toolbar = MainFrame().GetToolBar();
+    toolbar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    struct Case {
+        UINT id;
+        bool enabled;
+        bool checked;
+    } const cases[] = {
+        {ID_FILE_NEW, false, false},       // a capture view is active
+        {ID_OPTIONS_OVERLAY, true, true},  // the driver's overlay runs
+        {ID_OPTIONS_PREVIEW, true, false}, // preview is off while overlay runs
+        {ID_APP_ABOUT, true, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(toolbar.SendMessage(TB_ISBUTTONENABLED, c.id) != 0, c.enabled) << c.id;
+        EXPECT_EQ(toolbar.SendMessage(TB_ISBUTTONCHECKED, c.id) != 0, c.checked) << c.id;
+    }
+}
+
 } // namespace
