@@ -145,11 +145,11 @@ bool CSequenceCapture::PumpMessages() {
 }
 
 CSequenceCapture::EndReason CSequenceCapture::CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit) {
-    // The queue and the keys are looked at every few milliseconds rather than
-    // at every frame: each look is a round trip to the window system, which
-    // would cost a fast capture much of its rate.
+    // Faster than real time, the queue and the keys are looked at every few
+    // milliseconds rather than at every frame: each look is a round trip to
+    // the window system, which would cost such a capture much of its rate.
     const DWORD tick = GetTickCount();
-    if (!m_inputChecked || tick - m_lastInputCheck >= kInputCheckIntervalMs) {
+    if (m_inputEveryFrame || !m_inputChecked || tick - m_lastInputCheck >= kInputCheckIntervalMs) {
         m_inputChecked = true;
         m_lastInputCheck = tick;
         if (!PumpMessages()) {
@@ -303,7 +303,11 @@ LRESULT CSequenceCapture::Run(bool toFile) {
         frameBuffer.resize(frameBytes);
     }
 
-    const UINT catchUpFrames = writerThread ? writerThread->BufferCount() : 1;
+    const UINT catchUpFrames =
+        writerThread ? writerThread->BufferCount() : std::max<UINT>(parms.wNumVideoRequested, 1);
+    // At real-time rates the input is looked at before every frame; only a
+    // capture faster than that spaces the looks out.
+    m_inputEveryFrame = !m_settings.unpaced && microSecPerFrame >= kInputCheckIntervalMs * 1000;
     const CTimerResolution timerResolution;
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);

@@ -70,5 +70,6 @@ private:
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
     bool m_inputChecked = false;
+    bool m_inputEveryFrame = true;
     DWORD m_lastInputCheck = 0;
 };
