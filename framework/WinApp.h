@@ -86,5 +86,7 @@ int AfxMessageBox(const char* lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK);
 
 // Entry points: the program's WinMain and a library's DllMain call these.
+// (WinMain itself stays in the program: the runtime that calls it is linked
+// after the framework's library, which is not searched again.)
 int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine, int nCmdShow);
 BOOL AfxDllMain(HINSTANCE hInstance, DWORD dwReason);
