@@ -16,8 +16,7 @@ dir=$BUILD_ROOT/$TEST_ARCH
 if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$TEST_ARCH.cmake" \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" \
-        -DCMAKE_PROJECT_INCLUDE="$ROOT/benchmarks/standalone.cmake" >/dev/null
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" >/dev/null
 fi
 cmake --build "$dir" -j 2 --target avicapture_bench capturedevice >/dev/null
 trap stop_wine EXIT

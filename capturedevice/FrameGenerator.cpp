@@ -39,11 +39,15 @@ constexpr std::array<std::array<BYTE, 7>, 12> kGlyphs = {{
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}, // .
 }};
 
-// A top-down RGB picture the pattern is drawn into before conversion.
+// A top-down RGB picture the pattern is drawn into before conversion. Its
+// pixels live in storage kept from frame to frame: a full frame allocated
+// anew for each one costs more than drawing it.
 class Canvas {
 public:
-    Canvas(int width, int height)
-        : m_width(width), m_height(height), m_pixels(static_cast<size_t>(width) * height) {}
+    Canvas(int width, int height, std::vector<RGBTRIPLE>& storage)
+        : m_width(width), m_height(height), m_pixels(storage) {
+        m_pixels.resize(static_cast<size_t>(width) * height);
+    }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     RGBTRIPLE& At(int x, int y) { return m_pixels[static_cast<size_t>(y) * m_width + x]; }
@@ -87,7 +91,7 @@ public:
 private:
     int m_width;
     int m_height;
-    std::vector<RGBTRIPLE> m_pixels;
+    std::vector<RGBTRIPLE>& m_pixels;
 };
 
 struct Yuv {
@@ -257,7 +261,7 @@ bool FrameGenerator::Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> ou
         return false;
     }
     const int w = m_format.biWidth, h = m_format.biHeight;
-    Canvas canvas(w, h);
+    Canvas canvas(w, h, m_canvas);
     DrawPattern(canvas, frameNumber, clockMs);
     const Adjuster adjust(m_adjust);
     const DWORD stride = FrameBytes() / static_cast<DWORD>(h);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <span>
+#include <vector>
 
 // Picture controls as the card applies them: brightness is an offset added to
 // the luma, contrast and saturation are gains in percent, hue is a rotation of
@@ -49,4 +50,6 @@ public:
 private:
     BITMAPINFOHEADER m_format{};
     PictureAdjustments m_adjust{};
+    // Drawing space reused by Render; it holds nothing between calls.
+    mutable std::vector<RGBTRIPLE> m_canvas;
 };
