@@ -18,17 +18,8 @@ END_MESSAGE_MAP()
 
 namespace {
 const char* MDIChildClass() {
-    static const char* const className = [] {
-        WNDCLASSA wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = ::DefMDIChildProcA;
-        wc.hInstance = AfxGetInstanceHandle();
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = "FwMDIChild";
-        RegisterClassA(&wc);
-        return "FwMDIChild";
-    }();
+    static const char* const className =
+        AfxRegisterFrameworkClass("FwMDIChild", ::DefMDIChildProcA);
     return className;
 }
 } // namespace

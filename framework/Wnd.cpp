@@ -25,18 +25,20 @@ CWnd* msgmap::WindowFromWParam(WPARAM wParam) {
     return CWnd::FromHandle(reinterpret_cast<HWND>(wParam));
 }
 
+const char* AfxRegisterFrameworkClass(const char* lpszClassName, WNDPROC pfnWndProc) {
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = pfnWndProc;
+    wc.hInstance = AfxGetInstanceHandle();
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = lpszClassName;
+    RegisterClassA(&wc);
+    return lpszClassName;
+}
+
 const char* AfxDefaultWindowClass() {
-    static const char* const className = [] {
-        WNDCLASSA wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = AfxGetInstanceHandle();
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = "FwWnd";
-        RegisterClassA(&wc);
-        return "FwWnd";
-    }();
+    static const char* const className = AfxRegisterFrameworkClass("FwWnd", ::DefWindowProcA);
     return className;
 }
 

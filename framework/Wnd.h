@@ -137,3 +137,6 @@ private:
 
 // The framework's own window class, registered on first use in the module.
 const char* AfxDefaultWindowClass();
+// Registers a window class of the module with the framework's usual
+// attributes (arrow cursor, window background, double clicks); its name.
+const char* AfxRegisterFrameworkClass(const char* lpszClassName, WNDPROC pfnWndProc);
