@@ -6,7 +6,8 @@ BUILD_ROOT=${BUILD_ROOT:-$ROOT/build}
 # The shipped binaries are 32-bit. Wine runs them where the kernel executes
 # 32-bit code; some virtual machines cannot, and there the same sources are
 # built and tested as 64-bit Windows binaries under 64-bit Wine.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# (A time limit, in case 32-bit binaries are only emulated, far too slowly.)
+if timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1; then
     TEST_ARCH=i686
     WINE=/usr/lib/wine/wine
     WINESERVER=/usr/lib/wine/wineserver32
