@@ -110,6 +110,10 @@ int CurrentPageIndex(HWND hSheet) {
     return hPage ? int(PropSheet_HwndToIndex(hSheet, hPage)) : -1;
 }
 
+void SelectPage(HWND hSheet, int nIndex) {
+    SendMessageA(hSheet, PSM_SETCURSEL, WPARAM(nIndex), 0);
+}
+
 std::string WindowText(HWND hWnd) {
     char text[256] = {};
     GetWindowTextA(hWnd, text, sizeof text);

@@ -34,5 +34,7 @@ bool IsApplyEnabled(HWND hSheet);
 std::vector<std::string> TabCaptions(HWND hSheet);
 // The index of the page on top, -1 for none.
 int CurrentPageIndex(HWND hSheet);
+// Brings the page at nIndex to the top, as a click on its tab does.
+void SelectPage(HWND hSheet, int nIndex);
 std::string WindowText(HWND hWnd);
 std::string ClassName(HWND hWnd);

@@ -119,8 +119,8 @@ TEST_F(PropertySheetTest, ModifiedMarkEnablesApplyUntilEveryPageIsCleared) {
     RunModalSheet(
         "Modified", [&] { return sheet.DoModal(); },
         [&](HWND hSheet) {
-            PropSheet_SetCurSel(hSheet, nullptr, 1);
-            PropSheet_SetCurSel(hSheet, nullptr, 0);
+            SelectPage(hSheet, 1);
+            SelectPage(hSheet, 0);
             struct Step {
                 const char* context;
                 LoggingPage* page;
@@ -185,8 +185,8 @@ TEST_F(PropertySheetTest, ApplyAndOkCallOnApplyThenOnOkOfEveryShownPage) {
             "Buttons", [&] { return sheet.DoModal(); },
             [&](HWND hSheet) {
                 if (c.showSecondPage) {
-                    PropSheet_SetCurSel(hSheet, nullptr, 1);
-                    PropSheet_SetCurSel(hSheet, nullptr, 0);
+                    SelectPage(hSheet, 1);
+                    SelectPage(hSheet, 0);
                 }
                 first.SetModified(true);
                 g_log.clear();
@@ -218,7 +218,7 @@ TEST_F(PropertySheetTest, RefusedFieldKeepsTheUserOnThePage) {
             EXPECT_EQ(WindowText(hField), "5") << "the member was moved into the field";
 
             SetWindowTextA(hField, "42");
-            PropSheet_SetCurSel(hSheet, nullptr, 1);
+            SelectPage(hSheet, 1);
             PumpMessages();
             EXPECT_EQ(CurrentPageIndex(hSheet), 0) << "another tab while the field is refused";
             EXPECT_EQ(GetFocus(), hField);
@@ -228,9 +228,9 @@ TEST_F(PropertySheetTest, RefusedFieldKeepsTheUserOnThePage) {
             EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "Number:Apply"), 0);
 
             SetWindowTextA(hField, "7");
-            PropSheet_SetCurSel(hSheet, nullptr, 1);
+            SelectPage(hSheet, 1);
             EXPECT_EQ(CurrentPageIndex(hSheet), 1);
-            PropSheet_SetCurSel(hSheet, nullptr, 0);
+            SelectPage(hSheet, 0);
             EXPECT_EQ(WindowText(hField), "7") << "the field is filled again on return";
             PressButton(hSheet, PSBTN_OK);
         });

@@ -209,7 +209,7 @@ TEST_F(SheetTest, EveryPageShowsEveryControlOfItsTemplate) {
     for (const Case& c : cases) {
         ASSERT_NE(CreateConfigDialog(c.mode, m_parent), nullptr);
         const SheetRun run = RunSheet([&](HWND hSheet) {
-            PropSheet_SetCurSel(hSheet, nullptr, c.pageIndex);
+            SelectPage(hSheet, c.pageIndex);
             HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
             ASSERT_NE(hPage, nullptr) << c.page;
             EXPECT_EQ(CurrentPageIndex(hSheet), c.pageIndex) << c.page;
@@ -284,8 +284,8 @@ TEST_F(SheetTest, ApplyAndOkStoreTheFormatAndDrawingValuesOfTheRecord) {
         std::optional<KeyContents> afterButton;
         const SheetRun run = RunSheet([&](HWND hSheet) {
             if (c.showSecondPage) {
-                PropSheet_SetCurSel(hSheet, nullptr, 1);
-                PropSheet_SetCurSel(hSheet, nullptr, 0);
+                SelectPage(hSheet, 1);
+                SelectPage(hSheet, 0);
             }
             PropSheet_Changed(hSheet, PropSheet_GetCurrentPageHwnd(hSheet));
             applyBefore = IsApplyEnabled(hSheet);
