@@ -12,6 +12,7 @@
 #include "DibImage.h"
 #include "DriverSettingsLink.h"
 #include "SequenceHook.h"
+#include "tunerprops/SheetMode.h"
 
 // The published 32-bit layouts that callers compile against.
 #ifndef _WIN64
@@ -569,7 +570,7 @@ LRESULT OnSetInfoChunk(CaptureWindowState& s, LPARAM buffer) {
 
 // The driver's dialogs are the card's configuration library, loaded from the
 // device's own folder and driven as the card's driver drives it.
-LRESULT RunDriverDialog(CaptureWindowState& s, int sheetMode) {
+LRESULT RunDriverDialog(CaptureWindowState& s, TunerSheetMode sheetMode) {
     if (!s.IsConnected() || !s.Driver()->HasDialogs() || IsCapturing(s)) {
         return FALSE;
     }
@@ -604,7 +605,7 @@ LRESULT RunDriverDialog(CaptureWindowState& s, int sheetMode) {
         return FALSE;
     }
     const HWND window = s.Window();
-    create(sheetMode, window);
+    create(int(sheetMode), window);
     run();
     destroy();
     if (!IsWindow(window) || StateOf(window) != &s) {
@@ -722,11 +723,11 @@ LRESULT HandleCaptureMessage(CaptureWindowState& s, UINT message, WPARAM wParam,
     case WM_CAP_GET_AUDIOFORMAT:
         return OnGetAudioFormat(s, wParam, lParam);
     case WM_CAP_DLG_VIDEOFORMAT:
-        return RunDriverDialog(s, 2);
+        return RunDriverDialog(s, TunerSheetMode::VideoFormat);
     case WM_CAP_DLG_VIDEOSOURCE:
-        return RunDriverDialog(s, 0);
+        return RunDriverDialog(s, TunerSheetMode::VideoSource);
     case WM_CAP_DLG_VIDEODISPLAY:
-        return RunDriverDialog(s, 1);
+        return RunDriverDialog(s, TunerSheetMode::VideoDisplay);
     case WM_CAP_DLG_VIDEOCOMPRESSION:
         return OnVideoCompressionDialog(s);
     case WM_CAP_GET_VIDEOFORMAT:

@@ -25,18 +25,18 @@ CTunerConfigPropertySheet::~CTunerConfigPropertySheet() = default;
 INT_PTR CTunerConfigPropertySheet::DoModal() {
     // A second run shows the same pages again, not each page twice.
     RemoveAllPages();
-    switch (TunerSheetMode()) {
-    case 0:
+    switch (CurrentSheetMode()) {
+    case TunerSheetMode::VideoSource:
         m_pVideoSourcePage->m_pSettings = &m_settings;
         m_pColorPage->m_pSettings = &m_settings;
         AddPage(m_pVideoSourcePage.get());
         AddPage(m_pColorPage.get());
         break;
-    case 2:
+    case TunerSheetMode::VideoFormat:
         m_pVideoFormatPage->m_pSettings = &m_settings;
         AddPage(m_pVideoFormatPage.get());
         break;
-    default:
+    case TunerSheetMode::VideoDisplay:
         m_pDrawingPage->m_pSettings = &m_settings;
         AddPage(m_pDrawingPage.get());
         break;

@@ -3,6 +3,7 @@
 #include "framework/PropertySheet.h"
 #include "tunerprops/Credits.h"
 #include "tunerprops/DeviceSettings.h"
+#include "tunerprops/SheetMode.h"
 #include "tunerprops/TunerColorPage.h"
 #include "tunerprops/TunerDrawingPage.h"
 #include "tunerprops/TunerVideoFormatPage.h"
@@ -11,7 +12,7 @@
 #include <memory>
 
 // The "Video Configuration" sheet: its pages and the settings record they
-// share. The sheet mode (see TunerSheetMode) decides which pages it shows.
+// share. The sheet mode (see CurrentSheetMode) decides which pages it shows.
 class CTunerConfigPropertySheet : public CPropertySheet {
     DECLARE_DYNAMIC(CTunerConfigPropertySheet)
 public:
@@ -36,6 +37,5 @@ private:
     CDeviceSettings m_settings;
 };
 
-// The sheet mode given to the last CreateConfigDialog: 0 Video Source and
-// Color, 2 Video Format, any other value Drawing.
-int TunerSheetMode();
+// The sheet mode given to the last CreateConfigDialog.
+TunerSheetMode CurrentSheetMode();

@@ -1,23 +1,10 @@
 #include "tunerprops/TunerVideoFormatPage.h"
 
-#include "tunerprops/DeviceSettings.h"
 #include "tunerprops/resource.h"
 
-IMPLEMENT_DYNCREATE(CTunerVideoFormatPage, CPropertyPage)
+IMPLEMENT_DYNCREATE(CTunerVideoFormatPage, CTunerPage)
 
-BEGIN_MESSAGE_MAP(CTunerVideoFormatPage, CPropertyPage)
+BEGIN_MESSAGE_MAP(CTunerVideoFormatPage, CTunerPage)
 END_MESSAGE_MAP()
 
-CTunerVideoFormatPage::CTunerVideoFormatPage() : CPropertyPage(IDD_VIDEO_FORMAT) {}
-
-void CTunerVideoFormatPage::OnOK() {
-    m_pSettings->SaveFormatAndDrawing();
-    SetModified(false);
-    CPropertyPage::OnOK();
-}
-
-bool CTunerVideoFormatPage::OnApply() {
-    m_pSettings->SaveFormatAndDrawing();
-    SetModified(false);
-    return CPropertyPage::OnApply();
-}
+CTunerVideoFormatPage::CTunerVideoFormatPage() : CTunerPage(IDD_VIDEO_FORMAT) {}

@@ -1,23 +1,10 @@
 #include "tunerprops/TunerVideoSourcePage.h"
 
-#include "tunerprops/DeviceSettings.h"
 #include "tunerprops/resource.h"
 
-IMPLEMENT_DYNCREATE(CTunerVideoSourcePage, CPropertyPage)
+IMPLEMENT_DYNCREATE(CTunerVideoSourcePage, CTunerPage)
 
-BEGIN_MESSAGE_MAP(CTunerVideoSourcePage, CPropertyPage)
+BEGIN_MESSAGE_MAP(CTunerVideoSourcePage, CTunerPage)
 END_MESSAGE_MAP()
 
-CTunerVideoSourcePage::CTunerVideoSourcePage() : CPropertyPage(IDD_VIDEO_SOURCE) {}
-
-void CTunerVideoSourcePage::OnOK() {
-    m_pSettings->SaveFormatAndDrawing();
-    SetModified(false);
-    CPropertyPage::OnOK();
-}
-
-bool CTunerVideoSourcePage::OnApply() {
-    m_pSettings->SaveFormatAndDrawing();
-    SetModified(false);
-    return CPropertyPage::OnApply();
-}
+CTunerVideoSourcePage::CTunerVideoSourcePage() : CTunerPage(IDD_VIDEO_SOURCE) {}

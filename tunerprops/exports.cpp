@@ -36,8 +36,15 @@ CurrentSheet g_currentSheet;
 int g_nSheetMode = 0;
 } // namespace
 
-int TunerSheetMode() {
-    return g_nSheetMode;
+TunerSheetMode CurrentSheetMode() {
+    switch (g_nSheetMode) {
+    case int(TunerSheetMode::VideoSource):
+        return TunerSheetMode::VideoSource;
+    case int(TunerSheetMode::VideoFormat):
+        return TunerSheetMode::VideoFormat;
+    default:
+        return TunerSheetMode::VideoDisplay;
+    }
 }
 
 BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
