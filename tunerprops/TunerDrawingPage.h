@@ -2,9 +2,14 @@
 
 #include "framework/PropertyPage.h"
 
-class CDeviceSettings;
+#include <string>
 
-// The Drawing page: DirectDraw or GDI, and the display's DirectDraw capabilities.
+class CDeviceSettings;
+class CDirectDrawCaps;
+
+// The Drawing page: DirectDraw or GDI, the overlay preference, and a summary
+// of the display's DirectDraw capabilities. A click changes the record and
+// signals the driver at once; the registry follows at Apply or OK.
 class CTunerDrawingPage : public CPropertyPage {
     DECLARE_DYNCREATE(CTunerDrawingPage)
 public:
@@ -15,7 +20,24 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
 
+    bool OnInitDialog() override;
     // Apply and OK store the format and drawing values and clear the mark.
     void OnOK() override;
     bool OnApply() override;
+
+private:
+    // Shows the record's drawing type, preference and capabilities.
+    void RefreshControls();
+    void EnablePreference(bool bEnable);
+    void MarkPreference(bool bOverlays);
+
+    void OnUseDirectDraw();
+    void OnUseGdi();
+    void OnFavorOverlays();
+    void OnFavorOffScreen();
+    void OnDefault();
 };
+
+// The one-line summary of the display's DirectDraw capabilities, from the
+// library's string table.
+std::string DirectDrawCapsSummary(const CDirectDrawCaps& caps);
