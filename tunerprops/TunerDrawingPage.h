@@ -2,7 +2,12 @@
 
 #include "tunerprops/TunerPage.h"
 
-// The Drawing page: DirectDraw or GDI, and the display's DirectDraw capabilities.
+#include <string>
+class CDirectDrawCaps;
+
+// The Drawing page: DirectDraw or GDI, the overlay preference, and a summary
+// of the display's DirectDraw capabilities. A click changes the record and
+// signals the driver at once; the registry follows at Apply or OK.
 class CTunerDrawingPage : public CTunerPage {
     DECLARE_DYNCREATE(CTunerDrawingPage)
 public:
@@ -10,4 +15,22 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
+
+    bool OnInitDialog() override;
+
+private:
+    // Shows the record's drawing type, preference and capabilities.
+    void RefreshControls();
+    void EnablePreference(bool bEnable);
+    void MarkPreference(bool bOverlays);
+
+    void OnUseDirectDraw();
+    void OnUseGdi();
+    void OnFavorOverlays();
+    void OnFavorOffScreen();
+    void OnDefault();
 };
+
+// The one-line summary of the display's DirectDraw capabilities, from the
+// library's string table.
+std::string DirectDrawCapsSummary(const CDirectDrawCaps& caps);

@@ -1,10 +1,92 @@
 #include "tunerprops/TunerVideoFormatPage.h"
 
+#include "framework/DataExchange.h"
+#include "tunerprops/DeviceSettings.h"
 #include "tunerprops/resource.h"
 
 IMPLEMENT_DYNCREATE(CTunerVideoFormatPage, CTunerPage)
 
 BEGIN_MESSAGE_MAP(CTunerVideoFormatPage, CTunerPage)
+ON_BN_CLICKED(IDC_SMALL, OnSmall)
+ON_BN_CLICKED(IDC_MEDIUM, OnMedium)
+ON_BN_CLICKED(IDC_LARGE, OnLarge)
+ON_BN_CLICKED(IDC_RGB15, OnRgb15)
+ON_BN_CLICKED(IDC_RGB24, OnRgb24)
+ON_BN_CLICKED(IDC_RGB32, OnRgb32)
+ON_BN_CLICKED(IDC_YUY2, OnYuy2)
+ON_BN_CLICKED(IDC_FORMAT_DEFAULT, OnDefault)
 END_MESSAGE_MAP()
 
+namespace {
+
+// The buttons of each choice, in the order their marks are set, with the
+// stored code each stands for. The first button also stands for every code
+// that is not listed: a stored width such as 320, or a format the card's
+// format dialog does not offer, shows as the first choice.
+struct CodeButton {
+    int nID;
+    DWORD dwCode;
+};
+constexpr CodeButton kSizeButtons[] = {{IDC_SMALL, 25}, {IDC_MEDIUM, 50}, {IDC_LARGE, 100}};
+constexpr CodeButton kFormatButtons[] = {
+    {IDC_RGB15, 0}, {IDC_RGB24, 1}, {IDC_RGB32, 2}, {IDC_YUY2, 3}};
+
+template <size_t N> int ButtonForCode(const CodeButton (&buttons)[N], DWORD dwCode) {
+    for (const CodeButton& button : buttons) {
+        if (button.dwCode == dwCode)
+            return button.nID;
+    }
+    return buttons[0].nID;
+}
+
+// Marks the one button and clears the others, in the table's order.
+template <size_t N> void MarkOnly(CWnd& page, const CodeButton (&buttons)[N], int nMarkedID) {
+    for (const CodeButton& button : buttons)
+        ::SendDlgItemMessageA(page.m_hWnd, button.nID, BM_SETCHECK,
+                              button.nID == nMarkedID ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+} // namespace
+
 CTunerVideoFormatPage::CTunerVideoFormatPage() : CTunerPage(IDD_VIDEO_FORMAT) {}
+
+void CTunerVideoFormatPage::DoDataExchange(CDataExchange& dx) {
+    DDX_Control(dx, IDC_LARGE, m_btnLarge);
+    DDX_Control(dx, IDC_MEDIUM, m_btnMedium);
+    DDX_Control(dx, IDC_SMALL, m_btnSmall);
+}
+
+bool CTunerVideoFormatPage::OnInitDialog() {
+    CTunerPage::OnInitDialog();
+    RefreshControls();
+    return true;
+}
+
+void CTunerVideoFormatPage::RefreshControls() {
+    MarkOnly(*this, kSizeButtons, ButtonForCode(kSizeButtons, m_pSettings->ImageSize));
+    MarkOnly(*this, kFormatButtons, ButtonForCode(kFormatButtons, m_pSettings->ImageFormat));
+    UpdateData(false);
+}
+
+// The size buttons move their marks themselves.
+void CTunerVideoFormatPage::ChooseSize(DWORD dwSizeCode) {
+    UpdateData(true);
+    m_pSettings->ImageSize = dwSizeCode;
+    m_pSettings->NotifyDriver();
+    SetModified(true);
+}
+
+// The format buttons are marked here, since the hidden RGB 32 and YUY2 take
+// part in the choice as well.
+void CTunerVideoFormatPage::ChooseFormat(DWORD dwFormatCode) {
+    MarkOnly(*this, kFormatButtons, ButtonForCode(kFormatButtons, dwFormatCode));
+    m_pSettings->ImageFormat = dwFormatCode;
+    m_pSettings->NotifyDriver();
+    SetModified(true);
+}
+
+void CTunerVideoFormatPage::OnDefault() {
+    m_pSettings->SetDefaults();
+    RefreshControls();
+    SetModified(true);
+}

@@ -86,7 +86,8 @@ const std::vector<ExpectedControl> kVideoFormatControls = {
 
 const std::vector<ExpectedControl> kDrawingControls = {
     {-1, "Button", "Drawing Type", kShown | kGroupBox, {25, 10, 165, 45}},
-    {1045, "Button", "Use D&irect Draw", kShown | kRadio, {40, 25, 68, 10}},
+    // Without DirectDraw values the page disables Use Direct Draw and says so.
+    {1045, "Button", "Use D&irect Draw", kShown | WS_DISABLED | kRadio, {40, 25, 68, 10}},
     {1046, "Button", "Use &GDI", kShown | kRadio, {40, 40, 43, 10}},
     {-1, "Button", "Direct Draw Configuration", kHidden | kGroupBox, {25, 7, 165, 45}},
     {1070, "Button", "Favor &Overlays", kHidden | kRadio, {40, 22, 63, 10}},
@@ -94,7 +95,7 @@ const std::vector<ExpectedControl> kDrawingControls = {
     {-1, "Button", "Display Device Drawing Capabilities", kHidden | BS_GROUPBOX, {25, 62, 165, 29}},
     {1068,
      "Edit",
-     "",
+     "Direct Draw not available.",
      kHidden | ES_READONLY | ES_MULTILINE | WS_BORDER | WS_TABSTOP,
      {35, 76, 145, 12}},
     {1037, "Button", "&Default", kHidden | BS_PUSHBUTTON | WS_TABSTOP, {152, 47, 50, 14}},
@@ -120,6 +121,9 @@ void ExpectControls(HWND hPage, const std::vector<ExpectedControl>& controls, co
         if ((control.style & WS_BORDER) && !(style & WS_BORDER) &&
             (GetWindowLongPtrA(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE))
             style |= WS_BORDER;
+        // Marking a radio button moves its group's tab stop to the marked one.
+        if ((control.style & 0xF) == BS_AUTORADIOBUTTON)
+            style = (style & ~DWORD(WS_TABSTOP)) | (control.style & WS_TABSTOP);
         EXPECT_EQ(style, control.style | WS_CHILD)
             << std::hex << "style 0x" << style << ", expected 0x" << (control.style | WS_CHILD);
         // The dialog maps position and size separately, as the template gives them.
