@@ -11,6 +11,8 @@ packages=(
     wine wine32:i386 wine64
     xvfb xauth x11-utils xdotool
     ffmpeg imagemagick
+    msitools wixl zip
+    fonts-wine
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
