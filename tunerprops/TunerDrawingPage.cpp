@@ -100,31 +100,19 @@ void CTunerDrawingPage::MarkPreference(bool bOverlays) {
     CheckButton(*this, IDC_FAVOR_OFFSCREEN, !bOverlays);
 }
 
-void CTunerDrawingPage::OnUseDirectDraw() {
-    m_pSettings->UseDirect = 1;
+// A click changes the record and tells the driver at once; the registry
+// follows at Apply or OK.
+void CTunerDrawingPage::ChooseDrawingType(bool bDirect) {
+    m_pSettings->UseDirect = bDirect ? 1 : 0;
     m_pSettings->NotifyDriver();
-    EnablePreference(true);
+    EnablePreference(bDirect);
     SetModified(true);
 }
 
-void CTunerDrawingPage::OnUseGdi() {
-    m_pSettings->UseDirect = 0;
+void CTunerDrawingPage::ChoosePreference(bool bOverlays) {
+    m_pSettings->FavorOverlays = bOverlays ? 1 : 0;
     m_pSettings->NotifyDriver();
-    EnablePreference(false);
-    SetModified(true);
-}
-
-void CTunerDrawingPage::OnFavorOverlays() {
-    m_pSettings->FavorOverlays = 1;
-    m_pSettings->NotifyDriver();
-    MarkPreference(true);
-    SetModified(true);
-}
-
-void CTunerDrawingPage::OnFavorOffScreen() {
-    m_pSettings->FavorOverlays = 0;
-    m_pSettings->NotifyDriver();
-    MarkPreference(false);
+    MarkPreference(bOverlays);
     SetModified(true);
 }
 

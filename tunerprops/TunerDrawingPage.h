@@ -24,10 +24,13 @@ private:
     void EnablePreference(bool bEnable);
     void MarkPreference(bool bOverlays);
 
-    void OnUseDirectDraw();
-    void OnUseGdi();
-    void OnFavorOverlays();
-    void OnFavorOffScreen();
+    void ChooseDrawingType(bool bDirect);
+    void ChoosePreference(bool bOverlays);
+
+    void OnUseDirectDraw() { ChooseDrawingType(true); }
+    void OnUseGdi() { ChooseDrawingType(false); }
+    void OnFavorOverlays() { ChoosePreference(true); }
+    void OnFavorOffScreen() { ChoosePreference(false); }
     void OnDefault();
 };
 
