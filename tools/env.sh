@@ -52,6 +52,18 @@ start_wine() {
     mkdir -p "$WINEPREFIX"
     "$WINESERVER" -p
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >"$BUILD_ROOT/wineboot.log" 2>&1 </dev/null
+    install_glyph_font
+}
+
+# Debian's Wine does not find the fonts of its own font package, and without
+# Marlett it draws the caption buttons and check marks as the letters of
+# their codes ("0 1 r"). The prefix's font folder is always searched.
+install_glyph_font() {
+    local font=/usr/share/wine/fonts/marlett.ttf
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    if [ -f "$font" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp "$font" "$fonts/"
+    fi
 }
 
 stop_wine() {
