@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -144,8 +145,9 @@ TEST_F(CaptureClip, CapturesWithTheSettingsOfCaptureSetup) {
 
     // The clip, for the host's look at it.
     Sleep(500);
-    if (const char* copy = std::getenv("CAPTURE_CLIP_COPY"))
+    if (const char* copy = std::getenv("CAPTURE_CLIP_COPY")) {
         EXPECT_TRUE(CopyFileA(kCaptureFile, copy, FALSE)) << "no capture file " << kCaptureFile;
+    }
 }
 
 } // namespace
