@@ -64,6 +64,15 @@ protected:
     void OnUpdateDriver(CCmdUI* pCmdUI);
     void OnUpdateFileNew(CCmdUI* pCmdUI);
 
+    // Capture commands (VidrakeViewCapture.cpp).
+    void OnCaptureSetup();
+    void OnUpdateCaptureSetup(CCmdUI* pCmdUI);
+    void OnCaptureVideo();
+    void OnUpdateCaptureVideo(CCmdUI* pCmdUI);
+    void OnSingleFrame();
+    void OnUpdateSingleFrame(CCmdUI* pCmdUI);
+    void OnVideoCompression();
+
 private:
     // The frame's window size for a client area of the given size.
     SIZE FrameSizeFor(int cx, int cy) const;

@@ -128,6 +128,57 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
     case WM_CAP_SET_CALLBACK_ERRORA:
         state.errorCallback = reinterpret_cast<CAPERRORCALLBACKA>(lParam);
         return TRUE;
+    case WM_CAP_GET_AUDIOFORMAT:
+    case WM_CAP_SET_AUDIOFORMAT:
+    case WM_CAP_FILE_SET_INFOCHUNK:
+    case WM_CAP_SET_SEQUENCE_SETUP:
+    case WM_CAP_GET_VIDEOFORMAT:
+        return OnCaptureCommandMessage(state, message, wParam, lParam);
+    default:
+        return TRUE;
+    }
+}
+
+LRESULT FakeCapturePlatform::OnCaptureCommandMessage(WindowState& state, UINT message,
+                                                     WPARAM wParam, LPARAM lParam) {
+    auto* buffer = reinterpret_cast<BYTE*>(lParam);
+    switch (message) {
+    case WM_CAP_GET_AUDIOFORMAT:
+        // A size query without a buffer; the format when the buffer holds it.
+        if (buffer == nullptr)
+            return LRESULT(state.audioFormat.size());
+        if (wParam < state.audioFormat.size())
+            return 0;
+        std::memcpy(buffer, state.audioFormat.data(), state.audioFormat.size());
+        return LRESULT(state.audioFormat.size());
+    case WM_CAP_SET_AUDIOFORMAT:
+        state.audioFormat.assign(buffer, buffer + wParam);
+        return TRUE;
+    case WM_CAP_FILE_SET_INFOCHUNK: {
+        const auto* chunk = reinterpret_cast<const CAPINFOCHUNK*>(lParam);
+        state.infoChunkId = chunk->fccInfoID;
+        state.infoChunkSize = chunk->cbData;
+        const auto* data = static_cast<const BYTE*>(chunk->lpData);
+        state.infoChunkData.assign(data, data + chunk->cbData);
+        return TRUE;
+    }
+    case WM_CAP_SET_SEQUENCE_SETUP:
+        if (wParam != sizeof(CAPTUREPARMS))
+            return FALSE;
+        std::memcpy(&state.sequenceSetup, buffer, sizeof state.sequenceSetup);
+        return TRUE;
+    case WM_CAP_GET_VIDEOFORMAT: {
+        if (state.driver == nullptr || wParam < sizeof(BITMAPINFOHEADER))
+            return 0;
+        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(buffer);
+        std::memset(buffer, 0, wParam);
+        header->biSize = sizeof *header;
+        header->biWidth = LONG(state.driver->width);
+        header->biHeight = LONG(state.driver->height);
+        header->biPlanes = 1;
+        header->biBitCount = 24;
+        return LRESULT(sizeof(BITMAPINFOHEADER));
+    }
     default:
         return TRUE;
     }

@@ -41,6 +41,13 @@ public:
         BOOL overlay = FALSE;
         CAPSTATUSCALLBACKA statusCallback = nullptr;
         CAPERRORCALLBACKA errorCallback = nullptr;
+        // Capture commands: the audio format it holds, and copies of what
+        // the last info chunk and sequence setup carried.
+        std::vector<BYTE> audioFormat;
+        FOURCC infoChunkId = 0;
+        LONG infoChunkSize = -1;
+        std::vector<BYTE> infoChunkData;
+        CAPTUREPARMS sequenceSetup{};
     };
 
     std::vector<FakeDriver> m_drivers;
@@ -59,4 +66,6 @@ private:
     static LRESULT CALLBACK WindowProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     const FakeDriver* FindDriver(int index) const;
+    LRESULT OnCaptureCommandMessage(WindowState& state, UINT message, WPARAM wParam,
+                                    LPARAM lParam);
 };

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <mmreg.h>
+#include <msacm.h>
+
+#include <cstddef>
+
+// The records as the platform lays them out (packed to bytes).
+#ifndef _WIN64
+static_assert(sizeof(ACMFORMATDETAILSA) == 152);
+static_assert(sizeof(ACMFORMATCHOOSEA) == 232);
+#else
+static_assert(sizeof(ACMFORMATDETAILSA) == 156);
+static_assert(sizeof(ACMFORMATCHOOSEA) == 268);
+#endif
+static_assert(offsetof(ACMFORMATDETAILSA, pwfx) == 16);
+static_assert(offsetof(ACMFORMATCHOOSEA, hwndOwner) == 8);
+
+// The Audio Compression Manager calls of the program. The program calls
+// them through the current object, which tests replace.
+class CAudioCompression {
+public:
+    virtual ~CAudioCompression() = default;
+    // The largest format any installed codec has (ACM_METRIC_MAX_SIZE_FORMAT).
+    virtual MMRESULT MaxFormatSize(DWORD& cbSize) = 0;
+    virtual MMRESULT FormatDetails(ACMFORMATDETAILSA& details, DWORD fdwDetails) = 0;
+    virtual MMRESULT FormatChoose(ACMFORMATCHOOSEA& choose) = 0;
+
+    // The object in use: the platform's msacm32 unless replaced.
+    static CAudioCompression& Current();
+    // Replaces the object in use (null restores msacm32); returns the previous one.
+    static CAudioCompression* Replace(CAudioCompression* pCompression);
+};
