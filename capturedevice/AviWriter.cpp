@@ -96,7 +96,7 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
 
     m_file.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!m_file.IsValid()) {
+    if (!m_file) {
         return Fail(GetLastError());
     }
     const std::vector<BYTE> header = BuildHeader();
