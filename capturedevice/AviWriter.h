@@ -47,6 +47,11 @@ public:
     bool WriteVideo(const BYTE* data, DWORD size, bool keyFrame = true);
     // PCM audio: whole blocks of the audio format.
     bool WriteAudio(const BYTE* data, DWORD size);
+    // Makes the file readable as written so far, should it never be closed:
+    // the sizes and counts in the headers cover every chunk written, and with
+    // the first block still open the header says there is no index, so that
+    // readers walk the movie list. Close overwrites all of it.
+    bool Checkpoint();
     // Writes the indexes and the final headers and closes the file. True when
     // the file was completed with all its indexes.
     bool Close();
