@@ -11,6 +11,9 @@
 //   avicapture_files killed FILE         `nolimit` in a child process that is
 //                                        terminated 3 s into its capture; the
 //                                        file is then read with AVIFile
+//   avicapture_files killedopen FILE     the same, the file only opened (Wine's
+//                                        AVIFile aborts reading frames past the
+//                                        first RIFF block, closed file or not)
 // Every capture goes through the capture window's message protocol.
 
 #include <windows.h>
@@ -240,7 +243,7 @@ struct StreamReadBack {
     LONG empty = 0;
 };
 
-StreamReadBack ReadStream(PAVIFILE file, DWORD type) {
+StreamReadBack ReadStream(PAVIFILE file, DWORD type, bool read) {
     StreamReadBack result;
     PAVISTREAM stream = nullptr;
     if (AVIFileGetStream(file, &stream, type, 0) != AVIERR_OK) {
@@ -250,7 +253,7 @@ StreamReadBack ReadStream(PAVIFILE file, DWORD type) {
     std::vector<BYTE> buffer(1 << 20);
     // Audio is read a second at a time, video a frame at a time.
     const LONG step = type == streamtypeAUDIO ? 22050 : 1;
-    for (LONG at = AVIStreamStart(stream); at < result.length; at += step) {
+    for (LONG at = AVIStreamStart(stream); read && at < result.length; at += step) {
         const LONG units = std::min(step, result.length - at);
         LONG bytes = 0, samples = 0;
         if (AVIStreamRead(stream, at, units, buffer.data(), static_cast<LONG>(buffer.size()),
@@ -264,7 +267,7 @@ StreamReadBack ReadStream(PAVIFILE file, DWORD type) {
     return result;
 }
 
-int KillAndRead(const std::string& path) {
+int KillAndRead(const std::string& path, bool read) {
     HANDLE started = CreateEventA(nullptr, TRUE, FALSE, kStartedEvent);
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -294,8 +297,8 @@ int KillAndRead(const std::string& path) {
     const HRESULT opened = AVIFileOpenA(&file, path.c_str(), OF_READ | OF_SHARE_DENY_NONE, nullptr);
     StreamReadBack video, audio;
     if (opened == AVIERR_OK) {
-        video = ReadStream(file, streamtypeVIDEO);
-        audio = ReadStream(file, streamtypeAUDIO);
+        video = ReadStream(file, streamtypeVIDEO, read);
+        audio = ReadStream(file, streamtypeAUDIO, read);
         AVIFileRelease(file);
     }
     AVIFileExit();
@@ -313,16 +316,18 @@ int KillAndRead(const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        fprintf(stderr, "usage: avicapture_files "
-                        "writer|limit|abortkey|nolimit|closedbytimer|closedbystatus|killed PATH\n");
+        fprintf(
+            stderr,
+            "usage: avicapture_files "
+            "writer|limit|abortkey|nolimit|closedbytimer|closedbystatus|killed|killedopen PATH\n");
         return 2;
     }
     const std::string mode = argv[1];
     if (mode == "writer") {
         return WriteWriterFile(argv[2]);
     }
-    if (mode == "killed") {
-        return KillAndRead(argv[2]);
+    if (mode == "killed" || mode == "killedopen") {
+        return KillAndRead(argv[2], mode == "killed");
     }
     return Capture(mode, argv[2]);
 }
