@@ -96,7 +96,7 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
 
     m_file.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!m_file.IsValid()) {
+    if (!m_file) {
         return Fail(GetLastError());
     }
     const std::vector<BYTE> header = BuildHeader();
@@ -325,7 +325,9 @@ std::vector<BYTE> CAviWriter::BuildHeader() const {
     main.dwMaxBytesPerSec = static_cast<DWORD>(std::min<ULONGLONG>(
         videoBytesPerSec + (audio ? audio->nAvgBytesPerSec : 0), 0xFFFFFFFFULL));
     main.dwFlags = kAvifHasIndex | kAvifIsInterleaved | kAvifTrustCkType | kAvifWasCaptureFile;
-    if (m_idx1Failed) {
+    // Until the first block's idx1 is written, a reader finds the chunks by
+    // walking the movie list (see Checkpoint).
+    if (m_idx1Failed || (m_riffBlocks == 1 && !m_idx1Written)) {
         main.dwFlags &= ~kAvifHasIndex;
     }
     main.dwTotalFrames = firstBlockClosed ? m_firstBlockFrames : m_streams[0].units;
@@ -402,6 +404,29 @@ std::vector<BYTE> CAviWriter::BuildHeader() const {
     std::vector<BYTE> junk(aligned - end);
     out.PutChunk(kJunk, junk.data(), junk.size());
     return std::move(out.Bytes());
+}
+
+bool CAviWriter::Checkpoint() {
+    if (!IsOpen() || !m_blockOpen) {
+        return false;
+    }
+    const DWORD riffSize = static_cast<DWORD>(m_pos - m_riffPos - 8);
+    const DWORD moviSize = static_cast<DWORD>(m_pos - m_moviPos - 8);
+    if (m_riffBlocks > 1) {
+        // The open AVIX block's sizes in one write, then the counts.
+        const DWORD sizes[4] = {riffSize, kAvix, kList, moviSize};
+        return WriteAt(m_riffPos + 4, sizes, sizeof sizes) && WriteHeader();
+    }
+    // The RIFF size, the header with its counts and the movie list's size are
+    // one run of bytes: written in one call, a reader sees all or none.
+    const std::vector<BYTE> header = BuildHeader();
+    std::vector<BYTE> run(8 + header.size() + 8);
+    std::memcpy(run.data(), &riffSize, 4);
+    std::memcpy(run.data() + 4, &kAvi, 4);
+    std::memcpy(run.data() + 8, header.data(), header.size());
+    std::memcpy(run.data() + 8 + header.size(), &kList, 4);
+    std::memcpy(run.data() + 12 + header.size(), &moviSize, 4);
+    return WriteAt(4, run.data(), static_cast<DWORD>(run.size()));
 }
 
 bool CAviWriter::WriteHeader() {

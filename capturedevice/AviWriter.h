@@ -15,27 +15,7 @@
 #include <vector>
 
 #include "AviLayout.h"
-
-// An owned file handle.
-class CAviFileHandle {
-public:
-    CAviFileHandle() = default;
-    explicit CAviFileHandle(HANDLE handle) : m_handle(handle) {}
-    ~CAviFileHandle() { Reset(); }
-    CAviFileHandle(const CAviFileHandle&) = delete;
-    CAviFileHandle& operator=(const CAviFileHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-        if (IsValid()) {
-            CloseHandle(m_handle);
-        }
-        m_handle = handle;
-    }
-
-private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
-};
+#include "framework/Handle.h"
 
 struct AviInfoEntry {
     DWORD id = 0;           // e.g. 'ICOP'
@@ -67,11 +47,16 @@ public:
     bool WriteVideo(const BYTE* data, DWORD size, bool keyFrame = true);
     // PCM audio: whole blocks of the audio format.
     bool WriteAudio(const BYTE* data, DWORD size);
+    // Makes the file readable as written so far, should it never be closed:
+    // the sizes and counts in the headers cover every chunk written, and with
+    // the first block still open the header says there is no index, so that
+    // readers walk the movie list. Close overwrites all of it.
+    bool Checkpoint();
     // Writes the indexes and the final headers and closes the file. True when
     // the file was completed with all its indexes.
     bool Close();
 
-    bool IsOpen() const { return m_file.IsValid(); }
+    bool IsOpen() const { return bool(m_file); }
     // The first failure: a Win32 error (ERROR_DISK_FULL when the free-space
     // reserve refused a chunk), 0 while all went well.
     DWORD LastError() const { return m_error; }
@@ -110,7 +95,7 @@ private:
     bool Truncate(ULONGLONG pos);
     bool Fail(DWORD error);
 
-    CAviFileHandle m_file;
+    UniqueFile m_file;
     std::string m_directory;
     AviWriterSettings m_settings;
     std::vector<StreamState> m_streams;

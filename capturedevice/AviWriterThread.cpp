@@ -4,6 +4,9 @@
 
 namespace {
 
+// How often the file on disk is made readable while a capture runs.
+constexpr DWORD kCheckpointIntervalMs = 500;
+
 // The buffers of one capture stay below this, whatever was requested, so
 // that a 32-bit process keeps its address space.
 constexpr ULONGLONG kMaxBufferBytes = 128ULL * 1024 * 1024;
@@ -114,6 +117,9 @@ void CAviWriterThread::Run() {
                 // Under the lock, so that a thread waiting for a buffer sees it.
                 std::lock_guard lock(m_mutex);
                 m_failed.store(true);
+            } else if (GetTickCount() - m_lastCheckpoint >= kCheckpointIntervalMs) {
+                m_writer.Checkpoint();
+                m_lastCheckpoint = GetTickCount();
             }
         }
         if (item.buffer != nullptr) {

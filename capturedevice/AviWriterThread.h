@@ -66,5 +66,6 @@ private:
     std::atomic<bool> m_failed{false};
     DWORD m_framesWritten = 0;
     DWORD m_droppedWritten = 0;
+    DWORD m_lastCheckpoint = GetTickCount();
     std::thread m_thread;
 };

@@ -56,6 +56,14 @@ CaptureWindowState::CaptureWindowState(HWND window)
     : m_window(window), m_createdTick(GetTickCount()), m_captureParms(DefaultCaptureParms()),
       m_audioFormat(DefaultAudioFormat()), m_captureFile("C:\\CAPTURE.AVI") {}
 
+bool CaptureWindowState::IsRecordablePcm(const WAVEFORMATEX& f) {
+    return f.wFormatTag == WAVE_FORMAT_PCM && f.nChannels != 0 && f.nChannels <= 8 &&
+           f.nSamplesPerSec != 0 && f.nSamplesPerSec <= 384000 &&
+           (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
+           f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
+           f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
+}
+
 void CaptureWindowState::GenerateNextFrame() {
     m_currentFrame.resize(m_frames.FrameBytes());
     m_frames.Render(m_framesGenerated, ClockMs(), m_currentFrame);
@@ -63,7 +71,7 @@ void CaptureWindowState::GenerateNextFrame() {
 }
 
 void CaptureWindowState::ShowFrame(const BYTE* bits) {
-    if (bits == nullptr) {
+    if (bits == nullptr || !m_windowAlive) {
         return;
     }
     m_currentFrame.assign(bits, bits + m_frames.FrameBytes());
@@ -97,18 +105,35 @@ void CaptureWindowState::SetInfoChunk(FOURCC id, const BYTE* data, size_t size) 
 }
 
 void CaptureWindowState::ReportStatus(int id, const char* text) const {
-    if (m_statusCallback != nullptr) {
+    if (m_statusCallback != nullptr && m_windowAlive) {
         m_statusCallback(m_window, id, text);
     }
 }
 
 void CaptureWindowState::ReportError(int id, const char* text) {
     m_progress.returnCode = static_cast<DWORD>(id);
-    if (m_errorCallback != nullptr) {
+    if (m_errorCallback != nullptr && m_windowAlive) {
         m_errorCallback(m_window, id, text);
     }
 }
 
 LRESULT CaptureWindowState::CallYield() const {
-    return m_yieldCallback != nullptr ? m_yieldCallback(m_window) : TRUE;
+    return m_yieldCallback != nullptr && m_windowAlive ? m_yieldCallback(m_window) : TRUE;
+}
+
+void CaptureWindowState::ReportErrorf(int id, const char* format, const char* arg) {
+    char text[MAX_PATH + 160];
+    char shortArg[MAX_PATH];
+    lstrcpynA(shortArg, arg != nullptr ? arg : "", sizeof shortArg);
+    wsprintfA(text, format, shortArg);
+    ReportError(id, text);
+}
+
+void CaptureWindowState::ClearShownError() {
+    if (m_progress.returnCode != 0) {
+        m_progress.returnCode = 0;
+        if (m_errorCallback != nullptr && m_windowAlive) {
+            m_errorCallback(m_window, 0, nullptr);
+        }
+    }
 }

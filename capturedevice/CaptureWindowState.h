@@ -1,7 +1,10 @@
 #pragma once
 // The state of one capture window of the software capture device, attached to
-// the window at WM_NCCREATE and freed at WM_NCDESTROY. The device's message
-// handlers and the sequence capture engine (SequenceHook.h) both work on it.
+// the window at WM_NCCREATE and let go at WM_NCDESTROY. A call still running on
+// it then (a capture, a driver dialog, a callback that closed the window)
+// keeps it alive until it returns, and sees WindowAlive() false. The device's
+// message handlers and the sequence capture engine (SequenceHook.h) both work
+// on it.
 
 #include <windows.h>
 #include <vfw.h>
@@ -9,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "DeviceHandles.h"
+#include "DriverSettingsLink.h"
 #include "FrameGenerator.h"
 #include "VirtualDrivers.h"
+#include "framework/Handle.h"
 
 #include <optional>
 
@@ -45,6 +49,10 @@ public:
     CaptureWindowState& operator=(const CaptureWindowState&) = delete;
 
     HWND Window() const { return m_window; }
+    // False once the window is destroyed: nothing may be shown or called back
+    // any more, and a running capture ends.
+    bool WindowAlive() const { return m_windowAlive; }
+    void SetWindowGone() { m_windowAlive = false; }
 
     // Driver connection: index 0..9, or -1 when none is connected.
     bool IsConnected() const { return m_driver.has_value(); }
@@ -84,6 +92,9 @@ public:
         return *reinterpret_cast<const WAVEFORMATEX*>(m_audioFormat.data());
     }
     void SetAudioFormat(std::vector<BYTE> format) { m_audioFormat = std::move(format); }
+    // An 8- or 16-bit PCM format with consistent block and byte rates: what
+    // the capture can record (its tone is generated in that format).
+    static bool IsRecordablePcm(const WAVEFORMATEX& format);
 
     // RIFF INFO entries for the next capture file, in the order set.
     const std::vector<InfoChunk>& InfoChunks() const { return m_infoChunks; }
@@ -114,10 +125,17 @@ public:
     // Calls the status callback, if any, with the id and text (a null text is
     // passed through). The error callback likewise; ReportError also records
     // the id as CAPSTATUS.dwReturn. CallYield calls the yield callback, if any,
-    // and returns its result (TRUE when none is installed).
+    // and returns its result (TRUE when none is installed). Once the window is
+    // gone no callback is called.
     void ReportStatus(int id, const char* text) const;
     void ReportError(int id, const char* text);
     LRESULT CallYield() const;
+    // ReportError with a text made of `format` and one string argument, cut
+    // so that the text always fits.
+    void ReportErrorf(int id, const char* format, const char* arg);
+    // Clears an error still shown from an earlier operation, as the platform
+    // does before an operation that can fail.
+    void ClearShownError();
 
     // The capture message being handled by OnSequence, and the progress it
     // reports through WM_CAP_GET_STATUS.
@@ -134,12 +152,17 @@ public:
     POINT scroll{};
     LONG_PTR userData = 0; // WM_CAP_SET_USER_DATA
     // The settings-changed event, held while a driver is connected.
-    UniqueEvent settingsEvent;
+    UniqueKernelHandle settingsEvent;
+    // The device settings as the device last took them from the key (at
+    // connect, or when the event was set): only values that differ from
+    // these are applied, so a signal without a change changes nothing.
+    DriverSettings settingsTaken;
     // The compressor chosen with WM_CAP_DLG_VIDEOCOMPRESSION (0: none).
     DWORD compressorHandler = 0;
 
 private:
     HWND m_window;
+    bool m_windowAlive = true;
     std::optional<VirtualDriver> m_driver;
     FrameGenerator m_frames;
     std::vector<BYTE> m_currentFrame;

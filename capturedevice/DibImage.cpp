@@ -1,6 +1,6 @@
 #include "DibImage.h"
 
-#include "DeviceHandles.h"
+#include "framework/Handle.h"
 
 #include <algorithm>
 #include <cstring>
@@ -99,8 +99,8 @@ HGLOBAL DibImage::ToGlobalDib() const {
     }
     UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, sizeof m_header + m_bits.size()));
     {
-        GlobalLockGuard lock(memory.Get());
-        auto* data = static_cast<BYTE*>(lock.Data());
+        CGlobalLock<BYTE> lock(memory.Get());
+        BYTE* data = lock.Get();
         if (data == nullptr) {
             return nullptr;
         }

@@ -34,7 +34,7 @@ std::optional<DriverSettings> ReadDriverSettings() {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &raw) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    UniqueRegistryKey key(raw);
+    UniqueRegKey key(raw);
     auto level = [&key](const char* name) {
         return ReadDword(key.Get(), name).value_or(128);
     };
@@ -46,6 +46,6 @@ std::optional<DriverSettings> ReadDriverSettings() {
     return settings;
 }
 
-UniqueEvent CreateSettingsEvent() {
-    return UniqueEvent(CreateEventA(nullptr, FALSE, FALSE, kSettingsEventName));
+UniqueKernelHandle CreateSettingsEvent() {
+    return UniqueKernelHandle(CreateEventA(nullptr, FALSE, FALSE, kSettingsEventName));
 }

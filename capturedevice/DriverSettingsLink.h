@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "DeviceHandles.h"
+#include "framework/Handle.h"
 #include "FrameGenerator.h"
 
 constexpr const char* kSettingsEventName = "?|!BRINDLECOVE!!???";
@@ -29,4 +29,4 @@ PictureAdjustments AdjustmentsFromSettings(DWORD brightness, DWORD contrast, DWO
 
 // Creates (or opens, when another window holds it) the auto-reset
 // settings-changed event.
-UniqueEvent CreateSettingsEvent();
+UniqueKernelHandle CreateSettingsEvent();

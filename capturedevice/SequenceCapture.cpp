@@ -161,8 +161,10 @@ CSequenceCapture::EndReason CSequenceCapture::CheckForEnd(ULONGLONG frame, ULONG
             return EndReason::AbortKey;
         }
     }
+    // A window closed meanwhile (by a callback, or by a message this loop
+    // dispatched) ends the capture as a stop does.
     const SequenceProgress& progress = m_state.Progress();
-    if (progress.stopRequested || progress.abortRequested) {
+    if (progress.stopRequested || progress.abortRequested || !m_state.WindowAlive()) {
         return EndReason::StopMessage;
     }
     if (frame >= frameLimit) {
@@ -185,33 +187,23 @@ void CSequenceCapture::ReportSummary(DWORD elapsedMs) {
     const DWORD ms = std::max<DWORD>(elapsedMs, 1);
     const ULONGLONG milliFps = static_cast<ULONGLONG>(progress.currentVideoFrame) * 1000000 / ms;
     char text[256];
-    if (m_state.CaptureParms().fCaptureAudio) {
-        std::snprintf(text, sizeof text,
-                      "Captured %lu.%03lu sec.  %lu frames (%lu dropped) (%lu.%03lu fps).  "
-                      "%lu audio samples",
-                      static_cast<unsigned long>(elapsedMs / 1000),
-                      static_cast<unsigned long>(elapsedMs % 1000),
-                      static_cast<unsigned long>(progress.currentVideoFrame),
-                      static_cast<unsigned long>(progress.currentVideoFramesDropped),
-                      static_cast<unsigned long>(milliFps / 1000),
-                      static_cast<unsigned long>(milliFps % 1000),
+    const int length = std::snprintf(
+        text, sizeof text, "Captured %lu.%03lu sec.  %lu frames (%lu dropped) (%lu.%03lu fps).",
+        static_cast<unsigned long>(elapsedMs / 1000), static_cast<unsigned long>(elapsedMs % 1000),
+        static_cast<unsigned long>(progress.currentVideoFrame),
+        static_cast<unsigned long>(progress.currentVideoFramesDropped),
+        static_cast<unsigned long>(milliFps / 1000), static_cast<unsigned long>(milliFps % 1000));
+    const bool withAudio = m_state.CaptureParms().fCaptureAudio != FALSE;
+    if (withAudio && length > 0 && static_cast<size_t>(length) < sizeof text) {
+        std::snprintf(text + length, sizeof text - static_cast<size_t>(length),
+                      "  %lu audio samples",
                       static_cast<unsigned long>(progress.currentWaveSamples));
-        m_state.ReportStatus(IDS_CAP_STAT_VIDEOAUDIO, text);
-    } else {
-        std::snprintf(text, sizeof text,
-                      "Captured %lu.%03lu sec.  %lu frames (%lu dropped) (%lu.%03lu fps).",
-                      static_cast<unsigned long>(elapsedMs / 1000),
-                      static_cast<unsigned long>(elapsedMs % 1000),
-                      static_cast<unsigned long>(progress.currentVideoFrame),
-                      static_cast<unsigned long>(progress.currentVideoFramesDropped),
-                      static_cast<unsigned long>(milliFps / 1000),
-                      static_cast<unsigned long>(milliFps % 1000));
-        m_state.ReportStatus(IDS_CAP_STAT_VIDEOONLY, text);
     }
+    m_state.ReportStatus(withAudio ? IDS_CAP_STAT_VIDEOAUDIO : IDS_CAP_STAT_VIDEOONLY, text);
 }
 
 void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD elapsedMs) {
-    if (m_state.VideoStreamCallback() == nullptr) {
+    if (m_state.VideoStreamCallback() == nullptr || !m_state.WindowAlive()) {
         return;
     }
     VIDEOHDR header{};
@@ -224,45 +216,44 @@ void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD elapsedMs) {
 }
 
 LRESULT CSequenceCapture::Run(bool toFile) {
-    SequenceProgress& progress = m_state.Progress();
-    const CAPTUREPARMS parms = m_state.CaptureParms();
-    const BITMAPINFOHEADER format = m_state.VideoFormat();
-    const DWORD frameBytes = format.biSizeImage;
-    const DWORD microSecPerFrame = parms.dwRequestMicroSecPerFrame != 0
-                                       ? parms.dwRequestMicroSecPerFrame
-                                       : kDefaultMicroSecPerFrame;
-
-    progress = SequenceProgress{};
-    if (!m_state.IsConnected() || frameBytes == 0) {
-        m_state.ReportError(IDS_CAP_NO_FRAME_CAP_ERROR, "No capture driver is connected.");
+    if (!Prepare(toFile)) {
         return FALSE;
     }
+    const DWORD elapsedMs = Loop();
+    return Finish(elapsedMs);
+}
 
+bool CSequenceCapture::Prepare(bool toFile) {
+    SequenceProgress& progress = m_state.Progress();
+    m_parms = m_state.CaptureParms();
+    const BITMAPINFOHEADER format = m_state.VideoFormat();
+    m_frameBytes = format.biSizeImage;
+    m_microSecPerFrame = m_parms.dwRequestMicroSecPerFrame != 0 ? m_parms.dwRequestMicroSecPerFrame
+                                                                : kDefaultMicroSecPerFrame;
+
+    progress = SequenceProgress{};
+    if (!m_state.IsConnected() || m_frameBytes == 0) {
+        m_state.ReportError(IDS_CAP_NO_FRAME_CAP_ERROR, "No capture driver is connected.");
+        return false;
+    }
     // Audio: PCM only, as a generated tone.
-    std::optional<WAVEFORMATEX> audio;
-    if (parms.fCaptureAudio) {
-        const WAVEFORMATEX& wanted = m_state.AudioFormat();
+    if (m_parms.fCaptureAudio) {
         if (m_state.AudioFormatBytes().size() < sizeof(PCMWAVEFORMAT) ||
-            wanted.wFormatTag != WAVE_FORMAT_PCM || wanted.nChannels == 0 ||
-            (wanted.wBitsPerSample != 8 && wanted.wBitsPerSample != 16) ||
-            wanted.nSamplesPerSec == 0 ||
-            wanted.nBlockAlign != wanted.nChannels * wanted.wBitsPerSample / 8) {
+            !CaptureWindowState::IsRecordablePcm(m_state.AudioFormat())) {
             m_state.ReportError(IDS_CAP_WAVE_OPEN_ERROR,
                                 "The audio format cannot be recorded: choose an 8- or 16-bit "
                                 "PCM format.");
-            return FALSE;
+            return false;
         }
-        audio = wanted;
-        audio->nAvgBytesPerSec = audio->nSamplesPerSec * audio->nBlockAlign;
-        audio->cbSize = 0;
+        m_audio = m_state.AudioFormat();
+        m_audio->cbSize = 0;
     }
-
-    if (parms.fMakeUserHitOKToCapture &&
-        MessageBoxA(m_state.Window(), "Select OK to start capture of video sequence.", "",
-                    MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
-        return FALSE;
+    if (m_parms.fMakeUserHitOKToCapture &&
+        (MessageBoxA(m_state.Window(), "Select OK to start capture of video sequence.", "",
+                     MB_OKCANCEL | MB_ICONINFORMATION) != IDOK ||
+         !m_state.WindowAlive())) {
+        return false;
     }
-
     // Frames are written as the driver delivers them; a compressor chosen
     // in the compression dialog is not applied, and the user is told so.
     if (toFile && m_state.compressorHandler != 0 &&
@@ -272,68 +263,69 @@ LRESULT CSequenceCapture::Run(bool toFile) {
                             "is captured uncompressed.");
     }
     m_state.ReportStatus(IDS_CAP_STAT_CAP_INIT, "Initializing capture...");
-
-    CAviWriter writer;
-    std::unique_ptr<CAviWriterThread> writerThread;
-    std::vector<BYTE> frameBuffer; // without a file: the one frame in flight
-    if (toFile) {
-        AviWriterSettings settings;
-        settings.videoFormat.resize(sizeof format);
-        std::memcpy(settings.videoFormat.data(), &format, sizeof format);
-        settings.microSecPerFrame = microSecPerFrame;
-        if (audio) {
-            settings.audioFormat.resize(sizeof(WAVEFORMATEX));
-            std::memcpy(settings.audioFormat.data(), &*audio, sizeof(WAVEFORMATEX));
-        }
-        for (const InfoChunk& chunk : m_state.InfoChunks()) {
-            settings.info.push_back({chunk.id, chunk.data});
-        }
-        settings.riffBlockBytes = m_settings.riffBlockBytes;
-        settings.freeSpaceReserve = m_settings.freeSpaceReserve;
-        settings.checkFreeSpace = m_settings.checkFreeSpace;
-        if (!writer.Open(m_state.CaptureFileName(), settings)) {
-            const std::string text = "Cannot open the capture file " + m_state.CaptureFileName() +
-                                     ": " + ErrorText(writer.LastError()) + ".";
-            m_state.ReportError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
-            return FALSE;
-        }
-        writerThread = std::make_unique<CAviWriterThread>(
-            writer, frameBytes, std::max<UINT>(parms.wNumVideoRequested, 1));
-    } else {
-        frameBuffer.resize(frameBytes);
+    if (!m_state.WindowAlive()) {
+        return false;
     }
+    return toFile ? OpenFile(format) : (m_frameBuffer.resize(m_frameBytes), true);
+}
 
-    const UINT catchUpFrames =
-        writerThread ? writerThread->BufferCount() : std::max<UINT>(parms.wNumVideoRequested, 1);
+bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
+    AviWriterSettings settings;
+    settings.videoFormat.resize(sizeof format);
+    std::memcpy(settings.videoFormat.data(), &format, sizeof format);
+    settings.microSecPerFrame = m_microSecPerFrame;
+    if (m_audio) {
+        settings.audioFormat.resize(sizeof(WAVEFORMATEX));
+        std::memcpy(settings.audioFormat.data(), &*m_audio, sizeof(WAVEFORMATEX));
+    }
+    for (const InfoChunk& chunk : m_state.InfoChunks()) {
+        settings.info.push_back({chunk.id, chunk.data});
+    }
+    settings.riffBlockBytes = m_settings.riffBlockBytes;
+    settings.freeSpaceReserve = m_settings.freeSpaceReserve;
+    settings.checkFreeSpace = m_settings.checkFreeSpace;
+    if (!m_writer.Open(m_state.CaptureFileName(), settings)) {
+        const std::string text = "Cannot open the capture file " + m_state.CaptureFileName() +
+                                 ": " + ErrorText(m_writer.LastError()) + ".";
+        m_state.ReportError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
+        return false;
+    }
+    m_writerThread = std::make_unique<CAviWriterThread>(
+        m_writer, m_frameBytes, std::max<UINT>(m_parms.wNumVideoRequested, 1));
+    return true;
+}
+
+DWORD CSequenceCapture::Loop() {
+    SequenceProgress& progress = m_state.Progress();
+    const UINT catchUpFrames = m_writerThread ? m_writerThread->BufferCount()
+                                              : std::max<UINT>(m_parms.wNumVideoRequested, 1);
     // At real-time rates the input is looked at before every frame; only a
     // capture faster than that spaces the looks out.
-    m_inputEveryFrame = !m_settings.unpaced && microSecPerFrame >= kInputCheckIntervalMs * 1000;
+    m_inputEveryFrame = !m_settings.unpaced && m_microSecPerFrame >= kInputCheckIntervalMs * 1000;
     const CTimerResolution timerResolution;
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
-    const double ticksPerFrame = static_cast<double>(frequency.QuadPart) * microSecPerFrame / 1e6;
+    const double ticksPerFrame = static_cast<double>(frequency.QuadPart) * m_microSecPerFrame / 1e6;
     auto elapsedMs = [&](const LARGE_INTEGER& at) {
         return static_cast<DWORD>((at.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
     };
     const ULONGLONG frameLimit =
-        parms.fLimitEnabled
-            ? (static_cast<ULONGLONG>(parms.wTimeLimit) * 1000000ULL + microSecPerFrame - 1) /
-                  microSecPerFrame
+        m_parms.fLimitEnabled
+            ? (static_cast<ULONGLONG>(m_parms.wTimeLimit) * 1000000ULL + m_microSecPerFrame - 1) /
+                  m_microSecPerFrame
             : ~0ULL;
 
     // A key press or click from before the capture must not end it.
-    GetAsyncKeyState(static_cast<int>(parms.vKeyAbort & 0xFF));
+    GetAsyncKeyState(static_cast<int>(m_parms.vKeyAbort & 0xFF));
     progress.capturingNow = true;
     m_state.ReportStatus(IDS_CAP_BEGIN, "Capture Start");
     QueryPerformanceCounter(&start);
 
-    EndReason reason = EndReason::None;
     DWORD nextProgressMs = 1000;
     DWORD lastShownMs = 0;
-    ULONGLONG frame = 0;
-    for (;;) {
-        reason = CheckForEnd(frame, frameLimit);
-        if (reason == EndReason::None && writerThread && writerThread->Failed()) {
+    for (ULONGLONG frame = 0;;) {
+        EndReason reason = CheckForEnd(frame, frameLimit);
+        if (reason == EndReason::None && m_writerThread && m_writerThread->Failed()) {
             reason = EndReason::WriteFailed;
         }
         if (reason != EndReason::None) {
@@ -348,65 +340,18 @@ LRESULT CSequenceCapture::Run(bool toFile) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
             continue;
         }
-
         // A card fills its buffers at each frame time whatever this thread
         // is doing, so a frame taken a little late (the thread was held up)
         // is still one the buffers would have held. Beyond the time the
         // buffers cover, it could not have been delivered: dropped.
-        BYTE* buffer = nullptr;
         const bool late =
             !m_settings.unpaced &&
             now.QuadPart >= due + static_cast<LONGLONG>(ticksPerFrame * catchUpFrames);
-        if (!late) {
-            if (writerThread) {
-                buffer = m_settings.unpaced ? writerThread->WaitForBuffer()
-                                            : writerThread->TryTakeBuffer();
-            } else {
-                buffer = frameBuffer.data();
-            }
-        }
         const DWORD ms = elapsedMs(now);
-        if (buffer != nullptr) {
-            m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
-                                    std::span<BYTE>(buffer, frameBytes));
-            StreamFrameCallback(buffer, ms);
-            if (m_state.previewOn && ms - lastShownMs >= kShowFrameIntervalMs) {
-                m_state.ShowFrame(buffer);
-                lastShownMs = ms;
-            }
-            if (writerThread) {
-                writerThread->QueueFrame(buffer);
-            }
-        } else {
-            ++m_dropped;
-            if (writerThread) {
-                writerThread->QueueDroppedFrame();
-            }
-        }
+        TakeFrame(frame, late, ms, lastShownMs);
         ++frame;
         ++m_frames;
-
-        if (audio) {
-            // Audio up to the end of this frame's period.
-            const ULONGLONG blocksDue =
-                frame * microSecPerFrame * audio->nSamplesPerSec / 1000000ULL;
-            if (blocksDue > m_audioBlocks) {
-                std::vector<BYTE> samples = ToneSamples(
-                    *audio, m_audioBlocks, static_cast<DWORD>(blocksDue - m_audioBlocks));
-                if (m_state.WaveStreamCallback() != nullptr) {
-                    WAVEHDR header{};
-                    header.lpData = reinterpret_cast<LPSTR>(samples.data());
-                    header.dwBufferLength = static_cast<DWORD>(samples.size());
-                    header.dwBytesRecorded = header.dwBufferLength;
-                    header.dwFlags = WHDR_DONE;
-                    m_state.WaveStreamCallback()(m_state.Window(), &header);
-                }
-                if (writerThread) {
-                    writerThread->QueueAudio(std::move(samples));
-                }
-                m_audioBlocks = blocksDue;
-            }
-        }
+        TakeAudio(frame);
 
         progress.currentVideoFrame = m_frames;
         progress.currentVideoFramesDropped = m_dropped;
@@ -417,50 +362,71 @@ LRESULT CSequenceCapture::Run(bool toFile) {
             nextProgressMs = (ms / 1000 + 1) * 1000;
         }
         if (!m_state.CallYield()) {
-            reason = EndReason::Yield;
             break;
         }
     }
     QueryPerformanceCounter(&now);
-    const DWORD totalMs = elapsedMs(now);
+    return elapsedMs(now);
+}
 
-    LRESULT result = TRUE;
-    if (writerThread) {
-        m_state.ReportStatus(IDS_CAP_STAT_CAP_FINI, "Finishing the capture file...");
-        writerThread->Finish();
-        const bool completed = writer.Close();
-        // What the file holds is what the capture reports.
-        progress.currentVideoFrame = writerThread->FramesWritten();
-        progress.currentVideoFramesDropped = writerThread->DroppedFramesWritten();
-        progress.currentWaveSamples = writer.AudioBlocks();
-        const DWORD error = writer.LastError();
-        char text[MAX_PATH + 256];
-        if (error != 0) {
-            if (writer.StoppedForSpace()) {
-                std::snprintf(text, sizeof text,
-                              "The disk holding %s is nearly full: the capture stopped after "
-                              "%lu frames and the file was closed.",
-                              m_state.CaptureFileName().c_str(),
-                              static_cast<unsigned long>(progress.currentVideoFrame));
-                m_state.ReportError(IDS_CAP_NODISKSPACE, text);
-            } else {
-                std::snprintf(text, sizeof text,
-                              "Cannot write to the capture file %s (%s): the capture stopped "
-                              "after %lu frames.",
-                              m_state.CaptureFileName().c_str(), ErrorText(error).c_str(),
-                              static_cast<unsigned long>(progress.currentVideoFrame));
-                m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
-            }
-            result = FALSE;
-        }
-        if (!completed) {
-            std::snprintf(text, sizeof text,
-                          "The capture file %s could not be completed; it may lack its index.",
-                          m_state.CaptureFileName().c_str());
-            m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
-            result = FALSE;
+void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs) {
+    BYTE* buffer = nullptr;
+    if (!late) {
+        if (m_writerThread) {
+            buffer = m_settings.unpaced ? m_writerThread->WaitForBuffer()
+                                        : m_writerThread->TryTakeBuffer();
+        } else {
+            buffer = m_frameBuffer.data();
         }
     }
+    if (buffer == nullptr) {
+        ++m_dropped;
+        if (m_writerThread) {
+            m_writerThread->QueueDroppedFrame();
+        }
+        return;
+    }
+    m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
+                            std::span<BYTE>(buffer, m_frameBytes));
+    StreamFrameCallback(buffer, ms);
+    if (m_state.previewOn && ms - lastShownMs >= kShowFrameIntervalMs) {
+        m_state.ShowFrame(buffer);
+        lastShownMs = ms;
+    }
+    if (m_writerThread) {
+        m_writerThread->QueueFrame(buffer);
+    }
+}
+
+// Audio up to the end of the period of the frames taken so far.
+void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
+    if (!m_audio) {
+        return;
+    }
+    const ULONGLONG blocksDue =
+        framesTaken * m_microSecPerFrame * m_audio->nSamplesPerSec / 1000000ULL;
+    if (blocksDue <= m_audioBlocks) {
+        return;
+    }
+    std::vector<BYTE> samples =
+        ToneSamples(*m_audio, m_audioBlocks, static_cast<DWORD>(blocksDue - m_audioBlocks));
+    if (m_state.WaveStreamCallback() != nullptr && m_state.WindowAlive()) {
+        WAVEHDR header{};
+        header.lpData = reinterpret_cast<LPSTR>(samples.data());
+        header.dwBufferLength = static_cast<DWORD>(samples.size());
+        header.dwBytesRecorded = header.dwBufferLength;
+        header.dwFlags = WHDR_DONE;
+        m_state.WaveStreamCallback()(m_state.Window(), &header);
+    }
+    if (m_writerThread) {
+        m_writerThread->QueueAudio(std::move(samples));
+    }
+    m_audioBlocks = blocksDue;
+}
+
+LRESULT CSequenceCapture::Finish(DWORD totalMs) {
+    SequenceProgress& progress = m_state.Progress();
+    const LRESULT result = m_writerThread ? CloseFile() : TRUE;
     progress.currentTimeElapsedMS = totalMs;
     progress.capturingNow = false;
     progress.stopRequested = false;
@@ -471,7 +437,7 @@ LRESULT CSequenceCapture::Run(bool toFile) {
     const DWORD dropped = progress.currentVideoFramesDropped;
     if (frames != 0 && dropped != 0 &&
         static_cast<ULONGLONG>(dropped) * 100 >
-            static_cast<ULONGLONG>(frames) * parms.wPercentDropForError) {
+            static_cast<ULONGLONG>(frames) * m_parms.wPercentDropForError) {
         char text[160];
         const DWORD hundredths =
             static_cast<DWORD>(static_cast<ULONGLONG>(dropped) * 10000 / frames);
@@ -482,6 +448,45 @@ LRESULT CSequenceCapture::Run(bool toFile) {
         m_state.ReportError(IDS_CAP_STAT_FRAMESDROPPED, text);
     }
     m_state.ReportStatus(IDS_CAP_END, "Capture End");
+    return result;
+}
+
+LRESULT CSequenceCapture::CloseFile() {
+    SequenceProgress& progress = m_state.Progress();
+    m_state.ReportStatus(IDS_CAP_STAT_CAP_FINI, "Finishing the capture file...");
+    m_writerThread->Finish();
+    const bool completed = m_writer.Close();
+    // What the file holds is what the capture reports.
+    progress.currentVideoFrame = m_writerThread->FramesWritten();
+    progress.currentVideoFramesDropped = m_writerThread->DroppedFramesWritten();
+    progress.currentWaveSamples = m_writer.AudioBlocks();
+    const DWORD error = m_writer.LastError();
+    const char* file = m_state.CaptureFileName().c_str();
+    char text[MAX_PATH + 256];
+    LRESULT result = TRUE;
+    if (error != 0) {
+        if (m_writer.StoppedForSpace()) {
+            std::snprintf(text, sizeof text,
+                          "The disk holding %s is nearly full: the capture stopped after "
+                          "%lu frames and the file was closed.",
+                          file, static_cast<unsigned long>(progress.currentVideoFrame));
+            m_state.ReportError(IDS_CAP_NODISKSPACE, text);
+        } else {
+            std::snprintf(text, sizeof text,
+                          "Cannot write to the capture file %s (%s): the capture stopped "
+                          "after %lu frames.",
+                          file, ErrorText(error).c_str(),
+                          static_cast<unsigned long>(progress.currentVideoFrame));
+            m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
+        }
+        result = FALSE;
+    }
+    if (!completed) {
+        std::snprintf(text, sizeof text,
+                      "The capture file %s could not be completed; it may lack its index.", file);
+        m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
+        result = FALSE;
+    }
     return result;
 }
 

@@ -27,9 +27,15 @@
 //                               writer's own rate)
 
 #include <windows.h>
+#include <vfw.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "AviWriter.h"
+#include "AviWriterThread.h"
 
 class CaptureWindowState;
 
@@ -58,6 +64,15 @@ public:
 private:
     enum class EndReason { None, TimeLimit, AbortKey, StopMessage, Yield, WriteFailed, Quit };
 
+    // The phases of Run: checks and opens the file; captures until the end,
+    // returning the capture's length in ms; closes the file and reports.
+    bool Prepare(bool toFile);
+    bool OpenFile(const BITMAPINFOHEADER& format);
+    DWORD Loop();
+    LRESULT Finish(DWORD totalMs);
+    LRESULT CloseFile();
+    void TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs);
+    void TakeAudio(ULONGLONG framesTaken);
     EndReason CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit);
     bool PumpMessages();
     void ReportProgress(DWORD elapsedMs);
@@ -66,7 +81,14 @@ private:
 
     CaptureWindowState& m_state;
     SequenceDeviceSettings m_settings;
-    DWORD m_frames = 0; // frames taken, dropped ones included
+    CAPTUREPARMS m_parms{};
+    DWORD m_frameBytes = 0;
+    DWORD m_microSecPerFrame = 0;
+    std::optional<WAVEFORMATEX> m_audio;
+    CAviWriter m_writer;
+    std::unique_ptr<CAviWriterThread> m_writerThread;
+    std::vector<BYTE> m_frameBuffer; // without a file: the one frame in flight
+    DWORD m_frames = 0;              // frames taken, dropped ones included
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
     bool m_inputChecked = false;

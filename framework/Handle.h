@@ -96,6 +96,22 @@ private:
     T* m_p;
 };
 
+// Keeps the clipboard open for the life of the object.
+class CClipboardOpen {
+public:
+    explicit CClipboardOpen(HWND hOwner) : m_bOpen(OpenClipboard(hOwner) != FALSE) {}
+    ~CClipboardOpen() {
+        if (m_bOpen)
+            CloseClipboard();
+    }
+    CClipboardOpen(const CClipboardOpen&) = delete;
+    CClipboardOpen& operator=(const CClipboardOpen&) = delete;
+    bool IsOpen() const { return m_bOpen; }
+
+private:
+    bool m_bOpen;
+};
+
 // Selects a GDI object into a DC and selects the previous one back at the end.
 class CSelectObject {
 public:

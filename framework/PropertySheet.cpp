@@ -53,7 +53,14 @@ INT_PTR CPropertySheet::DoModal() {
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE;
-    header.hwndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : GetActiveWindow();
+    // The control disables the window it is given while it runs. A child
+    // window would leave the rest of the program usable, so the sheet takes
+    // the child's top-level window, as a dialog takes its owner.
+    HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : GetActiveWindow();
+    if (hOwner != nullptr)
+        hOwner = ::GetAncestor(hOwner, GA_ROOT);
+    const bool bOwnerWasEnabled = hOwner != nullptr && ::IsWindowEnabled(hOwner);
+    header.hwndParent = hOwner;
     header.hInstance = AfxGetResourceHandle();
     header.pszCaption = m_strCaption.c_str();
     header.nPages = UINT(pages.size());
@@ -66,5 +73,9 @@ INT_PTR CPropertySheet::DoModal() {
     HookWindowCreate(this);
     const INT_PTR result = PropertySheetA(&header);
     UnhookWindowCreate();
+    // The control enables its parent again at the end; one that was
+    // disabled before (by another modal loop) stays so.
+    if (hOwner != nullptr && !bOwnerWasEnabled && ::IsWindow(hOwner))
+        ::EnableWindow(hOwner, FALSE);
     return result < 0 ? -1 : m_nModalResult;
 }

@@ -7,6 +7,7 @@
 #include "tunerprops/TunerConfigPropertySheet.h"
 
 #include <memory>
+#include <new>
 
 namespace {
 // The library's application object: the framework's start-up and shut-down
@@ -53,11 +54,11 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
 
 extern "C" CDeviceSettings* WINAPI CreateConfigDialog(int sheetMode, HWND hWndParent) {
     // Building the sheet reads the registry (or creates the key) and may set
-    // the settings-changed event. Allocation failure is not handled here: our
-    // code throws nothing, so a failed allocation ends the process instead of
-    // returning null; the null result stays part of the contract.
-    g_currentSheet.Replace(std::make_unique<CTunerConfigPropertySheet>(
-        "Video Configuration", CWnd::FromHandle(hWndParent), 0));
+    // the settings-changed event. A sheet that cannot be allocated leaves no
+    // current sheet and a null result: the driver goes on without a dialog.
+    g_currentSheet.Replace(std::unique_ptr<CTunerConfigPropertySheet>(
+        new (std::nothrow)
+            CTunerConfigPropertySheet("Video Configuration", CWnd::FromHandle(hWndParent), 0)));
     g_nSheetMode = sheetMode;
     CTunerConfigPropertySheet* sheet = g_currentSheet.Get();
     return sheet ? &sheet->Settings() : nullptr;

@@ -4,11 +4,22 @@
 //   avicapture_files limit FILE          capture ended by the time limit
 //   avicapture_files abortkey FILE       capture ended with the abort key
 //   avicapture_files nolimit FILE        capture until the disk stops it
+//   avicapture_files closedbytimer FILE  a timer closes the program's window
+//                                        2 s into the capture
+//   avicapture_files closedbystatus FILE the status callback closes it at
+//                                        the second progress report
+//   avicapture_files killed FILE         `nolimit` in a child process that is
+//                                        terminated 3 s into its capture; the
+//                                        file is then read with AVIFile
+//   avicapture_files killedopen FILE     the same, the file only opened (Wine's
+//                                        AVIFile aborts reading frames past the
+//                                        first RIFF block, closed file or not)
 // Every capture goes through the capture window's message protocol.
 
 #include <windows.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,6 +35,11 @@ std::string g_errors;     // every error callback: "id:text;"
 std::string g_statusIds;  // every status callback id, in order
 DWORD g_abortAtFrame = 0; // the yield callback presses Esc at this frame
 DWORD g_yields = 0;
+HWND g_frame = nullptr;       // the program's window that holds the capture window
+bool g_closeOnStatus = false; // closedbystatus
+DWORD g_progressReports = 0;
+DWORD g_streamedFrames = 0;
+const char kStartedEvent[] = "avicapture_files capture started";
 
 LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
     if (id != 0) {
@@ -32,11 +48,38 @@ LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
     return TRUE;
 }
 
+void CloseFrame() {
+    if (g_frame != nullptr) {
+        DestroyWindow(g_frame);
+        g_frame = nullptr;
+    }
+}
+
 LRESULT CALLBACK OnStatus(HWND, int id, LPCSTR) {
     if (id != 0) {
         g_statusIds += std::to_string(id) + " ";
     }
+    if (id == IDS_CAP_BEGIN) {
+        // Tells a parent that waits to kill this process that the capture runs.
+        if (HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, kStartedEvent)) {
+            SetEvent(started);
+            CloseHandle(started);
+        }
+    }
+    if (id == IDS_CAP_STAT_VIDEOCURRENT && g_closeOnStatus && ++g_progressReports == 2) {
+        CloseFrame();
+    }
     return TRUE;
+}
+
+LRESULT CALLBACK OnVideoStream(HWND, LPVIDEOHDR) {
+    ++g_streamedFrames;
+    return TRUE;
+}
+
+void CALLBACK CloseFrameOnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    CloseFrame();
 }
 
 LRESULT CALLBACK OnYield(HWND) {
@@ -110,8 +153,14 @@ int WriteWriterFile(const std::string& dir) {
 }
 
 int Capture(const std::string& mode, const std::string& path) {
-    HWND window =
-        capCreateCaptureWindowA("files", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, 0);
+    const bool closes = mode == "closedbytimer" || mode == "closedbystatus";
+    if (closes) {
+        g_frame = CreateWindowExA(0, "STATIC", "program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  320, 240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        g_closeOnStatus = mode == "closedbystatus";
+    }
+    HWND window = capCreateCaptureWindowA("files", (closes ? WS_CHILD : WS_POPUP) | WS_VISIBLE, 0,
+                                          0, 160, 120, g_frame, 0);
     if (window == nullptr || !capDriverConnect(window, 0)) {
         fprintf(stderr, "no capture window or driver\n");
         return 1;
@@ -119,6 +168,7 @@ int Capture(const std::string& mode, const std::string& path) {
     capSetCallbackOnError(window, OnError);
     capSetCallbackOnStatus(window, OnStatus);
     capSetCallbackOnYield(window, OnYield);
+    capSetCallbackOnVideoStream(window, OnVideoStream);
 
     BITMAPINFO format{};
     capGetVideoFormat(window, &format, sizeof format);
@@ -152,8 +202,21 @@ int Capture(const std::string& mode, const std::string& path) {
         g_abortAtFrame = 25;
     }
     capCaptureSetSetup(window, &parms, sizeof parms);
+    if (mode == "closedbytimer") {
+        SetTimer(nullptr, 0, 2000, CloseFrameOnTimer);
+    }
 
     const BOOL result = capCaptureSequence(window);
+    if (closes) {
+        // The window went with the program's window: what reached the file
+        // is every frame the capture streamed before the close.
+        char text[1024];
+        snprintf(text, sizeof text,
+                 "result=%d\nframes=%lu\ndropped=0\nwindow=%d\nerrors=%s\nstatus=%s\n", result,
+                 static_cast<unsigned long>(g_streamedFrames), IsWindow(window), g_errors.c_str(),
+                 g_statusIds.c_str());
+        return WriteReport(ReportPath(path), text) ? 0 : 1;
+    }
     if (g_abortAtFrame != 0) {
         keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
     }
@@ -172,16 +235,99 @@ int Capture(const std::string& mode, const std::string& path) {
     return WriteReport(ReportPath(path), text) ? 0 : 1;
 }
 
+// Reads a stream with AVIFile: its length, the units that read back, and
+// the video frames that are empty (dropped).
+struct StreamReadBack {
+    LONG length = -1;
+    LONG readable = 0;
+    LONG empty = 0;
+};
+
+StreamReadBack ReadStream(PAVIFILE file, DWORD type, bool read) {
+    StreamReadBack result;
+    PAVISTREAM stream = nullptr;
+    if (AVIFileGetStream(file, &stream, type, 0) != AVIERR_OK) {
+        return result;
+    }
+    result.length = AVIStreamLength(stream);
+    std::vector<BYTE> buffer(1 << 20);
+    // Audio is read a second at a time, video a frame at a time.
+    const LONG step = type == streamtypeAUDIO ? 22050 : 1;
+    for (LONG at = AVIStreamStart(stream); read && at < result.length; at += step) {
+        const LONG units = std::min(step, result.length - at);
+        LONG bytes = 0, samples = 0;
+        if (AVIStreamRead(stream, at, units, buffer.data(), static_cast<LONG>(buffer.size()),
+                          &bytes, &samples) != AVIERR_OK) {
+            break;
+        }
+        result.readable += type == streamtypeAUDIO ? samples : 1;
+        result.empty += bytes == 0 ? 1 : 0;
+    }
+    AVIStreamRelease(stream);
+    return result;
+}
+
+int KillAndRead(const std::string& path, bool read) {
+    HANDLE started = CreateEventA(nullptr, TRUE, FALSE, kStartedEvent);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = std::string("\"") + self + "\" nolimit \"" + path + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    if (started == nullptr || !CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                              nullptr, nullptr, &startup, &child)) {
+        fprintf(stderr, "cannot start the capture\n");
+        return 1;
+    }
+    const bool running = WaitForSingleObject(started, 30000) == WAIT_OBJECT_0;
+    Sleep(3000);
+    TerminateProcess(child.hProcess, 9);
+    WaitForSingleObject(child.hProcess, INFINITE);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    CloseHandle(started);
+    if (!running) {
+        fprintf(stderr, "the capture did not start\n");
+        return 1;
+    }
+
+    AVIFileInit();
+    PAVIFILE file = nullptr;
+    const HRESULT opened = AVIFileOpenA(&file, path.c_str(), OF_READ | OF_SHARE_DENY_NONE, nullptr);
+    StreamReadBack video, audio;
+    if (opened == AVIERR_OK) {
+        video = ReadStream(file, streamtypeVIDEO, read);
+        audio = ReadStream(file, streamtypeAUDIO, read);
+        AVIFileRelease(file);
+    }
+    AVIFileExit();
+    char text[512];
+    snprintf(text, sizeof text,
+             "opened=%ld\nframes=%ld\nreadable=%ld\ndropped=%ld\nsamples=%ld\n"
+             "readable_samples=%ld\n",
+             static_cast<long>(opened), static_cast<long>(video.length),
+             static_cast<long>(video.readable), static_cast<long>(video.empty),
+             static_cast<long>(audio.length), static_cast<long>(audio.readable));
+    return WriteReport(ReportPath(path), text) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        fprintf(stderr, "usage: avicapture_files writer|limit|abortkey|nolimit PATH\n");
+        fprintf(
+            stderr,
+            "usage: avicapture_files "
+            "writer|limit|abortkey|nolimit|closedbytimer|closedbystatus|killed|killedopen PATH\n");
         return 2;
     }
     const std::string mode = argv[1];
     if (mode == "writer") {
         return WriteWriterFile(argv[2]);
+    }
+    if (mode == "killed" || mode == "killedopen") {
+        return KillAndRead(argv[2], mode == "killed");
     }
     return Capture(mode, argv[2]);
 }

@@ -107,8 +107,8 @@ void DeviceTest::SetUp() {
     SetEnvironmentVariableA("SOFTCAP_DRIVERS", m_drivers);
     ErrorCalls().clear();
     StatusCalls().clear();
-    m_parent = CreateWindowExA(0, "STATIC", "device test", WS_OVERLAPPEDWINDOW, 0, 0,
-                               700, 560, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    m_parent = CreateWindowExA(0, "STATIC", "device test", WS_OVERLAPPEDWINDOW, 0, 0, 700, 560,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(m_parent, nullptr);
     m_capture = capCreateCaptureWindowA("", WS_CHILD | WS_VISIBLE, 0, 0, 160, 120, m_parent, 0);
     ASSERT_NE(m_capture, nullptr);

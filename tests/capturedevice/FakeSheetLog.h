@@ -8,6 +8,7 @@ struct FakeSheetCall {
     int sheetMode; // CreateConfigDialog only
     HWND parent;   // CreateConfigDialog only
     BOOL parentEnabled;
+    BOOL topLevelEnabled; // of the last parent's top-level window
 };
 
 struct FakeSheetLog {

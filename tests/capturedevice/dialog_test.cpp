@@ -4,7 +4,10 @@
 #include "DeviceFixture.h"
 #include "FakeSheetLog.h"
 
+#include <commctrl.h>
+
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -116,6 +119,95 @@ TEST_F(DialogTest, SettingsChangedInTheSheetAreInForceWhenItCloses) {
     EXPECT_EQ(status.uiImageWidth, 160u);
     EXPECT_EQ(status.uiImageHeight, 120u);
     EXPECT_EQ(VideoFormat().biBitCount, 16);
+}
+
+// What the sheet does as it closes after Cancel: the settings record is
+// destroyed and signals the driver once, nothing changed in the key.
+void WINAPI SignalOnly() {
+    if (HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, kEventName)) {
+        SetEvent(event);
+        CloseHandle(event);
+    }
+}
+
+// The key holds another size and format than the window uses, as after the
+// program set its format without the sheet.
+void StoreOtherFormatCodes(const SettingsKeyGuard& key) {
+    key.WriteDword("ImageSize", 25);
+    key.WriteDword("ImageFormat", 0);
+}
+
+TEST_F(DialogTest, DialogIsModalForTheProgramAndASignalWithoutChangeKeepsTheFormat) {
+    SettingsKeyGuard key;
+    StoreOtherFormatCodes(key);
+    InstallFakeLibrary();
+    ASSERT_TRUE(Connect(0));
+    m_log->onDoConfigDialog = &SignalOnly;
+    for (UINT message : {WM_CAP_DLG_VIDEOSOURCE, WM_CAP_DLG_VIDEOFORMAT, WM_CAP_DLG_VIDEODISPLAY}) {
+        SCOPED_TRACE(message);
+        m_log->count = 0;
+        ASSERT_TRUE(Send(message));
+        ASSERT_EQ(m_log->count, 3);
+        EXPECT_FALSE(m_log->calls[1].topLevelEnabled) << "the program's window, while it runs";
+        EXPECT_TRUE(IsWindowEnabled(m_parent)) << "enabled again after";
+        const BITMAPINFOHEADER format = VideoFormat();
+        EXPECT_EQ(format.biWidth, 320);
+        EXPECT_EQ(format.biBitCount, 24);
+    }
+}
+
+BOOL g_frameEnabledDuringSheet = TRUE;
+bool g_sheetSeen = false;
+HWND g_frameOfSheet = nullptr;
+
+BOOL CALLBACK CancelConfigurationSheet(HWND window, LPARAM) {
+    char text[64] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (!IsWindowVisible(window) || std::string(text) != "Video Configuration") {
+        return TRUE;
+    }
+    g_sheetSeen = true;
+    g_frameEnabledDuringSheet = IsWindowEnabled(g_frameOfSheet);
+    PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    return FALSE;
+}
+
+void CALLBACK LookForSheet(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CancelConfigurationSheet, 0);
+    if (g_sheetSeen) {
+        KillTimer(nullptr, timer);
+    }
+}
+
+// The card's own configuration library, cancelled at once: its sheet is
+// modal for the program's window and leaves the picture and format alone.
+TEST_F(DialogTest, RealLibraryCancelledChangesNothing) {
+    SettingsKeyGuard key;
+    StoreOtherFormatCodes(key);
+    key.WriteDword("Brightness", 128);
+    const std::string target = TestFolder() + "tunerprops.dll";
+    ASSERT_TRUE(CopyFileA((TestFolder() + "..\\tunerprops.dll").c_str(), target.c_str(), FALSE));
+    ASSERT_TRUE(Connect(0));
+    const std::vector<BYTE> before = GrabFrame();
+    for (UINT message : {WM_CAP_DLG_VIDEOSOURCE, WM_CAP_DLG_VIDEOFORMAT, WM_CAP_DLG_VIDEODISPLAY}) {
+        SCOPED_TRACE(message);
+        g_sheetSeen = false;
+        g_frameEnabledDuringSheet = TRUE;
+        g_frameOfSheet = m_parent;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookForSheet);
+        EXPECT_TRUE(Send(message));
+        KillTimer(nullptr, timer);
+        ASSERT_TRUE(g_sheetSeen);
+        EXPECT_FALSE(g_frameEnabledDuringSheet);
+        EXPECT_TRUE(IsWindowEnabled(m_parent));
+        const BITMAPINFOHEADER format = VideoFormat();
+        EXPECT_EQ(format.biWidth, 320);
+        EXPECT_EQ(format.biBitCount, 24);
+    }
+    EXPECT_EQ(GrabFrame().size(), before.size());
+    const Rgb bar = PixelAt(VideoFormat(), GrabFrame(), 5 * 320 / 8 + 4, 10);
+    EXPECT_EQ(bar.r, 255) << "the red bar keeps its colour";
+    EXPECT_EQ(bar.g, 0);
 }
 
 } // namespace

@@ -9,16 +9,22 @@ namespace {
 
 FakeSheetLog g_log;
 int g_settingsRecord[32]; // what CreateConfigDialog hands out
+HWND g_lastParent = nullptr;
 
 void Record(const char* name, int mode, HWND parent) {
     if (g_log.count >= 16) {
         return;
     }
+    if (parent != nullptr) {
+        g_lastParent = parent;
+    }
+    const HWND topLevel = g_lastParent != nullptr ? GetAncestor(g_lastParent, GA_ROOT) : nullptr;
     FakeSheetCall& call = g_log.calls[g_log.count++];
     std::strncpy(call.name, name, sizeof call.name - 1);
     call.sheetMode = mode;
     call.parent = parent;
     call.parentEnabled = parent != nullptr && IsWindowEnabled(parent);
+    call.topLevelEnabled = topLevel != nullptr && IsWindowEnabled(topLevel);
 }
 
 } // namespace

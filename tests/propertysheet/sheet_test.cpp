@@ -112,6 +112,44 @@ TEST_F(PropertySheetTest, ShowsCaptionTabsAndStartPageWithTheParentDisabled) {
     DestroyWindow(hParent);
 }
 
+// Given a child window, the sheet is modal for the child's top-level window:
+// that one is disabled while it runs and left as it was found.
+TEST_F(PropertySheetTest, ModalForTheTopLevelWindowOfAChildParent) {
+    struct {
+        const char* context;
+        bool frameEnabledBefore;
+    } const cases[] = {
+        {"an enabled frame is disabled, then enabled again", true},
+        {"a frame disabled before stays disabled", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.context);
+        HWND hFrame = CreateWindowExA(0, "Static", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                      300, 200, nullptr, nullptr, nullptr, nullptr);
+        HWND hView = CreateWindowExA(0, "Static", "view", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50,
+                                     hFrame, nullptr, nullptr, nullptr);
+        HWND hInner = CreateWindowExA(0, "Static", "inner", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20,
+                                      hView, nullptr, nullptr, nullptr);
+        EnableWindow(hFrame, c.frameEnabledBefore);
+        CWnd inner;
+        ASSERT_TRUE(inner.Attach(hInner));
+        CPropertySheet sheet("Child Parent", &inner);
+        sheet.AddPage(&plain);
+        const SheetRun run = RunModalSheet(
+            "Child Parent", [&] { return sheet.DoModal(); },
+            [&](HWND hSheet) {
+                EXPECT_EQ(GetWindow(hSheet, GW_OWNER), hFrame);
+                EXPECT_FALSE(IsWindowEnabled(hFrame)) << "the program cannot be used meanwhile";
+                EXPECT_TRUE(IsWindowEnabled(hInner)) << "the child itself is left alone";
+                PressButton(hSheet, PSBTN_CANCEL);
+            });
+        EXPECT_TRUE(run.scriptRan);
+        EXPECT_EQ(IsWindowEnabled(hFrame) != FALSE, c.frameEnabledBefore);
+        inner.Detach();
+        DestroyWindow(hFrame);
+    }
+}
+
 TEST_F(PropertySheetTest, ModifiedMarkEnablesApplyUntilEveryPageIsCleared) {
     CPropertySheet sheet("Modified");
     sheet.AddPage(&number);

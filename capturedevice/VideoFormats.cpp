@@ -1,0 +1,128 @@
+// The video format the driver delivers and the audio format of captures.
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "CaptureWindowHandlers.h"
+
+namespace {
+
+// A format of another kind than PCM is taken as given, with its extra bytes.
+bool IsAcceptableAudioFormat(const WAVEFORMATEX& f, size_t available) {
+    if (f.wFormatTag == WAVE_FORMAT_PCM) {
+        return CaptureWindowState::IsRecordablePcm(f);
+    }
+    return f.nChannels != 0 && f.nChannels <= 8 && f.nSamplesPerSec != 0 &&
+           f.nSamplesPerSec <= 384000 && f.nBlockAlign != 0 && f.nAvgBytesPerSec != 0 &&
+           available >= sizeof(WAVEFORMATEX) && available >= sizeof(WAVEFORMATEX) + f.cbSize;
+}
+
+// `format` with one of its fields changed, when the driver delivers that.
+template <typename Change>
+void TakeIfDelivered(const CaptureWindowState& s, BITMAPINFOHEADER& format, Change change) {
+    BITMAPINFOHEADER changed = format;
+    change(changed);
+    changed.biSizeImage = FrameGenerator::ImageBytes(changed);
+    if (s.Driver()->Delivers(changed)) {
+        format = changed;
+    }
+}
+
+} // namespace
+
+void ApplyFormatCodes(CaptureWindowState& s, std::optional<DWORD> imageSize,
+                      std::optional<DWORD> imageFormat) {
+    if (!s.IsConnected() || IsCapturing(s)) {
+        return;
+    }
+    BITMAPINFOHEADER wanted = s.VideoFormat();
+    LONG width = 0, height = 0;
+    if (imageSize && SizeFromCode(*imageSize, width, height)) {
+        TakeIfDelivered(s, wanted, [&](BITMAPINFOHEADER& f) {
+            f.biWidth = width;
+            f.biHeight = height;
+        });
+    }
+    WORD bits = 0;
+    DWORD compression = 0;
+    if (imageFormat && FormatFromCode(*imageFormat, bits, compression)) {
+        TakeIfDelivered(s, wanted, [&](BITMAPINFOHEADER& f) {
+            f.biBitCount = bits;
+            f.biCompression = compression;
+        });
+    }
+    if (std::memcmp(&wanted, &s.VideoFormat(), sizeof wanted) != 0) {
+        s.Frames().SetFormat(wanted);
+        GrabAndShow(s);
+    }
+}
+
+LRESULT OnGetVideoFormat(const CaptureWindowState& s, WPARAM size, LPARAM buffer) {
+    if (!s.IsConnected()) {
+        return 0;
+    }
+    constexpr WPARAM formatSize = sizeof(BITMAPINFOHEADER);
+    if (buffer == 0) {
+        return size == 0 ? static_cast<LRESULT>(formatSize) : 0; // a size query
+    }
+    if (size < formatSize) {
+        return 0;
+    }
+    // The header, and zeroes for the colour entries the caller made room for.
+    auto* out = reinterpret_cast<BYTE*>(buffer);
+    std::memcpy(out, &s.VideoFormat(), formatSize);
+    std::memset(out + formatSize, 0, std::min<WPARAM>(size, sizeof(BITMAPINFO)) - formatSize);
+    return static_cast<LRESULT>(formatSize);
+}
+
+LRESULT OnSetVideoFormat(CaptureWindowState& s, WPARAM size, LPARAM buffer) {
+    if (!s.IsConnected() || IsCapturing(s) || buffer == 0 || size < sizeof(BITMAPINFOHEADER)) {
+        return FALSE;
+    }
+    BITMAPINFOHEADER format;
+    std::memcpy(&format, reinterpret_cast<const void*>(buffer), sizeof format);
+    if (format.biSize < sizeof format || format.biSize > size || !s.Driver()->Delivers(format)) {
+        return FALSE;
+    }
+    s.Frames().SetFormat(format);
+    s.SetCurrentFrameInvalid();
+    InvalidateRect(s.Window(), nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT OnSetAudioFormat(CaptureWindowState& s, WPARAM size, LPARAM buffer) {
+    // A PCM format may come as the 16-byte PCMWAVEFORMAT.
+    if (IsCapturing(s) || buffer == 0 || size < sizeof(PCMWAVEFORMAT) || size > 0xFFFF) {
+        return FALSE;
+    }
+    WAVEFORMATEX format{};
+    std::memcpy(&format, reinterpret_cast<const void*>(buffer),
+                std::min<WPARAM>(size, sizeof format));
+    if (!IsAcceptableAudioFormat(format, size)) {
+        return FALSE;
+    }
+    std::vector<BYTE> bytes;
+    if (format.wFormatTag == WAVE_FORMAT_PCM) {
+        format.cbSize = 0;
+        bytes.resize(sizeof format);
+        std::memcpy(bytes.data(), &format, sizeof format);
+    } else {
+        const auto* in = reinterpret_cast<const BYTE*>(buffer);
+        bytes.assign(in, in + sizeof(WAVEFORMATEX) + format.cbSize);
+    }
+    s.SetAudioFormat(std::move(bytes));
+    return TRUE;
+}
+
+LRESULT OnGetAudioFormat(const CaptureWindowState& s, WPARAM size, LPARAM buffer) {
+    const WPARAM formatSize = s.AudioFormatBytes().size();
+    if (buffer == 0) {
+        return static_cast<LRESULT>(formatSize); // a size query
+    }
+    if (size < formatSize) {
+        return 0;
+    }
+    std::memcpy(reinterpret_cast<void*>(buffer), s.AudioFormatBytes().data(), formatSize);
+    return static_cast<LRESULT>(formatSize);
+}
