@@ -25,3 +25,11 @@
 #define ID_DRIVER_FIRST 200
 #define ID_DRIVER_LAST 209
 #define IDS_CAPTURE_DRIVER 200
+
+// The Video Format dialog.
+#define IDD_VIDEOFORMAT 106
+#define IDC_IMAGEFORMAT 118
+#define IDC_IMAGESIZE 119
+#define IDC_SIZE_QUARTER 120
+#define IDC_SIZE_HALF 121
+#define IDC_SIZE_FULL 122
