@@ -34,8 +34,7 @@ struct FormatPreset {
     DWORD imageFormat; // the settings store's code
 };
 constexpr std::array<FormatPreset, 2> kFormats{{
-    {"24 bit RGB", 24, 1},
-    {"15 bit RGB", 16, 0}, // 5 bits a colour in a 16-bit pixel
+    {"24 bit RGB", 24, 1}, {"15 bit RGB", 16, 0}, // 5 bits a colour in a 16-bit pixel
 }};
 
 constexpr int kQuarter = 0;
@@ -68,8 +67,8 @@ void RecordFormat(DWORD imageFormat, DWORD imageSize) {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
         return;
     UniqueRegKey key(opened);
-    RegSetValueExA(key.Get(), "ImageFormat", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&imageFormat),
-                   sizeof imageFormat);
+    RegSetValueExA(key.Get(), "ImageFormat", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&imageFormat), sizeof imageFormat);
     RegSetValueExA(key.Get(), "ImageSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&imageSize),
                    sizeof imageSize);
 }
@@ -97,9 +96,8 @@ void CVideoFormatDlg::OnOK() {
     BITMAPINFOHEADER& header = format.bmiHeader;
 
     const auto sizeIndex = SendDlgItemMessageA(m_hWnd, IDC_IMAGESIZE, CB_GETCURSEL, 0, 0);
-    const SizePreset& size = sizeIndex == kQuarter || sizeIndex == kHalf
-                                 ? kSizes[size_t(sizeIndex)]
-                                 : kSizes[kFull];
+    const SizePreset& size =
+        sizeIndex == kQuarter || sizeIndex == kHalf ? kSizes[size_t(sizeIndex)] : kSizes[kFull];
     const auto formatIndex = SendDlgItemMessageA(m_hWnd, IDC_IMAGEFORMAT, CB_GETCURSEL, 0, 0);
     const FormatPreset& pixels = formatIndex == kRgb24 ? kFormats[kRgb24] : kFormats[kRgb15];
 

@@ -3,7 +3,6 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
-
 namespace {
 
 struct Run {
@@ -50,8 +49,7 @@ int FileNameControl(HWND hDialog) {
 
 } // namespace
 
-bool RunWithDialog(const std::function<void()>& command,
-                   const std::function<void(HWND)>& script) {
+bool RunWithDialog(const std::function<void()>& command, const std::function<void(HWND)>& script) {
     Run run{script};
     g_pRun = &run;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, &OnScriptTimer);
@@ -81,7 +79,8 @@ std::string SelectedText(HWND hDialog, int nID) {
     const auto index = SendDlgItemMessageA(hDialog, nID, CB_GETCURSEL, 0, 0);
     char text[64] = {};
     if (index >= 0)
-        SendDlgItemMessageA(hDialog, nID, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text));
+        SendDlgItemMessageA(hDialog, nID, CB_GETLBTEXT, WPARAM(index),
+                            reinterpret_cast<LPARAM>(text));
     return text;
 }
 

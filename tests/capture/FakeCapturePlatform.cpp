@@ -89,8 +89,8 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
             state.format.biPlanes = 1;
             state.format.biBitCount = state.driver->bitCount;
             state.format.biCompression = state.driver->compression;
-            state.format.biSizeImage = DWORD(state.format.biWidth * state.format.biHeight) *
-                                       state.driver->bitCount / 8;
+            state.format.biSizeImage =
+                DWORD(state.format.biWidth * state.format.biHeight) * state.driver->bitCount / 8;
         }
         return state.driver != nullptr;
     case WM_CAP_DRIVER_GET_CAPS: {
@@ -152,8 +152,8 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
     }
 }
 
-LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT message,
-                                                   WPARAM wParam, LPARAM lParam) {
+LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) {
     const auto* path = reinterpret_cast<const char*>(lParam);
     switch (message) {
     case WM_CAP_GET_VIDEOFORMAT: {
@@ -193,8 +193,8 @@ LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT mess
     }
 }
 
-HWND FakeCapturePlatform::CreatePlaybackWindow(HWND hWndParent, HINSTANCE hInstance,
-                                               DWORD dwStyle, const char* lpszFile) {
+HWND FakeCapturePlatform::CreatePlaybackWindow(HWND hWndParent, HINSTANCE hInstance, DWORD dwStyle,
+                                               const char* lpszFile) {
     HWND hWnd = m_bFailPlayback ? nullptr
                                 : CreateWindowExA(0, kPlaybackClassName, "", dwStyle, 0, 0,
                                                   kPlaybackWidth, kPlaybackHeight, hWndParent,

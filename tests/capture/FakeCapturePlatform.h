@@ -90,5 +90,6 @@ private:
     LRESULT OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     const FakeDriver* FindDriver(int index) const;
     LRESULT OnFormatOrFileMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PlaybackProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK PlaybackProcedure(HWND hWnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
 };

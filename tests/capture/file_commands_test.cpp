@@ -37,7 +37,8 @@ TEST_F(FileCommandsTest, FileDialogsOpenOnTheirNamesAndSendTheChosenPath) {
     Start({{0, "Card"}});
     const std::string folder = TempFolder();
     const std::string existing = folder + "still.bmp";
-    CloseHandle(CreateFileA(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CloseHandle(
+        CreateFileA(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     struct Case {
         const char* context;
         UINT command;
@@ -86,7 +87,8 @@ TEST_F(FileCommandsTest, CancelledFileDialogsSendNothing) {
         UINT command;
         std::vector<ExpectedMessage> sent;
     } const cases[] = {
-        {"set capture file", ID_FILE_OPEN,
+        {"set capture file",
+         ID_FILE_OPEN,
          {{WM_CAP_FILE_GET_CAPTURE_FILEA, MAX_PATH, 0, kMatchWParam}}},
         {"save captured video as", ID_FILE_SAVE_AS, {}},
         {"save single frame", ID_FILE_SAVESINGLEFRAME, {}},
@@ -137,7 +139,8 @@ TEST_F(FileCommandsTest, PlaybackWindowReplacesTheLiveWindowAndBack) {
     m_platform->m_recorder.Clear();
     MainFrame().SendMessage(WM_COMMAND, ID_VIEW_PLAYBACK);
     EXPECT_TRUE(MatchSequence(Recorded(),
-                              {{WM_CLOSE}, {WM_CAP_GET_STATUS, sizeof(CAPSTATUS), 0, kMatchWParam},
+                              {{WM_CLOSE},
+                               {WM_CAP_GET_STATUS, sizeof(CAPSTATUS), 0, kMatchWParam},
                                {WM_CAP_GET_STATUS, sizeof(CAPSTATUS), 0, kMatchWParam | kOptional}},
                               "closing"));
     EXPECT_FALSE(IsWindow(playback.created));
@@ -158,10 +161,9 @@ TEST_F(FileCommandsTest, PlaybackWindowReplacesTheLiveWindowAndBack) {
 
 TEST_F(FileCommandsTest, CommandStatesFollowTheDriverAndThePlaybackWindow) {
     Start({{0, "With dialogs", true}, {1, "Without dialogs", true, 320, 240, FALSE, FALSE}});
-    const UINT commands[] = {ID_OPTIONS_VIDEOFORMAT, ID_OPTIONS_VIDEOSOURCE,
-                             ID_OPTIONS_VIDEODISPLAY, ID_EDIT_COPY,
-                             ID_FILE_OPEN,           ID_FILE_SAVE_AS,
-                             ID_FILE_SAVESINGLEFRAME, ID_VIEW_PLAYBACK};
+    const UINT commands[] = {
+        ID_OPTIONS_VIDEOFORMAT, ID_OPTIONS_VIDEOSOURCE, ID_OPTIONS_VIDEODISPLAY, ID_EDIT_COPY,
+        ID_FILE_OPEN,           ID_FILE_SAVE_AS,        ID_FILE_SAVESINGLEFRAME, ID_VIEW_PLAYBACK};
     struct Case {
         const char* context;
         int driver;

@@ -41,8 +41,8 @@ std::optional<DWORD> ReadSetting(const char* name) {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD value = 0, type = 0, size = sizeof value;
-    const LONG read = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                                       &size);
+    const LONG read =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
     if (read != ERROR_SUCCESS || type != REG_DWORD || size != 4)
         return std::nullopt;
@@ -158,10 +158,10 @@ TEST_F(FormatDialogTest, OkAppliesTheChoiceKeepsTheDisplayModeAndRecordsIt) {
     } const cases[] = {
         {"640x480 24-bit with overlay on", 0, kOverlay, IDC_SIZE_FULL, 0, 640, 480, 24, 921600, 100,
          1},
-        {"160x120 15-bit with preview on", 1, kPreview, IDC_SIZE_QUARTER, 1, 160, 120, 16, 38400, 25,
-         0},
-        {"YUV switched to RGB by OK alone, both modes off", 2, kNeither, 0, -1, 320, 240, 16, 153600,
-         50, 0},
+        {"160x120 15-bit with preview on", 1, kPreview, IDC_SIZE_QUARTER, 1, 160, 120, 16, 38400,
+         25, 0},
+        {"YUV switched to RGB by OK alone, both modes off", 2, kNeither, 0, -1, 320, 240, 16,
+         153600, 50, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
@@ -178,7 +178,8 @@ TEST_F(FormatDialogTest, OkAppliesTheChoiceKeepsTheDisplayModeAndRecordsIt) {
             if (c.sizeButton != 0)
                 SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(c.sizeButton, BN_CLICKED), 0);
             if (c.formatIndex >= 0)
-                SendDlgItemMessageA(dialog, IDC_IMAGEFORMAT, CB_SETCURSEL, WPARAM(c.formatIndex), 0);
+                SendDlgItemMessageA(dialog, IDC_IMAGEFORMAT, CB_SETCURSEL, WPARAM(c.formatIndex),
+                                    0);
             EndDialogWith(dialog, IDOK);
         }));
 
@@ -228,10 +229,10 @@ TEST_F(FormatDialogTest, CancelSendsAndWritesNothingButRefitsTheFrame) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIZE_QUARTER, BN_CLICKED), 0);
         EndDialogWith(dialog, IDCANCEL);
     }));
-    EXPECT_TRUE(MatchSequence(WithoutFocusMessages(Recorded()),
-                              {Sized(WM_CAP_GET_VIDEOFORMAT, kFormat),
-                               Sized(WM_CAP_GET_STATUS, kStatus), kMaybeStatus},
-                              "cancel"));
+    EXPECT_TRUE(MatchSequence(
+        WithoutFocusMessages(Recorded()),
+        {Sized(WM_CAP_GET_VIDEOFORMAT, kFormat), Sized(WM_CAP_GET_STATUS, kStatus), kMaybeStatus},
+        "cancel"));
     EXPECT_EQ(ReadSetting("ImageSize"), 7u);
     EXPECT_EQ(ReadSetting("ImageFormat"), 7u);
     EXPECT_EQ(FrameClient().cx, 320);
@@ -281,7 +282,8 @@ TEST_F(FormatDialogTest, DriverDialogsMarkTheDialogOpenAndSourceRefits) {
         bool refits;
     } const cases[] = {
         {"video display: no refit", ID_OPTIONS_VIDEODISPLAY, WM_CAP_DLG_VIDEODISPLAY, false},
-        {"video source: the driver's new size", ID_OPTIONS_VIDEOSOURCE, WM_CAP_DLG_VIDEOSOURCE, true},
+        {"video source: the driver's new size", ID_OPTIONS_VIDEOSOURCE, WM_CAP_DLG_VIDEOSOURCE,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
