@@ -4,6 +4,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 
+#include <algorithm>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
@@ -427,8 +428,9 @@ void CWnd::CenterWindow() {
         else
             SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     }
-    const int x = area.left + ((area.right - area.left) - width) / 2;
-    const int y = area.top + ((area.bottom - area.top) - height) / 2;
+    // A window larger than the area keeps its top left inside it, in reach.
+    const int x = std::max(area.left, area.left + ((area.right - area.left) - width) / 2);
+    const int y = std::max(area.top, area.top + ((area.bottom - area.top) - height) / 2);
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -15,6 +15,10 @@ public:
                               int cbVer) override {
         return capGetDriverDescriptionA(wDriverIndex, lpszName, cbName, lpszVer, cbVer) != FALSE;
     }
+    HWND CreatePlaybackWindow(HWND hWndParent, HINSTANCE hInstance, DWORD dwStyle,
+                              const char* lpszFile) override {
+        return MCIWndCreateA(hWndParent, hInstance, dwStyle, lpszFile);
+    }
 };
 
 CAvicapPlatform g_avicap;

@@ -13,6 +13,10 @@ public:
     virtual bool GetDriverDescription(UINT wDriverIndex, char* lpszName, int cbName, char* lpszVer,
                                       int cbVer) = 0;
 
+    // The MCI playback window of a file (MCIWndCreateA), or null.
+    virtual HWND CreatePlaybackWindow(HWND hWndParent, HINSTANCE hInstance, DWORD dwStyle,
+                                      const char* lpszFile) = 0;
+
     // The object in use: the platform's avicap32 unless replaced.
     static CCapturePlatform& Current();
     // Replaces the object in use (null restores avicap32); returns the previous one.

@@ -74,6 +74,19 @@ ON_UPDATE_COMMAND_UI(ID_CAPTURE_VIDEO, OnUpdateCaptureVideo)
 ON_COMMAND(ID_CAPTURE_SINGLEFRAME, OnSingleFrame)
 ON_UPDATE_COMMAND_UI(ID_CAPTURE_SINGLEFRAME, OnUpdateSingleFrame)
 ON_COMMAND(ID_OPTIONS_VIDEOCOMPRESSION, OnVideoCompression)
+ON_COMMAND(ID_OPTIONS_VIDEOFORMAT, OnVideoFormat)
+ON_UPDATE_COMMAND_UI(ID_OPTIONS_VIDEOFORMAT, OnUpdateVideoFormat)
+ON_COMMAND(ID_OPTIONS_VIDEOSOURCE, OnVideoSource)
+ON_UPDATE_COMMAND_UI(ID_OPTIONS_VIDEOSOURCE, OnUpdateVideoSource)
+ON_COMMAND(ID_OPTIONS_VIDEODISPLAY, OnVideoDisplay)
+ON_UPDATE_COMMAND_UI(ID_OPTIONS_VIDEODISPLAY, OnUpdateVideoDisplay)
+ON_COMMAND(ID_FILE_OPEN, OnSetCaptureFile)
+ON_COMMAND(ID_FILE_SAVE_AS, OnSaveCapturedVideoAs)
+ON_COMMAND(ID_FILE_SAVESINGLEFRAME, OnSaveSingleFrame)
+ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+ON_COMMAND(ID_VIEW_PLAYBACK, OnPlaybackWindow)
+ON_UPDATE_COMMAND_UI(ID_VIEW_PLAYBACK, OnUpdatePlaybackWindow)
 END_MESSAGE_MAP()
 
 CVidrakeView::CVidrakeView() = default;
@@ -168,7 +181,8 @@ void CVidrakeView::FitFrameToVideo() {
 
 void CVidrakeView::OnDraw(HDC) {
     // Nothing is painted; a repaint puts the frame back to the image size.
-    if (m_hWndPlayback != nullptr)
+    // After a failed driver switch the cached size is zero: the frame keeps its size.
+    if (m_hWndPlayback != nullptr || m_nDriverIndex < 0)
         return;
     CFrameWnd* frame = GetParentFrame();
     if (frame == nullptr)

@@ -72,9 +72,30 @@ protected:
     void OnSingleFrame();
     void OnUpdateSingleFrame(CCmdUI* pCmdUI);
     void OnVideoCompression();
+    // Video format and the driver's dialogs (VidrakeViewFormat.cpp).
+    void OnVideoFormat();
+    void OnUpdateVideoFormat(CCmdUI* pCmdUI);
+    void OnVideoSource();
+    void OnUpdateVideoSource(CCmdUI* pCmdUI);
+    void OnVideoDisplay();
+    void OnUpdateVideoDisplay(CCmdUI* pCmdUI);
+
+    // Capture files, still frames, clipboard and playback (VidrakeViewFiles.cpp).
+    void OnSetCaptureFile();
+    void OnSaveCapturedVideoAs();
+    void OnSaveSingleFrame();
+    void OnEditCopy();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnPlaybackWindow();
+    void OnUpdatePlaybackWindow(CCmdUI* pCmdUI);
 
 private:
     // The frame's window size for a client area of the given size.
     SIZE FrameSizeFor(int cx, int cy) const;
     void ClearDriverRecords();
+    // A video dialog needs a driver that reports it and the live display.
+    bool CanOpenVideoDialog(BOOL fHasDialog) const;
+    // Runs the file dialog on the path buffer (260 characters); true on OK.
+    static bool PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter,
+                               char* path);
 };

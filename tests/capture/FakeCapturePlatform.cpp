@@ -5,6 +5,7 @@
 namespace {
 FakeCapturePlatform* g_pFake = nullptr;
 constexpr const char* kClassName = "FakeCaptureWindow";
+constexpr const char* kPlaybackClassName = "FakePlaybackWindow";
 } // namespace
 
 FakeCapturePlatform::FakeCapturePlatform(std::vector<FakeDriver> drivers)
@@ -16,6 +17,9 @@ FakeCapturePlatform::FakeCapturePlatform(std::vector<FakeDriver> drivers)
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc); // fails harmlessly when registered by an earlier test
+    wc.lpfnWndProc = &PlaybackProcedure;
+    wc.lpszClassName = kPlaybackClassName;
+    RegisterClassA(&wc);
 }
 
 FakeCapturePlatform::~FakeCapturePlatform() {
@@ -77,6 +81,17 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
         // A new connection replaces the previous one, failed or not.
         state.driver = FindDriver(int(wParam));
         state.preview = state.overlay = FALSE;
+        state.format = {};
+        if (state.driver != nullptr) {
+            state.format.biSize = sizeof state.format;
+            state.format.biWidth = LONG(state.driver->width);
+            state.format.biHeight = LONG(state.driver->height);
+            state.format.biPlanes = 1;
+            state.format.biBitCount = state.driver->bitCount;
+            state.format.biCompression = state.driver->compression;
+            state.format.biSizeImage =
+                DWORD(state.format.biWidth * state.format.biHeight) * state.driver->bitCount / 8;
+        }
         return state.driver != nullptr;
     case WM_CAP_DRIVER_GET_CAPS: {
         if (state.driver == nullptr || wParam < sizeof(CAPDRIVERCAPS))
@@ -86,6 +101,8 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
         caps->wDeviceIndex = UINT(state.driver->index);
         caps->fHasOverlay = state.driver->hasOverlay;
         caps->fCaptureInitialized = TRUE;
+        caps->fHasDlgVideoSource = caps->fHasDlgVideoFormat = caps->fHasDlgVideoDisplay =
+            state.driver->hasDialogs;
         return TRUE;
     }
     case WM_CAP_GET_STATUS: {
@@ -94,9 +111,9 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
         auto* status = reinterpret_cast<CAPSTATUS*>(lParam);
         std::memset(status, 0, sizeof *status);
         if (state.driver != nullptr) {
-            status->uiImageWidth = state.driver->width;
-            status->uiImageHeight = state.driver->height;
             status->fScale = state.driver->scale;
+            status->uiImageWidth = UINT(state.format.biWidth);
+            status->uiImageHeight = UINT(state.format.biHeight);
         }
         status->fLiveWindow = state.preview;
         status->fOverlayWindow = state.overlay;
@@ -128,14 +145,8 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
     case WM_CAP_SET_CALLBACK_ERRORA:
         state.errorCallback = reinterpret_cast<CAPERRORCALLBACKA>(lParam);
         return TRUE;
-    case WM_CAP_GET_AUDIOFORMAT:
-    case WM_CAP_SET_AUDIOFORMAT:
-    case WM_CAP_FILE_SET_INFOCHUNK:
-    case WM_CAP_SET_SEQUENCE_SETUP:
-    case WM_CAP_GET_VIDEOFORMAT:
-        return OnCaptureCommandMessage(state, message, wParam, lParam);
     default:
-        return TRUE;
+        return OnCaptureCommandMessage(state, message, wParam, lParam);
     }
 }
 
@@ -167,19 +178,70 @@ LRESULT FakeCapturePlatform::OnCaptureCommandMessage(WindowState& state, UINT me
             return FALSE;
         std::memcpy(&state.sequenceSetup, buffer, sizeof state.sequenceSetup);
         return TRUE;
-    case WM_CAP_GET_VIDEOFORMAT: {
-        if (state.driver == nullptr || wParam < sizeof(BITMAPINFOHEADER))
-            return 0;
-        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(buffer);
-        std::memset(buffer, 0, wParam);
-        header->biSize = sizeof *header;
-        header->biWidth = LONG(state.driver->width);
-        header->biHeight = LONG(state.driver->height);
-        header->biPlanes = 1;
-        header->biBitCount = 24;
-        return LRESULT(sizeof(BITMAPINFOHEADER));
+    default:
+        return OnFormatOrFileMessage(state, message, wParam, lParam);
     }
+}
+
+LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) {
+    const auto* path = reinterpret_cast<const char*>(lParam);
+    switch (message) {
+    case WM_CAP_GET_VIDEOFORMAT: {
+        if (state.driver == nullptr || wParam < sizeof(BITMAPINFO))
+            return 0;
+        auto* format = reinterpret_cast<BITMAPINFO*>(lParam);
+        std::memset(format, 0, sizeof *format);
+        format->bmiHeader = state.format;
+        return sizeof(BITMAPINFO);
+    }
+    case WM_CAP_SET_VIDEOFORMAT: {
+        const auto& header = reinterpret_cast<const BITMAPINFO*>(lParam)->bmiHeader;
+        m_formatsSet.push_back(header);
+        if (state.driver == nullptr)
+            return FALSE;
+        state.format = header;
+        return TRUE;
+    }
+    case WM_CAP_DLG_VIDEOSOURCE:
+    case WM_CAP_DLG_VIDEODISPLAY:
+        if (m_onDriverDialog)
+            m_onDriverDialog(message);
+        return TRUE;
+    case WM_CAP_FILE_GET_CAPTURE_FILEA:
+        lstrcpynA(reinterpret_cast<char*>(lParam), state.captureFile.c_str(), int(wParam));
+        return TRUE;
+    case WM_CAP_FILE_SET_CAPTURE_FILEA:
+        m_pathMessages.push_back({message, path});
+        state.captureFile = path;
+        return TRUE;
+    case WM_CAP_FILE_SAVEASA:
+    case WM_CAP_FILE_SAVEDIBA:
+        m_pathMessages.push_back({message, path});
+        return TRUE;
     default:
         return TRUE;
     }
+}
+
+HWND FakeCapturePlatform::CreatePlaybackWindow(HWND hWndParent, HINSTANCE hInstance, DWORD dwStyle,
+                                               const char* lpszFile) {
+    HWND hWnd = m_bFailPlayback ? nullptr
+                                : CreateWindowExA(0, kPlaybackClassName, "", dwStyle, 0, 0,
+                                                  kPlaybackWidth, kPlaybackHeight, hWndParent,
+                                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    m_playbacks.push_back({hWndParent, hInstance, dwStyle, lpszFile ? lpszFile : "(null)", hWnd});
+    return hWnd;
+}
+
+LRESULT CALLBACK FakeCapturePlatform::PlaybackProcedure(HWND hWnd, UINT message, WPARAM wParam,
+                                                        LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        // Recorded with the capture messages, so that their order shows.
+        if (g_pFake != nullptr)
+            g_pFake->m_recorder.Record(hWnd, message, wParam, lParam);
+        DestroyWindow(hWnd);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
 }

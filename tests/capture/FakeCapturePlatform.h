@@ -9,6 +9,7 @@
 
 #include <vfw.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ struct FakeDriver {
     UINT width = 320;
     UINT height = 240;
     BOOL scale = FALSE;
+    BOOL hasDialogs = TRUE; // source, format and display dialogs
+    WORD bitCount = 16;
+    DWORD compression = BI_RGB;
 };
 
 class FakeCapturePlatform : public CCapturePlatform {
@@ -48,6 +52,20 @@ public:
         LONG infoChunkSize = -1;
         std::vector<BYTE> infoChunkData;
         CAPTUREPARMS sequenceSetup{};
+        BITMAPINFOHEADER format{}; // the connected driver's, until a new one is set
+        std::string captureFile = "C:\\CAPTURE.AVI";
+    };
+    // A message that carries a path, with the path it carried.
+    struct PathMessage {
+        UINT message;
+        std::string path;
+    };
+    struct PlaybackCreation {
+        HWND parent;
+        HINSTANCE instance;
+        DWORD style;
+        std::string file;
+        HWND created;
     };
 
     std::vector<FakeDriver> m_drivers;
@@ -55,17 +73,31 @@ public:
     std::vector<UINT> m_descriptionQueries;
     MessageRecorder m_recorder; // capture messages to every fake window
     std::map<HWND, WindowState> m_windows;
+    std::vector<PathMessage> m_pathMessages;
+    std::vector<BITMAPINFOHEADER> m_formatsSet; // headers of WM_CAP_SET_VIDEOFORMAT
+    std::vector<PlaybackCreation> m_playbacks;
+    bool m_bFailPlayback = false;
+    // Called inside WM_CAP_DLG_VIDEOSOURCE and WM_CAP_DLG_VIDEODISPLAY, while the
+    // driver's dialog would be up.
+    std::function<void(UINT message)> m_onDriverDialog;
+    // The size of every playback window.
+    static constexpr int kPlaybackWidth = 296;
+    static constexpr int kPlaybackHeight = 226;
 
     HWND CreateCaptureWindow(const char* lpszWindowName, DWORD dwStyle, int x, int y, int nWidth,
                              int nHeight, HWND hWndParent, int nID) override;
     bool GetDriverDescription(UINT wDriverIndex, char* lpszName, int cbName, char* lpszVer,
                               int cbVer) override;
+    HWND CreatePlaybackWindow(HWND hWndParent, HINSTANCE hInstance, DWORD dwStyle,
+                              const char* lpszFile) override;
 
 private:
     CCapturePlatform* m_pPrevious;
     static LRESULT CALLBACK WindowProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     const FakeDriver* FindDriver(int index) const;
-    LRESULT OnCaptureCommandMessage(WindowState& state, UINT message, WPARAM wParam,
-                                    LPARAM lParam);
+    LRESULT OnCaptureCommandMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnFormatOrFileMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK PlaybackProcedure(HWND hWnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
 };

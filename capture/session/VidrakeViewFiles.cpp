@@ -1,0 +1,90 @@
+// The capture view's file, still-frame, clipboard and playback commands.
+
+#include "session/VidrakeView.h"
+
+#include "framework/CmdUI.h"
+#include "framework/FileDialog.h"
+#include "framework/WinApp.h"
+#include "session/CapturePlatform.h"
+#include "session/CaptureWindow.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+constexpr int kPathLength = 260;
+constexpr const char* kVideoFilter = "(VFW) *.avi |*.avi||";
+constexpr const char* kBitmapFilter = "BitMap File(*.BMP)||";
+// The platform's default playback controls: no MCI window flags.
+constexpr DWORD kPlaybackStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
+} // namespace
+
+bool CVidrakeView::PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter,
+                                  char* path) {
+    // Neither asks for an existing file nor before overwriting one.
+    CFileDialog dialog(bOpen, lpszDefExt, nullptr, OFN_HIDEREADONLY, lpszFilter);
+    dialog.m_ofn.lpstrFile = path; // the dialog starts on the buffer's name and fills it
+    dialog.m_ofn.nMaxFile = kPathLength;
+    if (dialog.DoModal() != IDOK)
+        return false;
+    // Some dialogs add the default extension to the name of an existing file only.
+    const std::string_view chosen(path);
+    const size_t name = chosen.find_last_of("\\/:") + 1;
+    if (chosen.find('.', name) == std::string_view::npos &&
+        chosen.size() + 1 + std::strlen(lpszDefExt) < size_t(kPathLength)) {
+        lstrcatA(path, ".");
+        lstrcatA(path, lpszDefExt);
+    }
+    return true;
+}
+
+void CVidrakeView::OnSetCaptureFile() {
+    char path[kPathLength] = {};
+    capwnd::FileGetCaptureFile(m_hWndCap, path, sizeof path);
+    // The name may be of a file that does not exist yet: the next capture makes it.
+    if (PromptFileName(true, "AVI", kVideoFilter, path))
+        capwnd::FileSetCaptureFile(m_hWndCap, path);
+}
+
+void CVidrakeView::OnSaveCapturedVideoAs() {
+    char path[kPathLength] = "*.avi";
+    // The capture file stays the capture file; its video is copied.
+    if (PromptFileName(false, "AVI", kVideoFilter, path))
+        capwnd::FileSaveAs(m_hWndCap, path);
+}
+
+void CVidrakeView::OnSaveSingleFrame() {
+    char path[kPathLength] = "*.BMP";
+    if (PromptFileName(false, "BMP", kBitmapFilter, path))
+        capwnd::FileSaveDIB(m_hWndCap, path);
+}
+
+void CVidrakeView::OnEditCopy() {
+    capwnd::EditCopy(m_hWndCap);
+}
+
+void CVidrakeView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_CapDriverCaps.fCaptureInitialized && m_hWndPlayback == nullptr);
+}
+
+void CVidrakeView::OnPlaybackWindow() {
+    if (m_hWndPlayback != nullptr) {
+        ::ShowWindow(m_hWndCap, SW_SHOW);
+        ::SendMessageA(m_hWndPlayback, WM_CLOSE, 0, 0); // closes the file, destroys itself
+        m_hWndPlayback = nullptr;
+    } else {
+        ::ShowWindow(m_hWndCap, SW_HIDE);
+        char path[kPathLength] = {};
+        capwnd::FileGetCaptureFile(m_hWndCap, path, sizeof path);
+        m_hWndPlayback = CCapturePlatform::Current().CreatePlaybackWindow(
+            m_hWnd, AfxGetInstanceHandle(), kPlaybackStyle, path);
+        // Without a playback window the live picture is not left hidden.
+        if (m_hWndPlayback == nullptr)
+            ::ShowWindow(m_hWndCap, SW_SHOW);
+    }
+    FitFrameToVideo();
+}
+
+void CVidrakeView::OnUpdatePlaybackWindow(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_hWndPlayback != nullptr ? 1 : 0);
+}

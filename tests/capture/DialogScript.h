@@ -1,0 +1,24 @@
+#pragma once
+
+// Drives the modal dialogs that a command opens on this thread: a script
+// runs inside the dialog's modal loop, through window messages only.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Runs command(), and script(dialog) on the first dialog box it shows; the
+// script ends the dialog. False when no dialog came up, or when a dialog
+// stayed up after the script (it is then cancelled).
+bool RunWithDialog(const std::function<void()>& command,
+                   const std::function<void(HWND hDialog)>& script);
+
+// The common file dialog: the name in its file-name box, and ending it.
+std::string FileDialogName(HWND hDialog);
+void FileDialogChoose(HWND hDialog, const std::string& name); // types the name, then OK
+void EndDialogWith(HWND hDialog, int nButton);                // clicks the button
+
+// The selected entry of a drop-down list, and all its entries joined by '|'.
+std::string SelectedText(HWND hDialog, int nID);
+std::string ListEntries(HWND hDialog, int nID);
