@@ -39,6 +39,7 @@
 #define IDC_ENABLETIMELIMIT 115
 #define IDC_SECONDS_LABEL 116
 #define IDC_TIMELIMIT 117
+
 // The Video Format dialog.
 #define IDD_VIDEOFORMAT 106
 #define IDC_IMAGEFORMAT 118
