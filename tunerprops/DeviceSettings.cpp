@@ -7,28 +7,12 @@ constexpr char kSubKey[] = "Brindlecove";
 constexpr char kSetOkEventName[] = "?|!!BRINDLECOVESETOK!!???";
 constexpr char kRestCompleteEventName[] = "?|!!BRINDLECOVERESTCOMPL!!???";
 
-// The sixteen values in the order LoadAll reads them, with their registry names.
-struct SettingValue {
-    const char* name;
-    DWORD CDeviceSettings::*field;
-};
-constexpr SettingValue kLoadOrder[] = {
-    {"Brightness", &CDeviceSettings::Brightness},
-    {"Contrast", &CDeviceSettings::Contrast},
-    {"Hue", &CDeviceSettings::Hue},
-    {"Saturation", &CDeviceSettings::Saturation},
-    {"ImageSize", &CDeviceSettings::ImageSize},
-    {"Channel", &CDeviceSettings::Channel},
-    {"FineTune", &CDeviceSettings::FineTune},
-    {"VideoStandard", &CDeviceSettings::VideoStandard},
-    {"Sound", &CDeviceSettings::Sound},
-    {"Tuner", &CDeviceSettings::Tuner},
-    {"Connector", &CDeviceSettings::Connector},
-    {"ImageFormat", &CDeviceSettings::ImageFormat},
-    {"UseDirect", &CDeviceSettings::UseDirect},
-    {"FavorOverlays", &CDeviceSettings::FavorOverlays},
-    {"Mute", &CDeviceSettings::Mute},
-    {"AudioSource", &CDeviceSettings::AudioSource},
+// The sixteen values in the order LoadAll reads them.
+constexpr const SettingValue* kLoadOrder[] = {
+    &settings::Brightness, &settings::Contrast,      &settings::Hue,       &settings::Saturation,
+    &settings::ImageSize,  &settings::Channel,       &settings::FineTune,  &settings::VideoStandard,
+    &settings::Sound,      &settings::Tuner,         &settings::Connector, &settings::ImageFormat,
+    &settings::UseDirect,  &settings::FavorOverlays, &settings::Mute,      &settings::AudioSource,
 };
 
 void CloseSlot(HANDLE& handle) {
@@ -67,9 +51,25 @@ CDeviceSettings::~CDeviceSettings() {
 }
 
 void CDeviceSettings::LoadAll() {
-    for (const SettingValue& value : kLoadOrder)
-        this->*value.field = m_keyPath.ReadDword(value.name);
+    for (const SettingValue* value : kLoadOrder)
+        Reload(*value);
     m_ddCaps.Load();
+}
+
+void CDeviceSettings::Store(const SettingValue& value, DWORD dwValue) {
+    this->*value.field = dwValue;
+    // A missing key is not created here: the record still follows the user.
+    m_keyPath.WriteDword(value.name, dwValue);
+}
+
+DWORD CDeviceSettings::Reload(const SettingValue& value) {
+    return this->*value.field = m_keyPath.ReadDword(value.name);
+}
+
+DWORD CDeviceSettings::AudioSourceFor(DWORD dwMute, DWORD dwConnector) {
+    if (dwMute == 1)
+        return 3;
+    return dwConnector == 0 ? 2 : 1;
 }
 
 void CDeviceSettings::SetDefaults() {

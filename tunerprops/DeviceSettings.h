@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <type_traits>
 
+struct SettingValue;
+
 // The capture device's settings: one record per property sheet, mirrored in
 // the registry under HKEY_CURRENT_USER "Software\Mirovanta\Brindlecove", and
 // the driver's signal after each change. The driver receives the record's
@@ -31,6 +33,15 @@ public:
     void SaveFormatAndDrawing();
     // Sets the settings-changed event, when the driver has created it.
     void NotifyDriver();
+
+    // Sets the value in the record and in the registry; the caller signals
+    // the driver once its step is complete.
+    void Store(const SettingValue& value, DWORD dwValue);
+    // Reads the value from the registry into the record, and returns it.
+    DWORD Reload(const SettingValue& value);
+    // The sound that goes with the input: none when muted, else the tuner's
+    // or the input's own.
+    static DWORD AudioSourceFor(DWORD dwMute, DWORD dwConnector);
 
     DWORD ReadDword(const char* lpszValueName) const { return m_keyPath.ReadDword(lpszValueName); }
     BOOL WriteDword(const char* lpszValueName, DWORD dwValue) const {
@@ -67,6 +78,30 @@ public:
     CDirectDrawCaps m_ddCaps;
     CRegistryKeyPath m_keyPath;
 };
+
+// One of the sixteen values: its registry name and its field in the record.
+struct SettingValue {
+    const char* name;
+    DWORD CDeviceSettings::*field;
+};
+namespace settings {
+inline constexpr SettingValue Brightness{"Brightness", &CDeviceSettings::Brightness};
+inline constexpr SettingValue Contrast{"Contrast", &CDeviceSettings::Contrast};
+inline constexpr SettingValue Hue{"Hue", &CDeviceSettings::Hue};
+inline constexpr SettingValue Saturation{"Saturation", &CDeviceSettings::Saturation};
+inline constexpr SettingValue ImageSize{"ImageSize", &CDeviceSettings::ImageSize};
+inline constexpr SettingValue Channel{"Channel", &CDeviceSettings::Channel};
+inline constexpr SettingValue FineTune{"FineTune", &CDeviceSettings::FineTune};
+inline constexpr SettingValue VideoStandard{"VideoStandard", &CDeviceSettings::VideoStandard};
+inline constexpr SettingValue Sound{"Sound", &CDeviceSettings::Sound};
+inline constexpr SettingValue Tuner{"Tuner", &CDeviceSettings::Tuner};
+inline constexpr SettingValue Connector{"Connector", &CDeviceSettings::Connector};
+inline constexpr SettingValue AudioSource{"AudioSource", &CDeviceSettings::AudioSource};
+inline constexpr SettingValue ImageFormat{"ImageFormat", &CDeviceSettings::ImageFormat};
+inline constexpr SettingValue UseDirect{"UseDirect", &CDeviceSettings::UseDirect};
+inline constexpr SettingValue FavorOverlays{"FavorOverlays", &CDeviceSettings::FavorOverlays};
+inline constexpr SettingValue Mute{"Mute", &CDeviceSettings::Mute};
+} // namespace settings
 
 // The settings-changed event, created by the driver.
 inline constexpr char kSettingsChangedEventName[] = "?|!BRINDLECOVE!!???";

@@ -2,6 +2,7 @@
 
 #include "framework/WinApp.h"
 #include "tunerprops/DeviceSettings.h"
+#include "tunerprops/PageButtons.h"
 #include "tunerprops/resource.h"
 
 IMPLEMENT_DYNCREATE(CTunerDrawingPage, CTunerPage)
@@ -41,10 +42,6 @@ std::string FormatList(DWORD dwRgb15, DWORD dwRgb24, DWORD dwRgb32, DWORD dwYuy2
     if (list.empty())
         list = AfxLoadString(IDS_NONE);
     return list + AfxLoadString(IDS_LIST_END);
-}
-
-void CheckButton(CWnd& page, int nID, bool bChecked) {
-    ::SendDlgItemMessageA(page.m_hWnd, nID, BM_SETCHECK, bChecked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 } // namespace

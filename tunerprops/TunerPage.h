@@ -17,4 +17,16 @@ protected:
 
     void OnOK() override;
     bool OnApply() override;
+    bool OnKillActive() override { return ReadControls(); }
+    bool OnSetActive() override;
+
+    // Reads the controls into the members; false when a field was refused.
+    // The refusal's message box takes the focus from whatever field had it:
+    // a field's own check on losing the focus waits while this runs
+    // (IsReadingControls), so that one mistake gives one message.
+    bool ReadControls();
+    bool IsReadingControls() const { return m_bReadingControls; }
+
+private:
+    bool m_bReadingControls = false;
 };

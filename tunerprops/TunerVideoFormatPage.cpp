@@ -2,6 +2,7 @@
 
 #include "framework/DataExchange.h"
 #include "tunerprops/DeviceSettings.h"
+#include "tunerprops/PageButtons.h"
 #include "tunerprops/resource.h"
 
 IMPLEMENT_DYNCREATE(CTunerVideoFormatPage, CTunerPage)
@@ -19,31 +20,18 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The buttons of each choice, in the order their marks are set, with the
-// stored code each stands for. The first button also stands for every code
-// that is not listed: a stored width such as 320, or a format the card's
-// format dialog does not offer, shows as the first choice.
-struct CodeButton {
-    int nID;
-    DWORD dwCode;
-};
+// The first button of each choice also stands for every code that is not
+// listed: a stored width such as 320, or a format the card's format dialog
+// does not offer, shows as the first choice.
 constexpr CodeButton kSizeButtons[] = {{IDC_SMALL, 25}, {IDC_MEDIUM, 50}, {IDC_LARGE, 100}};
 constexpr CodeButton kFormatButtons[] = {
     {IDC_RGB15, 0}, {IDC_RGB24, 1}, {IDC_RGB32, 2}, {IDC_YUY2, 3}};
 
-template <size_t N> int ButtonForCode(const CodeButton (&buttons)[N], DWORD dwCode) {
-    for (const CodeButton& button : buttons) {
-        if (button.dwCode == dwCode)
-            return button.nID;
-    }
-    return buttons[0].nID;
+int SizeButton(DWORD dwSizeCode) {
+    return ButtonForCode(kSizeButtons, dwSizeCode, IDC_SMALL);
 }
-
-// Marks the one button and clears the others, in the table's order.
-template <size_t N> void MarkOnly(CWnd& page, const CodeButton (&buttons)[N], int nMarkedID) {
-    for (const CodeButton& button : buttons)
-        ::SendDlgItemMessageA(page.m_hWnd, button.nID, BM_SETCHECK,
-                              button.nID == nMarkedID ? BST_CHECKED : BST_UNCHECKED, 0);
+int FormatButton(DWORD dwFormatCode) {
+    return ButtonForCode(kFormatButtons, dwFormatCode, IDC_RGB15);
 }
 
 } // namespace
@@ -63,8 +51,8 @@ bool CTunerVideoFormatPage::OnInitDialog() {
 }
 
 void CTunerVideoFormatPage::RefreshControls() {
-    MarkOnly(*this, kSizeButtons, ButtonForCode(kSizeButtons, m_pSettings->ImageSize));
-    MarkOnly(*this, kFormatButtons, ButtonForCode(kFormatButtons, m_pSettings->ImageFormat));
+    MarkOnly(*this, kSizeButtons, SizeButton(m_pSettings->ImageSize));
+    MarkOnly(*this, kFormatButtons, FormatButton(m_pSettings->ImageFormat));
     UpdateData(false);
 }
 
@@ -79,7 +67,7 @@ void CTunerVideoFormatPage::ChooseSize(DWORD dwSizeCode) {
 // The format buttons are marked here, since the hidden RGB 32 and YUY2 take
 // part in the choice as well.
 void CTunerVideoFormatPage::ChooseFormat(DWORD dwFormatCode) {
-    MarkOnly(*this, kFormatButtons, ButtonForCode(kFormatButtons, dwFormatCode));
+    MarkOnly(*this, kFormatButtons, FormatButton(dwFormatCode));
     m_pSettings->ImageFormat = dwFormatCode;
     m_pSettings->NotifyDriver();
     SetModified(true);

@@ -1,62 +1,12 @@
 // The Video Format and Drawing pages as the driver's user sees them: what
 // they show for the stored values, and what their buttons store and signal.
-#include "DriverHarness.h"
-#include "SheetDriver.h"
+#include "PageHarness.h"
 
 #include "tunerprops/resource.h"
 
 #include <commctrl.h>
 
-#include <functional>
-#include <vector>
-
 namespace {
-
-constexpr int kVideoFormatMode = 2;
-constexpr int kDisplayMode = 1;
-
-bool IsChecked(HWND hPage, int nID) {
-    return SendDlgItemMessageA(hPage, nID, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void Click(HWND hPage, int nID) {
-    SendDlgItemMessageA(hPage, nID, BM_CLICK, 0, 0);
-}
-
-// The checked buttons among ids, in their order.
-std::vector<int> Checked(HWND hPage, std::initializer_list<int> ids) {
-    std::vector<int> checked;
-    for (int id : ids)
-        if (IsChecked(hPage, id))
-            checked.push_back(id);
-    return checked;
-}
-
-class PageTest : public DriverTest {
-protected:
-    void SetUp() override {
-        DriverTest::SetUp();
-        m_parent = CreateWindowExA(0, "Static", "driver", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                                   nullptr, nullptr, nullptr, nullptr);
-    }
-    void TearDown() override {
-        DestroyWindow(m_parent);
-        DriverTest::TearDown();
-    }
-    // Opens the sheet of the mode on the stored values and runs the script on
-    // its only page.
-    SheetRun Run(int nMode, const KeyContents& stored,
-                 const std::function<void(HWND, HWND)>& script) {
-        WriteKey(stored);
-        EXPECT_NE(CreateConfigDialog(nMode, m_parent), nullptr);
-        const SheetRun run = RunModalSheet(
-            "Video Configuration", [&] { return INT_PTR(DoConfigDialog()); },
-            [&](HWND hSheet) { script(hSheet, PropSheet_GetCurrentPageHwnd(hSheet)); });
-        DestroyConfigDialog();
-        return run;
-    }
-    HWND m_parent = nullptr;
-};
 
 constexpr std::initializer_list<int> kSizes = {IDC_SMALL, IDC_MEDIUM, IDC_LARGE};
 constexpr std::initializer_list<int> kFormats = {IDC_RGB15, IDC_RGB24, IDC_RGB32, IDC_YUY2};

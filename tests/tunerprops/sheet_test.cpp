@@ -19,6 +19,8 @@ struct ExpectedControl {
 };
 constexpr DWORD kShown = WS_VISIBLE;
 constexpr DWORD kHidden = WS_DISABLED;
+// The tuner input enables the channel controls, which stay hidden.
+constexpr DWORD kHiddenEnabled = 0;
 constexpr DWORD kRadio = BS_AUTORADIOBUTTON | WS_TABSTOP;
 constexpr DWORD kGroupBox = BS_GROUPBOX | WS_GROUP;
 
@@ -35,16 +37,20 @@ const std::vector<ExpectedControl> kVideoSourceControls = {
     {1013, "Button", "&NTSC [USA]", kShown | kRadio, {120, 83, 56, 10}},
     {1020, "Button", "NTSC [&Japan]", kShown | kRadio, {120, 96, 70, 11}},
     {1072, "Button", "PAL NC", kShown | kRadio, {120, 110, 53, 10}},
-    {1024, "Button", "Channel", kHidden | kGroupBox, {8, 37, 15, 9}},
-    {1021, "Edit", "", kHidden | ES_NUMBER | WS_BORDER | WS_GROUP | WS_TABSTOP, {184, 41, 23, 14}},
+    {1024, "Button", "Channel", kHiddenEnabled | kGroupBox, {8, 37, 15, 9}},
+    {1021,
+     "Edit",
+     "2",
+     kHiddenEnabled | ES_NUMBER | WS_BORDER | WS_GROUP | WS_TABSTOP,
+     {184, 41, 23, 14}},
     {1019,
      "msctls_updown32",
      "Spin1",
-     kHidden | UDS_ARROWKEYS | UDS_AUTOBUDDY | UDS_SETBUDDYINT,
+     kHiddenEnabled | UDS_ARROWKEYS | UDS_AUTOBUDDY | UDS_SETBUDDYINT,
      {15, 7, 11, 14}},
-    {1022, "Button", "&Air", kHidden | kRadio, {90, 7, 24, 10}},
-    {1023, "Button", "Ca&ble", kHidden | kRadio, {117, 7, 34, 10}},
-    {1071, "Button", "S&witch", kHidden | BS_PUSHBUTTON | WS_TABSTOP, {155, 7, 36, 15}},
+    {1022, "Button", "&Air", kHiddenEnabled | kRadio, {90, 7, 24, 10}},
+    {1023, "Button", "Ca&ble", kHiddenEnabled | kRadio, {117, 7, 34, 10}},
+    {1071, "Button", "S&witch", kHiddenEnabled | BS_PUSHBUTTON | WS_TABSTOP, {155, 7, 36, 15}},
     {1049, "Button", "Sound", kHidden | kGroupBox, {8, 87, 64, 11}},
     {1026, "Button", "Ste&reo", kHidden | kRadio, {43, 7, 37, 10}},
     {1027, "Button", "SA&P", kHidden | kRadio, {177, 60, 30, 10}},
@@ -58,16 +64,16 @@ const std::vector<ExpectedControl> kColorControls = {
     {1036, "Button", "Color", kShown | BS_GROUPBOX, {20, 4, 170, 112}},
     {-1, "Static", "&Brightness", kShown | SS_LEFT, {35, 23, 34, 8}},
     {1047, "msctls_trackbar32", "", kShown | kTrackbar | WS_GROUP, {76, 15, 85, 26}},
-    {1048, "Edit", "", kShown | kField | WS_GROUP, {160, 20, 20, 14}},
+    {1048, "Edit", "0", kShown | kField | WS_GROUP, {160, 20, 20, 14}},
     {-1, "Static", "&Contrast", kShown | SS_LEFT, {35, 47, 27, 8}},
     {1030, "msctls_trackbar32", "", kShown | kTrackbar, {76, 39, 85, 25}},
-    {1032, "Edit", "", kShown | kField, {160, 44, 20, 14}},
+    {1032, "Edit", "0", kShown | kField, {160, 44, 20, 14}},
     {-1, "Static", "&Saturation", kShown | SS_LEFT, {35, 71, 40, 8}},
     {1031, "msctls_trackbar32", "", kShown | kTrackbar, {76, 63, 85, 25}},
-    {1033, "Edit", "", kShown | kField, {160, 68, 20, 14}},
+    {1033, "Edit", "0", kShown | kField, {160, 68, 20, 14}},
     {-1, "Static", "&Hue", kShown | SS_LEFT, {35, 95, 14, 8}},
     {1035, "msctls_trackbar32", "", kShown | kTrackbar, {75, 87, 85, 25}},
-    {1034, "Edit", "", kShown | kField, {160, 92, 20, 14}},
+    {1034, "Edit", "0", kShown | kField, {160, 92, 20, 14}},
     {1037, "Button", "&Default", kShown | BS_PUSHBUTTON | WS_TABSTOP, {140, 119, 50, 14}},
 };
 
@@ -184,7 +190,8 @@ TEST_F(SheetTest, EachSheetModeShowsItsPagesWithTheFirstOnTop) {
             EXPECT_EQ(CurrentPageIndex(hSheet), 0);
             EXPECT_EQ(GetWindow(hSheet, GW_OWNER), m_parent);
             EXPECT_FALSE(IsWindowEnabled(m_parent)) << "the driver's window while the sheet runs";
-            EXPECT_FALSE(IsApplyEnabled(hSheet));
+            // Filling the channel edit marks the Video Source page modified.
+            EXPECT_EQ(IsApplyEnabled(hSheet), c.mode == 0);
             for (int id : {IDOK, IDCANCEL})
                 EXPECT_TRUE(IsWindowVisible(GetDlgItem(hSheet, id))) << id;
             PressButton(hSheet, PSBTN_CANCEL);
@@ -272,7 +279,8 @@ TEST_F(SheetTest, ApplyAndOkStoreTheFormatAndDrawingValuesOfTheRecord) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
-        const KeyContents stored{{"Brightness", Dword(99)}, {"ImageSize", Dword(25)}};
+        const KeyContents stored{
+            {"Brightness", Dword(99)}, {"ImageSize", Dword(25)}, {"Channel", Dword(2)}};
         WriteKey(stored);
         DriverSettingsRecord* record = CreateConfigDialog(c.mode, m_parent);
         ASSERT_NE(record, nullptr);
@@ -309,11 +317,9 @@ TEST_F(SheetTest, ApplyAndOkStoreTheFormatAndDrawingValuesOfTheRecord) {
         }
         EXPECT_EQ(sets, c.sets);
         EXPECT_EQ(run.result, c.result);
-        const KeyContents written{{"Brightness", Dword(99)},
-                                  {"ImageSize", Dword(100)},
-                                  {"ImageFormat", Dword(1)},
-                                  {"UseDirect", Dword(0)},
-                                  {"FavorOverlays", Dword(1)}};
+        const KeyContents written{{"Brightness", Dword(99)}, {"Channel", Dword(2)},
+                                  {"ImageSize", Dword(100)}, {"ImageFormat", Dword(1)},
+                                  {"UseDirect", Dword(0)},   {"FavorOverlays", Dword(1)}};
         EXPECT_EQ(afterButton, c.sets > 0 ? written : stored);
         DestroyConfigDialog();
     }
