@@ -8,11 +8,12 @@
 #  - the same package with ADDLOCAL=ALL adds the device beside the program;
 #  - with SYSTEM_TEST (test_system.exe) given, the installed program is
 #    started on the device and shows live video (InstalledProgram.*);
+#  - the package of the next version (NEXT_MSI) replaces it: one entry;
 #  - the uninstall leaves no file, no shortcut, no uninstall entry and no
-#    registry key of the package.
-#   install_test.sh WINE MSI BIN_DIR VERSION [SYSTEM_TEST]
+#    registry key of either package.
+#   install_test.sh WINE MSI VERSION NEXT_MSI NEXT_VERSION BIN_DIR [SYSTEM_TEST]
 set -u
-wine=$1 msi=$2 bin=$3 version=$4 system_test=${5:-}
+wine=$1 msi=$2 version=$3 next=$4 next_version=$5 bin=$6 system_test=${7:-}
 status=0
 fail() { echo "FAIL $*"; status=1; }
 # Wine's menu builder would mirror the shortcut onto the host's desktop menus.
@@ -21,7 +22,7 @@ drive=${WINEPREFIX:?}/drive_c
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-property() { msiinfo export "$msi" Property | tr -d '\r' | sed -n "s/^$1	//p"; }
+property() { msiinfo export "$1" Property | tr -d '\r' | sed -n "s/^$2	//p"; }
 # The form in which Windows Installer writes a GUID into its registry keys.
 packed() {
     tr -d '{}-' | awk '
@@ -49,8 +50,8 @@ else
 fi
 dir="$drive/$programs/Video Capture"
 windows_dir="C:\\$programs\\Video Capture"
-code=$(property ProductCode)
-uninstall_key="$software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code"
+uninstall_keys="$software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+code=$(property "$msi" ProductCode) next_code=$(property "$next" ProductCode)
 
 check_installed() { # FILE...: installed and identical to the build's
     for f in "$@"; do
@@ -76,10 +77,14 @@ else
     strings -a "$shortcuts" | grep -qFx "$windows_dir\\capture.exe" ||
         fail "the shortcut does not lead to $windows_dir\\capture.exe"
 fi
-for entry in "DisplayName=$name" "DisplayVersion=$version" "Publisher=Mirovanta"; do
-    got=$(registry_value "$uninstall_key" "${entry%%=*}")
-    [ "$got" = "${entry#*=}" ] || fail "the uninstall entry's ${entry%%=*} is '$got', not '${entry#*=}'"
-done
+check_entry() { # PRODUCT_CODE VERSION
+    for entry in "DisplayName=$name" "DisplayVersion=$2" "Publisher=Mirovanta"; do
+        got=$(registry_value "$uninstall_keys\\$1" "${entry%%=*}")
+        [ "$got" = "${entry#*=}" ] ||
+            fail "the uninstall entry's ${entry%%=*} is '$got', not '${entry#*=}'"
+    done
+}
+check_entry "$code" "$version"
 
 "$wine" msiexec /i "$msi" /qn ADDLOCAL=ALL || fail "msiexec /i ADDLOCAL=ALL returned $?"
 check_installed capture.exe tunerprops.dll avicap32.dll
@@ -91,17 +96,27 @@ if [ -n "$system_test" ]; then
         { fail "the installed program:"; cat "$work/program"; }
 fi
 
-"$wine" msiexec /x "$msi" /qn || fail "msiexec /x returned $?"
+# (Wine's installer does not carry the device feature over: it lacks the
+# MigrateFeatureStates action that Windows runs for the upgrade.)
+"$wine" msiexec /i "$next" /qn || fail "msiexec /i of the next version returned $?"
+check_installed capture.exe tunerprops.dll
+check_entry "$next_code" "$next_version"
+[ -z "$(registry_value "$uninstall_keys\\$code" DisplayName)" ] ||
+    fail "the replaced version keeps its uninstall entry"
+
+"$wine" msiexec /x "$next" /qn || fail "msiexec /x returned $?"
 files >"$work/after"
 # What stays is the installer's own (empty) cache folder and what the program
 # wrote as any program does: its profile file and its captures.
 comm -13 "$work/before" "$work/after" | grep -v -x -e './windows/Installer' >"$work/left"
 [ ! -s "$work/left" ] || { fail "files left behind:"; cat "$work/left"; }
-# Every trace of the package in the registry carries one of its codes.
+# Every trace of a package in the registry carries one of its codes.
 {
-    echo "$code" | tr -d '{}'
-    echo "$code" | packed
-    property UpgradeCode | packed
+    for product in "$code" "$next_code"; do
+        echo "$product" | tr -d '{}'
+        echo "$product" | packed
+    done
+    property "$msi" UpgradeCode | packed
     msiinfo export "$msi" Component | tr -d '\r' | awk -F'\t' 'NR > 3 { print $2 }' |
         while read -r component; do echo "$component" | packed; done
     echo 'VideoCaptureSetup'
