@@ -92,8 +92,10 @@ if [ -n "$system_test" ]; then
     (cd "$(dirname "$system_test")" &&
         WINEDLLOVERRIDES="avicap32=n,b;$WINEDLLOVERRIDES" INSTALLED_PROGRAM_DIR="$windows_dir" \
             "$wine" "./$(basename "$system_test")" --gtest_filter='InstalledProgram.*') >"$work/program" 2>&1
-    grep -q '^\[  PASSED  \] [1-9]' "$work/program" && ! grep -q '^\[  FAILED  \]' "$work/program" ||
-        { fail "the installed program:"; cat "$work/program"; }
+    if ! grep -q '^\[  PASSED  \] [1-9]' "$work/program" || grep -q '^\[  FAILED  \]' "$work/program"; then
+        fail "the installed program:"
+        cat "$work/program"
+    fi
 fi
 
 # (Wine's installer does not carry the device feature over: it lacks the
