@@ -1,12 +1,13 @@
 #pragma once
 // Shared pieces of the device's tests: a capture window inside a parent
-// window, the callbacks' recorder, the device's driver setting, and a guard
-// that restores the device settings key of the registry.
+// window, the callbacks' recorder and the device's driver setting.
 
 #include <windows.h>
 #include <vfw.h>
 
 #include <gtest/gtest.h>
+
+#include "support/SettingsKeyGuard.h"
 
 #include <optional>
 #include <string>
@@ -26,27 +27,6 @@ LRESULT CALLBACK RecordStatus(HWND, int id, LPCSTR text);
 // The folder of the test program (and of its copy of the device), with a
 // trailing backslash.
 std::string TestFolder();
-
-// Saves the values of HKCU "Software\Mirovanta\Brindlecove" (or its absence)
-// and puts them back, removing what the test added.
-class SettingsKeyGuard {
-public:
-    SettingsKeyGuard();
-    ~SettingsKeyGuard();
-    SettingsKeyGuard(const SettingsKeyGuard&) = delete;
-    SettingsKeyGuard& operator=(const SettingsKeyGuard&) = delete;
-    void WriteDword(const char* name, DWORD value) const;
-
-private:
-    struct Value {
-        std::string name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    bool m_parentExisted = false;
-    bool m_keyExisted = false;
-    std::vector<Value> m_values;
-};
 
 class DeviceTest : public testing::Test {
 protected:

@@ -1,153 +1,135 @@
-// End to end: a user of the shipped capture.exe on the software capture
-// device sets 15 frames per second and a 3-second limit in Capture Setup,
-// then captures a clip. This program drives it from outside through its
-// windows; check_clip.sh reads the clip back with ffprobe.
+// A user sets 15 frames per second, a 3-second limit and audio in Capture
+// Setup, captures a clip, copies it with Save Captured Video As and plays it
+// in the playback window. check_system.sh reads the clip with ffprobe.
 
-#include <gtest/gtest.h>
-#include <windows.h>
+#include "SystemTest.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include <vfw.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace {
 
-constexpr UINT kCaptureSetup = 32795;
-constexpr UINT kCaptureVideo = 32778;
 // The platform's capture file until another is set.
 constexpr const char* kCaptureFile = "C:\\CAPTURE.AVI";
 
-std::string WindowText(HWND hWnd) {
-    char text[256] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
-    return text;
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-struct Search {
-    DWORD processId;
-    const char* className; // null: any
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(hWnd, &processId);
-    char name[64] = {};
-    GetClassNameA(hWnd, name, sizeof name);
-    if (processId != search->processId || !IsWindowVisible(hWnd) ||
-        (search->className != nullptr && std::string(name) != search->className))
-        return TRUE;
-    char title[128] = {};
-    GetWindowTextA(hWnd, title, sizeof title);
-    if (search->title != nullptr && std::string(title).rfind(search->title, 0) != 0)
-        return TRUE;
-    search->found = hWnd;
-    return FALSE;
-}
-
-// The program's visible top-level window of the class whose title starts
-// with the text, waited for up to the time given.
-HWND WaitForWindow(DWORD processId, const char* className, const char* title, int ms = 10000) {
-    Search search{processId, className, title, nullptr};
-    for (int waited = 0; waited < ms && search.found == nullptr; waited += 50) {
-        EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr)
-            Sleep(50);
-    }
-    return search.found;
-}
-
-class CaptureClip : public testing::Test {
+class ClipTest : public SystemTest {
 protected:
     void SetUp() override {
         DeleteFileA(kCaptureFile);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        char commandLine[] = "capture.exe";
-        ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &m_process));
-        m_hMain = WaitForWindow(m_process.dwProcessId, nullptr, "Video Capture - ", 20000);
-        ASSERT_NE(m_hMain, nullptr) << "no main window of capture.exe";
-        Sleep(1000); // live video running
+        SystemTest::SetUp();
     }
-    void TearDown() override {
-        if (m_process.hProcess == nullptr)
-            return;
-        if (m_hMain != nullptr)
-            PostMessageA(m_hMain, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(m_process.hProcess, 15000) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "capture.exe did not end after WM_CLOSE";
-            TerminateProcess(m_process.hProcess, 1);
+    // Capture Setup: 15 fps, a 3-second limit, audio on.
+    void SetUpTheCapture() {
+        m_program.Command(command::kCaptureSetup);
+        HWND setup = m_program.WaitForDialog("Capture Setup");
+        ASSERT_NE(setup, nullptr) << "Capture Setup did not open";
+        SendDlgItemMessageA(setup, 107, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("15"));
+        for (int box : {115 /* time limit */, 102 /* audio */}) {
+            if (SendDlgItemMessageA(setup, box, BM_GETCHECK, 0, 0) != BST_CHECKED)
+                SendDlgItemMessageA(setup, box, BM_CLICK, 0, 0);
         }
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(setup, 117)));
+        SendDlgItemMessageA(setup, 117, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
+        EXPECT_NE(WindowText(GetDlgItem(setup, 113)), "") << "no audio format named";
+        Screenshot(setup, "capture-setup");
+        CaptureProgram::EndDialog(setup, IDOK);
+        ASSERT_TRUE(WaitUntilGone(setup, 5000)) << "Capture Setup refused the settings";
     }
-    HWND WaitForDialog(const char* title, int ms = 10000) {
-        return WaitForWindow(m_process.dwProcessId, "#32770", title, ms);
+    // Capture Video, confirmed; the status texts until the summary.
+    std::vector<std::string> CaptureTheClip() {
+        std::vector<std::string> texts;
+        m_program.Command(command::kCaptureVideo);
+        HWND prompt = m_program.WaitForDialog("");
+        EXPECT_NE(prompt, nullptr) << "no capture prompt";
+        if (prompt == nullptr)
+            return texts;
+        EXPECT_EQ(WindowText(GetDlgItem(prompt, 0xFFFF)),
+                  "Select OK to start capture of video sequence,\npress ESC to stop capture.");
+        CaptureProgram::EndDialog(prompt, IDOK);
+        HWND status = m_program.StatusBar();
+        for (int waited = 0; waited < 30000; waited += 20) {
+            const std::string text = WindowText(status);
+            if (texts.empty() || texts.back() != text)
+                texts.push_back(text);
+            if (text.find("fps)") != std::string::npos)
+                break;
+            if (HWND error = m_program.WaitForDialog("Video Capture", 0)) {
+                ADD_FAILURE() << "error during the capture: "
+                              << WindowText(GetDlgItem(error, 0xFFFF));
+                CaptureProgram::EndDialog(error, IDOK);
+            }
+            Sleep(20);
+        }
+        return texts;
     }
-
-    PROCESS_INFORMATION m_process{};
-    HWND m_hMain = nullptr;
 };
 
-TEST_F(CaptureClip, CapturesWithTheSettingsOfCaptureSetup) {
-    PostMessageA(m_hMain, WM_COMMAND, kCaptureSetup, 0);
-    HWND setup = WaitForDialog("Capture Setup");
-    ASSERT_NE(setup, nullptr) << "Capture Setup did not open";
-    SendMessageA(GetDlgItem(setup, 107), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("15"));
-    HWND limit = GetDlgItem(setup, 115);
-    if (SendMessageA(limit, BM_GETCHECK, 0, 0) != BST_CHECKED)
-        SendMessageA(limit, BM_CLICK, 0, 0);
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(setup, 117)));
-    SendMessageA(GetDlgItem(setup, 117), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
-    PostMessageA(setup, WM_COMMAND, IDOK, 0);
-    for (int waited = 0; waited < 5000 && IsWindow(setup); waited += 50)
-        Sleep(50);
-    ASSERT_FALSE(IsWindow(setup)) << "Capture Setup refused the settings";
-
-    PostMessageA(m_hMain, WM_COMMAND, kCaptureVideo, 0);
-    HWND prompt = WaitForDialog("");
-    ASSERT_NE(prompt, nullptr) << "no capture prompt";
-    EXPECT_EQ(WindowText(GetDlgItem(prompt, 0xFFFF)),
-              "Select OK to start capture of video sequence,\npress ESC to stop capture.");
-    PostMessageA(prompt, WM_COMMAND, IDOK, 0);
-
-    // The status bar while the capture runs, until its summary shows.
-    HWND status = FindWindowExA(m_hMain, nullptr, "msctls_statusbar32", nullptr);
-    ASSERT_NE(status, nullptr);
-    std::vector<std::string> texts;
-    bool summary = false;
-    for (int waited = 0; waited < 30000 && !summary; waited += 20) {
-        const std::string text = WindowText(status);
-        if (texts.empty() || texts.back() != text)
-            texts.push_back(text);
-        summary = text.find("fps)") != std::string::npos;
-        if (HWND error = WaitForWindow(m_process.dwProcessId, "#32770", "Video Capture", 0)) {
-            ADD_FAILURE() << "error during the capture: " << WindowText(GetDlgItem(error, 0xFFFF));
-            PostMessageA(error, WM_COMMAND, IDOK, 0);
-        }
-        Sleep(20);
-    }
+TEST_F(ClipTest, CapturesCopiesAndPlaysAClipWithTheSettingsOfCaptureSetup) {
+    SetUpTheCapture();
+    const std::vector<std::string> texts = CaptureTheClip();
     std::string seen;
-    for (const std::string& text : texts)
-        seen += "  " + text + "\n";
-    EXPECT_TRUE(summary) << "status texts seen:\n" << seen;
     bool progress = false;
-    for (const std::string& text : texts)
+    for (const std::string& text : texts) {
+        seen += "  " + text + "\n";
         progress = progress || (text.rfind("Captured ", 0) == 0 && text.find("fps") == text.npos);
+    }
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts.back().find("fps)"), std::string::npos) << "no summary; seen:\n" << seen;
     EXPECT_TRUE(progress) << "no progress text; seen:\n" << seen;
     std::printf("status texts:\n%s", seen.c_str());
-
-    // The clip, for the host's look at it.
     Sleep(500);
-    if (const char* copy = std::getenv("CAPTURE_CLIP_COPY")) {
-        EXPECT_TRUE(CopyFileA(kCaptureFile, copy, FALSE)) << "no capture file " << kCaptureFile;
+
+    // Save Captured Video As: a byte-identical copy, for ffprobe too.
+    const std::string copy = ArtefactFolder() + "clip.avi";
+    DeleteFileA(copy.c_str());
+    m_program.Command(command::kSaveCapturedVideoAs);
+    HWND saveAs = m_program.WaitForDialog("Save As");
+    ASSERT_NE(saveAs, nullptr) << "no Save As dialog";
+    CaptureProgram::ChooseFile(saveAs, copy.substr(0, copy.size() - 4)); // the dialog adds .avi
+    ASSERT_TRUE(WaitUntilGone(saveAs));
+    Sleep(500);
+    const std::string captured = Contents(kCaptureFile);
+    EXPECT_GT(captured.size(), 40u * 320 * 240) << "the capture file";
+    EXPECT_TRUE(Contents(copy) == captured) << "the copy differs from the capture file";
+
+    // The playback window plays the capture file in place of the live window.
+    m_program.Command(command::kPlaybackWindow);
+    HWND playback = nullptr;
+    for (int waited = 0; waited < 10000 && playback == nullptr; waited += 100) {
+        Sleep(100);
+        playback = m_program.ViewChild("MCIWndClass");
     }
+    ASSERT_NE(playback, nullptr) << "no playback window";
+    EXPECT_FALSE(IsWindowVisible(m_program.CaptureWindow()));
+    RECT frame{}, window{};
+    GetWindowRect(m_program.ChildFrame(), &frame);
+    GetWindowRect(playback, &window);
+    EXPECT_EQ(frame.right - frame.left, window.right - window.left) << "the frame fits the player";
+    const LRESULT length = MCIWndGetLength(playback);
+    EXPECT_GE(length, 43) << "the playback window's length in frames";
+    MCIWndPlay(playback);
+    LRESULT position = 0;
+    for (int waited = 0; waited < 5000 && position == 0; waited += 100) {
+        Sleep(100);
+        position = MCIWndGetPosition(playback);
+    }
+    EXPECT_GT(position, 0) << "the clip does not play";
+    Screenshot(m_program.Main(), "playback-window");
+
+    m_program.Command(command::kPlaybackWindow);
+    ASSERT_TRUE(WaitUntilGone(playback)) << "the playback window stayed";
+    HWND capture = m_program.CaptureWindow();
+    EXPECT_TRUE(IsWindowVisible(capture));
+    EXPECT_EQ(ClientSize(m_program.ChildFrame()).cx, 320);
+    EXPECT_EQ(ClientSize(m_program.ChildFrame()).cy, 240);
+    EXPECT_TRUE(PictureChanges(capture)) << "no live video after playback";
 }
 
 } // namespace

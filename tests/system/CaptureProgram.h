@@ -1,0 +1,84 @@
+#pragma once
+// The shipped capture.exe, started and driven from this separate process as
+// a user would drive it: through its windows, menus and dialogs.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Command ids of the program's menus.
+namespace command {
+constexpr UINT kFileNew = 57600;
+constexpr UINT kSetCaptureFile = 57601;
+constexpr UINT kSaveCapturedVideoAs = 57604;
+constexpr UINT kSaveSingleFrame = 32799;
+constexpr UINT kOverlay = 32770;
+constexpr UINT kVideoFormat = 32772;
+constexpr UINT kVideoSource = 32773;
+constexpr UINT kVideoDisplay = 32774;
+constexpr UINT kCaptureVideo = 32778;
+constexpr UINT kCaptureSetup = 32795;
+constexpr UINT kPlaybackWindow = 32798;
+constexpr UINT kEditCopy = 57634;
+} // namespace command
+
+// One item of a menu as the program shows it.
+struct MenuItem {
+    UINT id;
+    bool enabled;
+    bool checked;
+    std::string text;
+};
+
+std::string WindowText(HWND hWnd);
+std::string ClassOf(HWND hWnd);
+// The client size of a window.
+SIZE ClientSize(HWND hWnd);
+// Waits until the window's text is `text`; false if it is not after `ms`.
+bool WaitForText(HWND hWnd, const std::string& text, int ms = 5000);
+// Waits until the window is gone; false if it is still there after `ms`.
+bool WaitUntilGone(HWND hWnd, int ms = 10000);
+
+class CaptureProgram {
+public:
+    CaptureProgram() = default;
+    CaptureProgram(const CaptureProgram&) = delete;
+    CaptureProgram& operator=(const CaptureProgram&) = delete;
+    // Ends the program if it still runs.
+    ~CaptureProgram();
+
+    // Starts capture.exe from `folder` (null: this program's folder) and
+    // waits for its main window and some live video.
+    bool Start(const char* folder = nullptr);
+    // Closes the main window; the program's exit code, or -1 if it had to be
+    // ended by force.
+    int Close();
+
+    HWND Main() const { return m_hMain; }
+    HWND StatusBar() const;
+    // The active MDI child frame, its view, and the view's capture window.
+    HWND ChildFrame() const;
+    HWND View() const;
+    HWND CaptureWindow() const;
+    // The window of the given class among the view's children (the playback
+    // window, for one).
+    HWND ViewChild(const char* className) const;
+
+    // A menu or toolbar command, posted as a click would send it.
+    void Command(UINT id) const;
+    // The program's visible dialog box (class #32770) whose title starts with
+    // `title`, waited for up to `ms`.
+    HWND WaitForDialog(const char* title, int ms = 10000) const;
+    // The items of the main menu's submenu at `position`, read inside the
+    // program by the probe library.
+    std::vector<MenuItem> ReadMenu(int position) const;
+    // The modal dialog a command opened, ended with `button` (IDOK, IDCANCEL).
+    static void EndDialog(HWND hDialog, int button);
+    // Types `name` into a common file dialog and presses its OK button.
+    static void ChooseFile(HWND hDialog, const std::string& name);
+
+private:
+    PROCESS_INFORMATION m_process{};
+    HWND m_hMain = nullptr;
+};
