@@ -11,7 +11,7 @@ packages=(
     wine wine64
     xvfb xauth x11-utils xdotool
     ffmpeg imagemagick
-    msitools wixl zip
+    msitools wixl zip libxml2-utils
     fonts-wine
 )
 # 32-bit Wine runs the tests on the shipped binaries where the kernel executes

@@ -10,7 +10,8 @@ if [ "$TEST_ARCH" = i686 ]; then
 else
     build_arch i686 -DBUILD_TESTING=OFF
     echo "test: this kernel cannot run 32-bit code; the tests run on the x86_64 build"
-    build_arch x86_64 -DSHIPPED_BIN_DIR="$BUILD_ROOT/i686/bin"
+    build_arch x86_64 -DSHIPPED_BIN_DIR="$BUILD_ROOT/i686/bin" \
+        -DSHIPPED_PACKAGE_DIR="$BUILD_ROOT/i686/packages"
 fi
 
 trap stop_wine EXIT
