@@ -3,6 +3,7 @@
 // with the audio compression calls replaced.
 
 #include "CaptureFixture.h"
+#include "DialogScript.h"
 
 #include "framework/MDIChildWnd.h"
 #include "resources/resource.h"
@@ -18,39 +19,6 @@
 namespace {
 
 const auto kParms = WPARAM(sizeof(CAPTUREPARMS));
-
-// Runs a script on the next dialog box of this thread once it is up; the
-// script is called from the dialog's own modal loop.
-std::function<void(HWND)> g_script;
-UINT_PTR g_scriptTimer = 0;
-
-BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam) {
-    char name[16] = {};
-    GetClassNameA(hWnd, name, sizeof name);
-    if (std::string(name) == "#32770" && IsWindowVisible(hWnd) && IsWindowEnabled(hWnd)) {
-        *reinterpret_cast<HWND*>(lParam) = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK RunScriptWhenUp(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog == nullptr)
-        return;
-    KillTimer(nullptr, g_scriptTimer);
-    g_scriptTimer = 0;
-    auto script = std::move(g_script);
-    script(dialog);
-    // A script that left its dialog up by mistake must not hang the test.
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-}
-
-void OnNextDialog(std::function<void(HWND)> script) {
-    g_script = std::move(script);
-    g_scriptTimer = SetTimer(nullptr, 0, 10, &RunScriptWhenUp);
-}
 
 std::string Text(HWND dialog, int nID) {
     char text[256] = {};
@@ -122,13 +90,6 @@ std::vector<BYTE> AudioFormat(WORD tag, WORD cbSize, size_t bytes) {
 
 class CaptureCommandsTest : public CaptureFixture {
 protected:
-    void TearDown() override {
-        if (g_scriptTimer != 0)
-            KillTimer(nullptr, g_scriptTimer);
-        g_scriptTimer = 0;
-        g_script = nullptr;
-        CaptureFixture::TearDown();
-    }
     CVidrakeView& View() { return *ActiveView(); }
     FakeCapturePlatform::WindowState& CaptureWindow() {
         return m_platform->m_windows[View().m_hWndCap];
@@ -145,11 +106,15 @@ protected:
         }
         return sent;
     }
+    std::function<void()> CaptureVideo() {
+        return [this] {
+            Command(ID_CAPTURE_VIDEO);
+        };
+    }
     // Opens Capture Setup and runs the script on it; the script ends the dialog.
-    void RunCaptureSetup(std::function<void(HWND)> script) {
-        OnNextDialog(std::move(script));
-        Command(ID_CAPTURE_SETUP);
-        EXPECT_EQ(g_scriptTimer, 0u) << "the dialog did not come up";
+    void RunCaptureSetup(const std::function<void(HWND)>& script) {
+        EXPECT_TRUE(RunWithDialog([this] { Command(ID_CAPTURE_SETUP); }, script))
+            << "the dialog did not come up, or stayed up";
     }
 
     FakeAudioCompression m_compression;
@@ -486,10 +451,11 @@ struct PromptSeen {
     bool okAndCancel = false;
 };
 
-// Answers the capture prompt with the button, after looking at it; extra
-// runs inside the prompt's loop just before the answer.
-void AnswerPrompt(PromptSeen& seen, int button, std::function<void()> extra = nullptr) {
-    OnNextDialog([&seen, button, extra](HWND box) {
+// A script that answers the capture prompt with the button, after looking
+// at it; extra runs inside the prompt's loop just before the answer.
+std::function<void(HWND)> AnswerPrompt(PromptSeen& seen, int button,
+                                       std::function<void()> extra = nullptr) {
+    return [&seen, button, extra](HWND box) {
         char text[256] = {};
         GetWindowTextA(box, text, sizeof text);
         seen.caption = text;
@@ -504,7 +470,7 @@ void AnswerPrompt(PromptSeen& seen, int button, std::function<void()> extra = nu
         if (extra)
             extra();
         PostMessageA(box, WM_COMMAND, button, 0);
-    });
+    };
 }
 
 const char kNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
@@ -520,8 +486,7 @@ TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndThe
         SCOPED_TRACE(c.context);
         m_platform->m_recorder.Clear();
         PromptSeen seen;
-        AnswerPrompt(seen, c.answer);
-        Command(ID_CAPTURE_VIDEO);
+        EXPECT_TRUE(RunWithDialog(CaptureVideo(), AnswerPrompt(seen, c.answer)));
         EXPECT_EQ(seen.caption, "");
         EXPECT_EQ(seen.text,
                   "Select OK to start capture of video sequence,\npress ESC to stop capture.");
@@ -552,8 +517,7 @@ TEST_F(CaptureCommandsTest, TheDrainBeforeACaptureKeepsAQuitAndSurvivesTheViewsE
         SCOPED_TRACE("a quit message in the queue");
         m_platform->m_recorder.Clear();
         PromptSeen seen;
-        AnswerPrompt(seen, IDOK, [] { PostQuitMessage(7); });
-        Command(ID_CAPTURE_VIDEO);
+        RunWithDialog(CaptureVideo(), AnswerPrompt(seen, IDOK, [] { PostQuitMessage(7); }));
         EXPECT_TRUE(Sent().empty()) << "no capture while the program ends";
         MSG msg{};
         EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -566,8 +530,8 @@ TEST_F(CaptureCommandsTest, TheDrainBeforeACaptureKeepsAQuitAndSurvivesTheViewsE
         CMDIChildWnd* child = ActiveChild();
         const HWND hWndView = View().m_hWnd;
         PromptSeen seen;
-        AnswerPrompt(seen, IDOK, [child] { child->PostMessage(WM_CLOSE); });
-        Command(ID_CAPTURE_VIDEO);
+        RunWithDialog(CaptureVideo(),
+                      AnswerPrompt(seen, IDOK, [child] { child->PostMessage(WM_CLOSE); }));
         EXPECT_FALSE(IsWindow(hWndView));
         for (const RecordedMessage& m : Sent())
             EXPECT_NE(m.message, UINT(WM_CAP_SEQUENCE)) << "nothing captured for a closed window";
