@@ -3,7 +3,7 @@
 // with the audio compression calls replaced.
 
 #include "CaptureFixture.h"
-#include "DialogScript.h"
+#include "support/DialogScript.h"
 
 #include "framework/MDIChildWnd.h"
 #include "resources/resource.h"

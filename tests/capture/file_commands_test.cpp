@@ -2,7 +2,7 @@
 // common file dialogs driven by window messages.
 
 #include "CaptureFixture.h"
-#include "DialogScript.h"
+#include "support/DialogScript.h"
 
 #include "framework/FrameworkResource.h"
 #include "framework/MDIChildWnd.h"

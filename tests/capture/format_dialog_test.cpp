@@ -2,7 +2,7 @@
 // test double of the capture window, driven by window messages.
 
 #include "CaptureFixture.h"
-#include "DialogScript.h"
+#include "support/DialogScript.h"
 
 #include "framework/MDIChildWnd.h"
 #include "resources/resource.h"

@@ -7,7 +7,8 @@
 
 #include <commctrl.h>
 
-#include <functional>
+#include "support/DialogScript.h"
+
 #include <string>
 
 namespace {
@@ -15,36 +16,6 @@ namespace {
 // Control ids of the library's pages.
 constexpr int kLargeSize = 1039;
 constexpr int kBrightnessSlider = 1047;
-
-// Steps run one per timer tick inside the sheet's modal loop, on the first
-// tick that finds the sheet and on each tick after it.
-struct SheetScript {
-    std::vector<std::function<void(HWND sheet)>> steps;
-    size_t next = 0;
-    HWND sheet = nullptr;
-};
-SheetScript* g_script = nullptr;
-
-BOOL CALLBACK FindConfigurationSheet(HWND window, LPARAM) {
-    char text[64] = "";
-    GetWindowTextA(window, text, sizeof text);
-    if (IsWindowVisible(window) && std::string(text) == "Video Configuration") {
-        g_script->sheet = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK RunScriptStep(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (g_script->sheet == nullptr)
-        EnumThreadWindows(GetCurrentThreadId(), FindConfigurationSheet, 0);
-    if (g_script->sheet == nullptr)
-        return;
-    if (g_script->next < g_script->steps.size())
-        g_script->steps[g_script->next++](g_script->sheet);
-    else
-        KillTimer(nullptr, timer);
-}
 
 class ConfigurationSheetTest : public DeviceTest {
 protected:
@@ -58,15 +29,10 @@ protected:
         DeviceTest::TearDown();
         DeleteFileA((TestFolder() + "tunerprops.dll").c_str());
     }
-    // Sends the dialog message and runs the script while its sheet is up.
-    void RunDialog(UINT message, SheetScript& script) {
-        g_script = &script;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, RunScriptStep);
-        EXPECT_TRUE(Send(message));
-        KillTimer(nullptr, timer);
-        g_script = nullptr;
-        EXPECT_NE(script.sheet, nullptr) << "the sheet never showed";
-        EXPECT_EQ(script.next, script.steps.size()) << "the sheet closed before the script ended";
+    // Sends the dialog message and runs the steps while its sheet is up.
+    void RunDialog(UINT message, const std::vector<DialogStep>& steps) {
+        EXPECT_TRUE(RunWithDialog([this, message] { EXPECT_TRUE(Send(message)); }, steps))
+            << "the sheet never showed, or did not close after the steps";
     }
 };
 
@@ -78,16 +44,15 @@ TEST_F(ConfigurationSheetTest, LargeAppliedOnTheVideoFormatPageGivesSixForty) {
     SettingsKeyGuard key;
     ASSERT_TRUE(Connect(0));
     ASSERT_EQ(VideoFormat().biWidth, 320);
-    SheetScript script;
-    script.steps = {
-        [](HWND sheet) {
-            HWND page = CurrentPage(sheet);
-            SendMessageA(GetDlgItem(page, kLargeSize), BM_CLICK, 0, 0);
-        },
-        [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0); },
-        [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); },
-    };
-    RunDialog(WM_CAP_DLG_VIDEOFORMAT, script);
+    RunDialog(WM_CAP_DLG_VIDEOFORMAT,
+              {
+                  [](HWND sheet) {
+                      HWND page = CurrentPage(sheet);
+                      SendMessageA(GetDlgItem(page, kLargeSize), BM_CLICK, 0, 0);
+                  },
+                  [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0); },
+                  [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); },
+              });
     const BITMAPINFOHEADER format = VideoFormat();
     EXPECT_EQ(format.biWidth, 640);
     EXPECT_EQ(format.biHeight, 480);
@@ -104,8 +69,7 @@ TEST_F(ConfigurationSheetTest, BrightnessDraggedChangesTheLivePictureWhileTheShe
     const int blackBarX = 7 * 320 / 8 + 4;
     const Rgb before = PixelAt(VideoFormat(), GrabFrame(), blackBarX, 10);
     Rgb during{-1, -1, -1};
-    SheetScript script;
-    script.steps = {
+    std::vector<DialogStep> steps = {
         [](HWND sheet) { SendMessageA(sheet, PSM_SETCURSEL, 1, 0); },
         [](HWND sheet) {
             // A drag: the thumb moved, the page told by its scroll message.
@@ -115,11 +79,12 @@ TEST_F(ConfigurationSheetTest, BrightnessDraggedChangesTheLivePictureWhileTheShe
             SendMessageA(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 228),
                          reinterpret_cast<LPARAM>(slider));
         },
-        [](HWND) {}, // the device takes up the signal on its own time
-        [&](HWND) { during = PixelAt(VideoFormat(), GrabFrame(), blackBarX, 10); },
-        [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
     };
-    RunDialog(WM_CAP_DLG_VIDEOSOURCE, script);
+    // The device takes up the signal at its next live frame: a few ticks.
+    steps.insert(steps.end(), 10, [](HWND) {});
+    steps.push_back([&](HWND) { during = PixelAt(VideoFormat(), GrabFrame(), blackBarX, 10); });
+    steps.push_back([](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    RunDialog(WM_CAP_DLG_VIDEOSOURCE, steps);
     EXPECT_LT(before.r + before.g + before.b, 30) << "the black bar, at brightness 128";
     EXPECT_GT(during.r + during.g + during.b, before.r + before.g + before.b + 150)
         << "the black bar, brighter while the sheet is open";

@@ -3,6 +3,7 @@
 
 #include "DeviceFixture.h"
 #include "FakeSheetLog.h"
+#include "support/DialogScript.h"
 
 #include <commctrl.h>
 
@@ -156,29 +157,6 @@ TEST_F(DialogTest, DialogIsModalForTheProgramAndASignalWithoutChangeKeepsTheForm
     }
 }
 
-BOOL g_frameEnabledDuringSheet = TRUE;
-bool g_sheetSeen = false;
-HWND g_frameOfSheet = nullptr;
-
-BOOL CALLBACK CancelConfigurationSheet(HWND window, LPARAM) {
-    char text[64] = "";
-    GetWindowTextA(window, text, sizeof text);
-    if (!IsWindowVisible(window) || std::string(text) != "Video Configuration") {
-        return TRUE;
-    }
-    g_sheetSeen = true;
-    g_frameEnabledDuringSheet = IsWindowEnabled(g_frameOfSheet);
-    PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    return FALSE;
-}
-
-void CALLBACK LookForSheet(HWND, UINT, UINT_PTR timer, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), CancelConfigurationSheet, 0);
-    if (g_sheetSeen) {
-        KillTimer(nullptr, timer);
-    }
-}
-
 // The card's own configuration library, cancelled at once: its sheet is
 // modal for the program's window and leaves the picture and format alone.
 TEST_F(DialogTest, RealLibraryCancelledChangesNothing) {
@@ -191,14 +169,16 @@ TEST_F(DialogTest, RealLibraryCancelledChangesNothing) {
     const std::vector<BYTE> before = GrabFrame();
     for (UINT message : {WM_CAP_DLG_VIDEOSOURCE, WM_CAP_DLG_VIDEOFORMAT, WM_CAP_DLG_VIDEODISPLAY}) {
         SCOPED_TRACE(message);
-        g_sheetSeen = false;
-        g_frameEnabledDuringSheet = TRUE;
-        g_frameOfSheet = m_parent;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookForSheet);
-        EXPECT_TRUE(Send(message));
-        KillTimer(nullptr, timer);
-        ASSERT_TRUE(g_sheetSeen);
-        EXPECT_FALSE(g_frameEnabledDuringSheet);
+        BOOL frameEnabled = TRUE;
+        std::string title;
+        ASSERT_TRUE(RunWithDialog([&] { EXPECT_TRUE(Send(message)); },
+                                  [&](HWND sheet) {
+                                      frameEnabled = IsWindowEnabled(m_parent);
+                                      title = WindowTitle(sheet);
+                                      PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+                                  }));
+        EXPECT_EQ(title, "Video Configuration");
+        EXPECT_FALSE(frameEnabled);
         EXPECT_TRUE(IsWindowEnabled(m_parent));
         const BITMAPINFOHEADER format = VideoFormat();
         EXPECT_EQ(format.biWidth, 320);
@@ -214,39 +194,20 @@ TEST_F(DialogTest, RealLibraryCancelledChangesNothing) {
 
 namespace {
 
-HWND g_chooser = nullptr;
-char g_chooserTitle[128];
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM) {
-    char cls[16] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (std::string(cls) == "#32770" && IsWindowVisible(window)) {
-        g_chooser = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Runs inside the chooser's modal loop: note the dialog and cancel it.
-void CALLBACK CancelChooser(HWND, UINT, UINT_PTR timer, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, 0);
-    if (g_chooser != nullptr) {
-        KillTimer(nullptr, timer);
-        GetWindowTextA(g_chooser, g_chooserTitle, sizeof g_chooserTitle);
-        PostMessageA(g_chooser, WM_COMMAND, IDCANCEL, 0);
-    }
-}
-
 TEST_F(DeviceTest, VideoCompressionShowsThePlatformChooser) {
     ASSERT_TRUE(Connect(0));
-    g_chooser = nullptr;
-    g_chooserTitle[0] = '\0';
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CancelChooser);
-    EXPECT_FALSE(Send(WM_CAP_DLG_VIDEOCOMPRESSION)) << "cancelled: nothing chosen";
-    KillTimer(nullptr, timer);
-    ASSERT_NE(g_chooser, nullptr) << "a modal chooser was shown";
-    EXPECT_FALSE(IsWindow(g_chooser));
-    EXPECT_NE(g_chooserTitle[0], '\0');
+    HWND chooser = nullptr;
+    std::string title;
+    EXPECT_TRUE(RunWithDialog(
+        [&] { EXPECT_FALSE(Send(WM_CAP_DLG_VIDEOCOMPRESSION)) << "cancelled: nothing chosen"; },
+        [&](HWND dialog) {
+            chooser = dialog;
+            title = WindowTitle(dialog);
+            EndDialogWith(dialog, IDCANCEL);
+        }))
+        << "no modal chooser was shown";
+    EXPECT_FALSE(IsWindow(chooser));
+    EXPECT_NE(title, "");
 }
 
 } // namespace

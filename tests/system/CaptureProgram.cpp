@@ -1,8 +1,5 @@
 #include "CaptureProgram.h"
 
-#include <commdlg.h>
-#include <dlgs.h>
-
 #include <cstdio>
 
 namespace {
@@ -199,16 +196,4 @@ std::vector<MenuItem> CaptureProgram::ReadMenu(int position) const {
     DeleteFileA(listing.c_str());
     FreeLibrary(probe);
     return items;
-}
-
-void CaptureProgram::EndDialog(HWND hDialog, int button) {
-    PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(hDialog, button)));
-}
-
-void CaptureProgram::ChooseFile(HWND hDialog, const std::string& name) {
-    // The file-name box: a combo box in some versions of the dialog, an edit in others.
-    const int box = GetDlgItem(hDialog, cmb13) != nullptr ? cmb13 : edt1;
-    SendDlgItemMessageA(hDialog, box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    EndDialog(hDialog, IDOK);
 }

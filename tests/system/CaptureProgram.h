@@ -73,10 +73,6 @@ public:
     // The items of the main menu's submenu at `position`, read inside the
     // program by the probe library.
     std::vector<MenuItem> ReadMenu(int position) const;
-    // The modal dialog a command opened, ended with `button` (IDOK, IDCANCEL).
-    static void EndDialog(HWND hDialog, int button);
-    // Types `name` into a common file dialog and presses its OK button.
-    static void ChooseFile(HWND hDialog, const std::string& name);
 
 private:
     PROCESS_INFORMATION m_process{};

@@ -7,6 +7,7 @@
 
 #include "CaptureProgram.h"
 #include "Screen.h"
+#include "support/DialogScript.h"
 #include "support/SettingsKeyGuard.h"
 
 class SystemTest : public testing::Test {

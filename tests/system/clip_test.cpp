@@ -39,7 +39,7 @@ protected:
         SendDlgItemMessageA(setup, 117, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
         EXPECT_NE(WindowText(GetDlgItem(setup, 113)), "") << "no audio format named";
         Screenshot(setup, "capture-setup");
-        CaptureProgram::EndDialog(setup, IDOK);
+        EndDialogWith(setup, IDOK);
         ASSERT_TRUE(WaitUntilGone(setup, 5000)) << "Capture Setup refused the settings";
     }
     // Capture Video, confirmed; the status texts until the summary.
@@ -52,7 +52,7 @@ protected:
             return texts;
         EXPECT_EQ(WindowText(GetDlgItem(prompt, 0xFFFF)),
                   "Select OK to start capture of video sequence,\npress ESC to stop capture.");
-        CaptureProgram::EndDialog(prompt, IDOK);
+        EndDialogWith(prompt, IDOK);
         HWND status = m_program.StatusBar();
         for (int waited = 0; waited < 30000; waited += 20) {
             const std::string text = WindowText(status);
@@ -63,7 +63,7 @@ protected:
             if (HWND error = m_program.WaitForDialog("Video Capture", 0)) {
                 ADD_FAILURE() << "error during the capture: "
                               << WindowText(GetDlgItem(error, 0xFFFF));
-                CaptureProgram::EndDialog(error, IDOK);
+                EndDialogWith(error, IDOK);
             }
             Sleep(20);
         }
@@ -92,7 +92,7 @@ TEST_F(ClipTest, CapturesCopiesAndPlaysAClipWithTheSettingsOfCaptureSetup) {
     m_program.Command(command::kSaveCapturedVideoAs);
     HWND saveAs = m_program.WaitForDialog("Save As");
     ASSERT_NE(saveAs, nullptr) << "no Save As dialog";
-    CaptureProgram::ChooseFile(saveAs, copy.substr(0, copy.size() - 4)); // the dialog adds .avi
+    FileDialogChoose(saveAs, copy.substr(0, copy.size() - 4)); // the dialog adds .avi
     ASSERT_TRUE(WaitUntilGone(saveAs));
     Sleep(500);
     const std::string captured = Contents(kCaptureFile);

@@ -52,7 +52,7 @@ protected:
         m_program.Command(command::kSaveSingleFrame);
         HWND saveAs = m_program.WaitForDialog("Save As");
         ASSERT_NE(saveAs, nullptr) << "no Save As dialog";
-        CaptureProgram::ChooseFile(saveAs, path);
+        FileDialogChoose(saveAs, path);
         ASSERT_TRUE(WaitUntilGone(saveAs));
         for (int waited = 0; waited < 3000; waited += 100) {
             if (GetFileAttributesA((path + ".bmp").c_str()) != INVALID_FILE_ATTRIBUTES)
@@ -81,7 +81,7 @@ protected:
             Screenshot(dialog, screenshot);
         SendDlgItemMessageA(dialog, sizeButton, BM_CLICK, 0, 0);
         SendDlgItemMessageA(dialog, 118, CB_SETCURSEL, WPARAM(formatIndex), 0);
-        CaptureProgram::EndDialog(dialog, IDOK);
+        EndDialogWith(dialog, IDOK);
         ASSERT_TRUE(WaitUntilGone(dialog));
         Sleep(500);
     }

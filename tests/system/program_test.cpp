@@ -112,11 +112,11 @@ TEST_F(ProgramTest, RefusesTheEndOfTheSessionWhileADialogIsOpen) {
     HWND box = m_program.WaitForDialog("Video Capture");
     ASSERT_NE(box, nullptr) << "no message box";
     EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), "Close dialogs before exiting Windows.");
-    CaptureProgram::EndDialog(box, IDOK);
+    EndDialogWith(box, IDOK);
     EXPECT_EQ(answer.get(), FALSE) << "the end of the session while Capture Setup is open";
     EXPECT_TRUE(IsWindow(setup)) << "Capture Setup stays open";
 
-    CaptureProgram::EndDialog(setup, IDCANCEL);
+    EndDialogWith(setup, IDCANCEL);
     ASSERT_TRUE(WaitUntilGone(setup));
     EXPECT_EQ(queryEndSession(), TRUE) << "after Capture Setup closed";
 }

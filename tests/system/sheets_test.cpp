@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include "support/DialogScript.h"
+
 namespace {
 
 constexpr int kBrightnessSlider = 1047;
@@ -100,26 +102,6 @@ TEST_F(SheetTest, VideoDisplaySheetShowsTheDrawingPage) {
 
 // The Video Format page is the driver's own format dialog, which the program
 // never asks for: it is shown here as the driver shows it, for its screenshot.
-HWND g_formatSheet = nullptr;
-
-BOOL CALLBACK FindSheet(HWND hWnd, LPARAM) {
-    if (IsWindowVisible(hWnd) && WindowText(hWnd) == "Video Configuration") {
-        g_formatSheet = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK ShootAndCancel(HWND, UINT, UINT_PTR timer, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), FindSheet, 0);
-    if (g_formatSheet == nullptr)
-        return;
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(WindowText(CurrentPage(g_formatSheet)), "Video Format");
-    EXPECT_GT(SaveScreenshot(g_formatSheet, "sheet-video-format"), 8) << "a blank screenshot";
-    PostMessageA(g_formatSheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-}
-
 TEST(ConfigurationLibrary, ShowsTheVideoFormatPageAsTheDriverDoes) {
     SettingsKeyGuard settings;
     HMODULE library = LoadLibraryA("tunerprops.dll");
@@ -135,11 +117,18 @@ TEST(ConfigurationLibrary, ShowsTheVideoFormatPageAsTheDriverDoes) {
         reinterpret_cast<void (*)()>(GetProcAddress(library, "DestroyConfigDialog")));
     ASSERT_TRUE(create && doModal && destroy);
     ASSERT_NE(create(2, nullptr), nullptr);
-    const UINT_PTR timer = SetTimer(nullptr, 0, 200, ShootAndCancel);
-    EXPECT_EQ(doModal(), IDCANCEL);
-    KillTimer(nullptr, timer);
+    EXPECT_TRUE(RunWithDialog([&] { EXPECT_EQ(doModal(), IDCANCEL); },
+                              {
+                                  [](HWND) {}, // drawn
+                                  [](HWND sheet) {
+                                      EXPECT_EQ(WindowText(CurrentPage(sheet)), "Video Format");
+                                      EXPECT_GT(SaveScreenshot(sheet, "sheet-video-format"), 8)
+                                          << "a blank screenshot";
+                                      PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+                                  },
+                              }))
+        << "the sheet never showed";
     destroy();
-    EXPECT_NE(g_formatSheet, nullptr) << "the sheet never showed";
     FreeLibrary(library);
 }
 

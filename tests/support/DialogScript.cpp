@@ -6,8 +6,9 @@
 namespace {
 
 struct Run {
-    std::function<void(HWND)> script;
-    bool ran = false;
+    const std::vector<DialogStep>& steps;
+    HWND dialog = nullptr; // the one the steps run on
+    size_t next = 0;
     int ticksAfter = 0;
     bool stuck = false; // a dialog stayed up after the script
 };
@@ -25,21 +26,28 @@ BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam) {
 }
 
 void CALLBACK OnScriptTimer(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog == nullptr || g_pRun == nullptr)
+    if (g_pRun == nullptr)
         return;
-    if (g_pRun->ran) {
-        // A dialog the script did not end (a prompt, say) is cancelled, so the test goes on.
-        if (++g_pRun->ticksAfter >= kPatienceTicks) {
-            g_pRun->stuck = true;
-            EndDialogWith(dialog, IDCANCEL);
-            PostMessageA(dialog, WM_CLOSE, 0, 0);
-        }
+    Run& run = *g_pRun;
+    if (run.next > 0 && run.next < run.steps.size() && IsWindow(run.dialog)) {
+        run.steps[run.next++](run.dialog);
         return;
     }
-    g_pRun->ran = true;
-    g_pRun->script(dialog);
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog == nullptr)
+        return;
+    if (run.next == 0) {
+        run.dialog = dialog;
+        run.steps[run.next++](dialog);
+        return;
+    }
+    // A dialog the script did not end (a prompt, say) is cancelled, so the test goes on.
+    if (++run.ticksAfter >= kPatienceTicks) {
+        run.stuck = true;
+        EndDialogWith(dialog, IDCANCEL);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
 }
 
 // The file dialog's file-name box: a combo box in some versions, an edit in others.
@@ -49,14 +57,27 @@ int FileNameControl(HWND hDialog) {
 
 } // namespace
 
-bool RunWithDialog(const std::function<void()>& command, const std::function<void(HWND)>& script) {
-    Run run{script};
+bool RunWithDialog(const std::function<void()>& command, const DialogStep& script) {
+    return RunWithDialog(command, std::vector<DialogStep>{script});
+}
+
+bool RunWithDialog(const std::function<void()>& command, const std::vector<DialogStep>& steps) {
+    if (steps.empty())
+        return false;
+    Run run{steps};
+    Run* outer = g_pRun;
     g_pRun = &run;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, &OnScriptTimer);
     command();
     KillTimer(nullptr, timer);
-    g_pRun = nullptr;
-    return run.ran && !run.stuck;
+    g_pRun = outer;
+    return run.next == steps.size() && !run.stuck;
+}
+
+std::string WindowTitle(HWND hWnd) {
+    char text[256] = {};
+    GetWindowTextA(hWnd, text, sizeof text);
+    return text;
 }
 
 std::string FileDialogName(HWND hDialog) {

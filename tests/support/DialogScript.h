@@ -1,18 +1,28 @@
 #pragma once
 
 // Drives the modal dialogs that a command opens on this thread: a script
-// runs inside the dialog's modal loop, through window messages only.
+// runs inside the dialog's modal loop (a timer's), through window messages
+// only.
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <vector>
+
+using DialogStep = std::function<void(HWND hDialog)>;
 
 // Runs command(), and script(dialog) on the first dialog box it shows; the
 // script ends the dialog. False when no dialog came up, or when a dialog
 // stayed up after the script (it is then cancelled).
-bool RunWithDialog(const std::function<void()>& command,
-                   const std::function<void(HWND hDialog)>& script);
+bool RunWithDialog(const std::function<void()>& command, const DialogStep& script);
+// The same with steps run one a timer tick on that dialog, for a dialog that
+// works between them (a property sheet whose page tells the driver, say);
+// the last step ends it.
+bool RunWithDialog(const std::function<void()>& command, const std::vector<DialogStep>& steps);
+
+// The window's title.
+std::string WindowTitle(HWND hWnd);
 
 // The common file dialog: the name in its file-name box, and ending it.
 std::string FileDialogName(HWND hDialog);
