@@ -53,6 +53,22 @@ start_wine() {
     "$WINESERVER" -p
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >"$BUILD_ROOT/wineboot.log" 2>&1 </dev/null
     install_glyph_font
+    use_desktop_window
+}
+
+# On a display of its own, every program of the prefix runs in one Wine
+# desktop window, as on a Windows desktop: Wine then draws the windows'
+# frames and captions itself, which it leaves to a window manager that a
+# bare Xvfb does not have (and the tests run several times faster). On the
+# user's display, programs are windows of their own.
+use_desktop_window() {
+    local key='HKCU\Software\Wine\Explorer'
+    if [ -n "$XVFB_PID" ]; then
+        "$WINE" reg add "$key\Desktops" /v Tests /d 1280x1024 /f >/dev/null 2>&1
+        "$WINE" reg add "$key" /v Desktop /d Tests /f >/dev/null 2>&1
+    else
+        "$WINE" reg delete "$key" /v Desktop /f >/dev/null 2>&1 || true
+    fi
 }
 
 # Debian's Wine does not find the fonts of its own font package, and without
