@@ -1,6 +1,7 @@
-// A user sets 15 frames per second, a 3-second limit and audio in Capture
-// Setup, captures a clip, copies it with Save Captured Video As and plays it
-// in the playback window. check_system.sh reads the clip with ffprobe.
+// A user names the capture file, sets 15 frames per second, a 3-second limit
+// and audio in Capture Setup, captures a clip, copies it with Save Captured
+// Video As and plays it in the playback window. check_system.sh reads the
+// copy with ffprobe.
 
 #include "SystemTest.h"
 
@@ -11,9 +12,6 @@
 
 namespace {
 
-// The platform's capture file until another is set.
-constexpr const char* kCaptureFile = "C:\\CAPTURE.AVI";
-
 std::string Contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -21,9 +19,16 @@ std::string Contents(const std::string& path) {
 
 class ClipTest : public SystemTest {
 protected:
-    void SetUp() override {
-        DeleteFileA(kCaptureFile);
-        SystemTest::SetUp();
+    // Set Capture File, with a name typed without its extension.
+    void NameTheCaptureFile(const std::string& path) {
+        m_program.Command(command::kSetCaptureFile);
+        HWND open = m_program.WaitForDialog("Open");
+        ASSERT_NE(open, nullptr) << "no Open dialog";
+        // The platform's capture file, C:\CAPTURE.AVI (the dialog may show its folder apart).
+        EXPECT_NE(FileDialogName(open).find("CAPTURE.AVI"), std::string::npos)
+            << FileDialogName(open);
+        FileDialogChoose(open, path.substr(0, path.size() - 4));
+        ASSERT_TRUE(WaitUntilGone(open));
     }
     // Capture Setup: 15 fps, a 3-second limit, audio on.
     void SetUpTheCapture() {
@@ -72,6 +77,9 @@ protected:
 };
 
 TEST_F(ClipTest, CapturesCopiesAndPlaysAClipWithTheSettingsOfCaptureSetup) {
+    const std::string captureFile = ArtefactFolder() + "capture.AVI";
+    DeleteFileA(captureFile.c_str());
+    NameTheCaptureFile(captureFile);
     SetUpTheCapture();
     const std::vector<std::string> texts = CaptureTheClip();
     std::string seen;
@@ -95,7 +103,7 @@ TEST_F(ClipTest, CapturesCopiesAndPlaysAClipWithTheSettingsOfCaptureSetup) {
     FileDialogChoose(saveAs, copy.substr(0, copy.size() - 4)); // the dialog adds .avi
     ASSERT_TRUE(WaitUntilGone(saveAs));
     Sleep(500);
-    const std::string captured = Contents(kCaptureFile);
+    const std::string captured = Contents(captureFile);
     EXPECT_GT(captured.size(), 40u * 320 * 240) << "the capture file";
     EXPECT_TRUE(Contents(copy) == captured) << "the copy differs from the capture file";
 
