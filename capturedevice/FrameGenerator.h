@@ -50,6 +50,15 @@ public:
 private:
     BITMAPINFOHEADER m_format{};
     PictureAdjustments m_adjust{};
+
+public:
     // Drawing space reused by Render; it holds nothing between calls.
-    mutable std::vector<RGBTRIPLE> m_canvas;
+    struct CanvasStorage {
+        std::vector<RGBTRIPLE> pixels;
+        std::vector<int> rowSource;  // the row whose pixels each row shows
+        std::vector<BYTE> rowShared; // rows other rows show
+    };
+
+private:
+    mutable CanvasStorage m_canvas;
 };
