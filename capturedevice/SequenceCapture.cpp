@@ -107,9 +107,9 @@ CSequenceCapture::CSequenceCapture(CaptureWindowState& state,
                                    const SequenceDeviceSettings& settings)
     : m_state(state), m_settings(settings) {}
 
-std::vector<BYTE> CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULONGLONG first,
-                                                DWORD count) {
-    std::vector<BYTE> bytes(static_cast<size_t>(count) * format.nBlockAlign);
+void CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULONGLONG first,
+                                   std::span<BYTE> bytes) {
+    const DWORD count = static_cast<DWORD>(bytes.size() / format.nBlockAlign);
     const double step = 2.0 * 3.14159265358979323846 * kToneHz / format.nSamplesPerSec;
     BYTE* out = bytes.data();
     for (DWORD i = 0; i < count; ++i) {
@@ -127,7 +127,6 @@ std::vector<BYTE> CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULON
             }
         }
     }
-    return bytes;
 }
 
 bool CSequenceCapture::PumpMessages() {
@@ -408,8 +407,17 @@ void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
     if (blocksDue <= m_audioBlocks) {
         return;
     }
-    std::vector<BYTE> samples =
-        ToneSamples(*m_audio, m_audioBlocks, static_cast<DWORD>(blocksDue - m_audioBlocks));
+    const DWORD bytes = static_cast<DWORD>(blocksDue - m_audioBlocks) * m_audio->nBlockAlign;
+    CAviWriterThread::AudioBuffer queued;
+    std::span<BYTE> samples;
+    if (m_writerThread) {
+        queued = m_writerThread->TakeAudioBuffer(bytes);
+        samples = queued.samples;
+    } else {
+        m_audioBuffer.resize(bytes);
+        samples = m_audioBuffer;
+    }
+    ToneSamples(*m_audio, m_audioBlocks, samples);
     if (m_state.WaveStreamCallback() != nullptr && m_state.WindowAlive()) {
         WAVEHDR header{};
         header.lpData = reinterpret_cast<LPSTR>(samples.data());
@@ -419,7 +427,7 @@ void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
         m_state.WaveStreamCallback()(m_state.Window(), &header);
     }
     if (m_writerThread) {
-        m_writerThread->QueueAudio(std::move(samples));
+        m_writerThread->QueueAudio(queued);
     }
     m_audioBlocks = blocksDue;
 }

@@ -31,6 +31,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,9 @@ public:
     // captured reached the file.
     LRESULT Run(bool toFile);
 
-    // PCM samples of the tone, `count` blocks from block `first` on.
-    static std::vector<BYTE> ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, DWORD count);
+    // PCM samples of the tone from block `first` on, as many blocks as `out`
+    // holds.
+    static void ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, std::span<BYTE> out);
 
 private:
     enum class EndReason { None, TimeLimit, AbortKey, StopMessage, Yield, WriteFailed, Quit };
@@ -88,6 +90,7 @@ private:
     CAviWriter m_writer;
     std::unique_ptr<CAviWriterThread> m_writerThread;
     std::vector<BYTE> m_frameBuffer; // without a file: the one frame in flight
+    std::vector<BYTE> m_audioBuffer; // without a file: the audio in flight
     DWORD m_frames = 0;              // frames taken, dropped ones included
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
