@@ -11,21 +11,28 @@ constexpr DWORD kCheckpointIntervalMs = 500;
 // that a 32-bit process keeps its address space.
 constexpr ULONGLONG kMaxBufferBytes = 128ULL * 1024 * 1024;
 
+// Buffers allocated before the capture starts; more as frames need them.
+constexpr UINT kFirstBuffers = 2;
+
 } // namespace
 
 CAviWriterThread::CAviWriterThread(CAviWriter& writer, DWORD frameBytes, UINT buffers)
     : m_writer(writer), m_frameBytes(frameBytes) {
     const ULONGLONG affordable =
         std::max<ULONGLONG>(kMaxBufferBytes / std::max<DWORD>(frameBytes, 1), 1);
-    const UINT count = static_cast<UINT>(std::clamp<ULONGLONG>(buffers, 1, affordable));
-    m_buffers.resize(count);
-    for (auto& buffer : m_buffers) {
-        buffer.resize(frameBytes + CAviWriter::kChunkRoom);
-        m_free.push_back(buffer.data() + CAviWriter::kChunkHeaderRoom);
+    m_maxBuffers = static_cast<UINT>(std::clamp<ULONGLONG>(buffers, 1, affordable));
+    m_buffers.reserve(m_maxBuffers);
+    while (m_buffers.size() < std::min(m_maxBuffers, kFirstBuffers)) {
+        m_free.push_back(AddBuffer());
     }
     // Each frame queues at most a frame (or its place) and an audio chunk.
-    m_queue.resize(2 * static_cast<size_t>(count) + 16);
+    m_queue.resize(2 * static_cast<size_t>(m_maxBuffers) + 16);
     m_thread = std::thread([this] { Run(); });
+}
+
+BYTE* CAviWriterThread::AddBuffer() {
+    m_buffers.emplace_back(m_frameBytes + CAviWriter::kChunkRoom);
+    return m_buffers.back().data() + CAviWriter::kChunkHeaderRoom;
 }
 
 CAviWriterThread::~CAviWriterThread() {
@@ -33,13 +40,16 @@ CAviWriterThread::~CAviWriterThread() {
 }
 
 BYTE* CAviWriterThread::TryTakeBuffer() {
-    std::lock_guard lock(m_mutex);
-    if (m_free.empty()) {
-        return nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_free.empty()) {
+            BYTE* buffer = m_free.back();
+            m_free.pop_back();
+            return buffer;
+        }
     }
-    BYTE* buffer = m_free.back();
-    m_free.pop_back();
-    return buffer;
+    // Only this thread adds buffers, and the writer never looks at the pool.
+    return m_buffers.size() < m_maxBuffers ? AddBuffer() : nullptr;
 }
 
 BYTE* CAviWriterThread::WaitForBuffer() {
