@@ -4,11 +4,12 @@
 // the platform does with a card, and returns when the capture ends.
 //
 // Frames are taken at dwRequestMicroSecPerFrame on a high-resolution clock and
-// handed to a writer thread through wNumVideoRequested buffers; a frame that
-// finds no free buffer, or comes later than the buffers' span of time, is
-// dropped: its place in the file is an empty chunk and it is counted. Audio (fCaptureAudio) is a
-// generated tone in the window's PCM format, written after each frame up to
-// that frame's end time, so the two streams stay in step.
+// handed to a writer thread through at most wNumVideoRequested buffers; a
+// frame that finds no free buffer, or comes later than the buffers' span of
+// time, is dropped: its place in the file is an empty chunk and it is
+// counted. Audio (fCaptureAudio) is a generated tone in the window's PCM
+// format, written after each frame up to that frame's end time, so the two
+// streams stay in step.
 //
 // The capture ends at the time limit, on the abort key or abort mouse
 // buttons, on WM_CAP_STOP / WM_CAP_ABORT, when the yield callback returns
