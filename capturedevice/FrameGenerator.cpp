@@ -50,11 +50,12 @@ class Canvas {
 public:
     Canvas(int width, int height, FrameGenerator::CanvasStorage& storage)
         : m_width(width), m_height(height), m_pixels(storage.pixels), m_source(storage.rowSource),
-          m_shared(storage.rowShared) {
+          m_shared(storage.rowShared), m_filled(storage.rowFilled) {
         const size_t rows = static_cast<size_t>(height);
         m_pixels.resize(static_cast<size_t>(width) * rows);
         m_source.resize(rows);
         m_shared.assign(rows, 0);
+        m_filled.assign(rows, 0);
         for (int y = 0; y < height; ++y) {
             m_source[static_cast<size_t>(y)] = y;
         }
@@ -65,6 +66,14 @@ public:
     // pixels are equal.
     int Source(int y) const { return m_source[static_cast<size_t>(y)]; }
     const RGBTRIPLE* Row(int y) const { return Pixels(Source(y)); }
+    // The row whose whole-width fill row `y` shows, or -1 once anything was
+    // drawn into that fill. The pattern fills the same rows alike in every
+    // frame, so a row shows the same fill in two frames only when its pixels
+    // are the same in both.
+    int FillOf(int y) const {
+        const int source = Source(y);
+        return m_filled[static_cast<size_t>(source)] ? source : -1;
+    }
 
     void Fill(int left, int top, int right, int bottom, RGBTRIPLE colour) {
         left = std::clamp(left, 0, m_width);
@@ -91,6 +100,7 @@ public:
             Release(y);
         }
         m_source[static_cast<size_t>(top)] = top;
+        m_filled[static_cast<size_t>(top)] = 1;
         return Pixels(top);
     }
     // Rows `from` to `to` (exclusive) show row `source` from now on.
@@ -133,6 +143,7 @@ private:
     }
     // Row `y` with pixels of its own, ready to be drawn into.
     RGBTRIPLE* WritableRow(int y) {
+        m_filled[static_cast<size_t>(y)] = 0;
         const int source = Source(y);
         if (source != y) {
             std::copy_n(Pixels(source), m_width, Pixels(y));
@@ -157,6 +168,7 @@ private:
             if (heir < 0) {
                 heir = row;
                 std::copy_n(Pixels(y), m_width, Pixels(heir));
+                m_filled[static_cast<size_t>(heir)] = 0;
             } else {
                 m_shared[static_cast<size_t>(heir)] = 1;
             }
@@ -169,6 +181,7 @@ private:
     std::vector<RGBTRIPLE>& m_pixels;
     std::vector<int>& m_source;
     std::vector<BYTE>& m_shared;
+    std::vector<BYTE>& m_filled;
 };
 
 struct Yuv {
@@ -370,7 +383,8 @@ RGBTRIPLE FrameGenerator::BarColour(int x, int width) {
     return kBars[bar];
 }
 
-bool FrameGenerator::Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> out) const {
+bool FrameGenerator::Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> out,
+                            BufferRecord* record) const {
     if (out.size() < FrameBytes() || FrameBytes() == 0 || !IsRenderable(m_format)) {
         return false;
     }
@@ -379,17 +393,32 @@ bool FrameGenerator::Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> ou
     DrawPattern(canvas, frameNumber, clockMs);
     const Adjuster adjust(m_adjust);
     const size_t stride = FrameBytes() / static_cast<DWORD>(h);
+    // The rows that `out` holds already, from the last frame rendered into it.
+    const bool recorded = record != nullptr && record->rows.size() == static_cast<size_t>(h) &&
+                          std::memcmp(&record->format, &m_format, sizeof m_format) == 0 &&
+                          record->adjust == m_adjust;
     // YUY2 frames are top-down, RGB frames bottom-up.
     const bool topDown = m_format.biCompression == kFourccYuy2;
     const BYTE* above = nullptr; // the converted row above
     for (int y = 0; y < h; ++y) {
         BYTE* row = out.data() + static_cast<size_t>(topDown ? y : h - 1 - y) * stride;
-        if (above != nullptr && canvas.Source(y) == canvas.Source(y - 1)) {
+        const int fill = canvas.FillOf(y);
+        if (recorded && fill >= 0 && record->rows[static_cast<size_t>(y)] == fill) {
+            // As it was.
+        } else if (above != nullptr && canvas.Source(y) == canvas.Source(y - 1)) {
             std::memcpy(row, above, stride);
         } else {
             ConvertRow(m_format, adjust, canvas.Row(y), row, stride);
         }
         above = row;
+    }
+    if (record != nullptr) {
+        record->format = m_format;
+        record->adjust = m_adjust;
+        record->rows.resize(static_cast<size_t>(h));
+        for (int y = 0; y < h; ++y) {
+            record->rows[static_cast<size_t>(y)] = canvas.FillOf(y);
+        }
     }
     return true;
 }

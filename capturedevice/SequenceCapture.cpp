@@ -386,7 +386,7 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
         return;
     }
     m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
-                            std::span<BYTE>(buffer, m_frameBytes));
+                            std::span<BYTE>(buffer, m_frameBytes), RecordOf(buffer));
     StreamFrameCallback(buffer, ms);
     if (m_state.previewOn && ms - lastShownMs >= kShowFrameIntervalMs) {
         m_state.ShowFrame(buffer);
@@ -395,6 +395,22 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
     if (m_writerThread) {
         m_writerThread->QueueFrame(buffer);
     }
+}
+
+// A frame stream callback may change the frames it is given: then every
+// frame is rendered whole.
+FrameGenerator::BufferRecord* CSequenceCapture::RecordOf(const BYTE* buffer) {
+    if (m_state.VideoStreamCallback() != nullptr) {
+        m_bufferRecords.clear();
+        return nullptr;
+    }
+    for (auto& [known, record] : m_bufferRecords) {
+        if (known == buffer) {
+            return &record;
+        }
+    }
+    m_bufferRecords.emplace_back(buffer, FrameGenerator::BufferRecord{});
+    return &m_bufferRecords.back().second;
 }
 
 // Audio up to the end of the period of the frames taken so far.

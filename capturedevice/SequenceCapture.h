@@ -34,10 +34,12 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AviWriter.h"
 #include "AviWriterThread.h"
+#include "FrameGenerator.h"
 
 class CaptureWindowState;
 
@@ -75,6 +77,7 @@ private:
     LRESULT Finish(DWORD totalMs);
     LRESULT CloseFile();
     void TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs);
+    FrameGenerator::BufferRecord* RecordOf(const BYTE* buffer);
     void TakeAudio(ULONGLONG framesTaken);
     EndReason CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit);
     bool PumpMessages();
@@ -92,7 +95,10 @@ private:
     std::unique_ptr<CAviWriterThread> m_writerThread;
     std::vector<BYTE> m_frameBuffer; // without a file: the one frame in flight
     std::vector<BYTE> m_audioBuffer; // without a file: the audio in flight
-    DWORD m_frames = 0;              // frames taken, dropped ones included
+    // What was last rendered into each frame buffer, while only the
+    // rendering writes into them.
+    std::vector<std::pair<const BYTE*, FrameGenerator::BufferRecord>> m_bufferRecords;
+    DWORD m_frames = 0; // frames taken, dropped ones included
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
     bool m_inputChecked = false;
