@@ -1,9 +1,11 @@
 // Measures sequence capture of the software capture device through its
 // message protocol, 640 x 480 RGB 24 at 30 frames per second:
 //   avicapture_bench realtime FOLDER SECONDS   real-time capture: drops, CPU
-//   avicapture_bench unpaced FOLDER SECONDS    SECONDS of video captured as fast
+//   avicapture_bench unpaced FOLDER SECONDS [ROUNDS]
+//                                              SECONDS of video captured as fast
 //                                              as the writer goes, next to a
-//                                              plain write of the same bytes
+//                                              plain write of the same bytes,
+//                                              in turns, ROUNDS (3) of each
 //                                              (unpaced-keep keeps the file)
 //   avicapture_bench rawframes FILE SECONDS    the same frames as raw BGR24
 //                                              (for ffmpeg)
@@ -12,6 +14,7 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -210,7 +213,26 @@ int RealTime(const std::string& folder, DWORD seconds) {
     return ok ? 0 : 1;
 }
 
-int Unpaced(const std::string& folder, DWORD seconds, bool keep) {
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+std::string Joined(const std::vector<double>& values) {
+    std::string text;
+    for (double value : values) {
+        char number[32];
+        snprintf(number, sizeof number, "%s%.3f", text.empty() ? "" : ",", value);
+        text += number;
+    }
+    return text;
+}
+
+// The unthrottled capture and the plain write of the same bytes take turns,
+// `rounds` times each: the disk's pace changes from second to second on a
+// shared machine (write-back of other files), and the medians of turns
+// taken side by side compare the two under the same conditions.
+int Unpaced(const std::string& folder, DWORD seconds, bool keep, int rounds) {
     SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", "1");
     CaptureWindow capture;
     if (!capture.Ready()) {
@@ -218,13 +240,22 @@ int Unpaced(const std::string& folder, DWORD seconds, bool keep) {
         return 1;
     }
     const std::string file = folder + "\\unpaced.avi";
-    const double start = Now();
-    const BOOL ok = capture.Capture(file, seconds, true);
-    const double captureSeconds = Now() - start;
-    const CAPSTATUS status = capture.Status();
+    std::vector<double> captureTimes, plainTimes;
+    BOOL ok = TRUE;
+    CAPSTATUS status{};
+    for (int round = 0; round < rounds; ++round) {
+        // Each turn writes a new file, as the plain write does.
+        DeleteFileA(file.c_str());
+        const double start = Now();
+        ok = capture.Capture(file, seconds, true) && ok;
+        captureTimes.push_back(Now() - start);
+        status = capture.Status();
+        plainTimes.push_back(PlainWrite(folder + "\\plain.bin", status.dwCurrentVideoFrame));
+    }
+    const double captureSeconds = Median(captureTimes);
+    const double plainSeconds = Median(plainTimes);
     const DWORD captured = status.dwCurrentVideoFrame;
     const double megabytes = static_cast<double>(captured) * kFrameBytes / 1e6;
-    const double plainSeconds = PlainWrite(folder + "\\plain.bin", captured);
     const double writerSeconds = WriterOnly(folder + "\\writer.avi", captured);
     // The frame source alone: the same capture without a file.
     const double sourceStart = Now();
@@ -233,6 +264,8 @@ int Unpaced(const std::string& folder, DWORD seconds, bool keep) {
     printf("unpaced_ok=%d\n", ok);
     printf("unpaced_frames=%lu\n", static_cast<unsigned long>(captured));
     printf("unpaced_dropped=%lu\n", static_cast<unsigned long>(status.dwCurrentVideoFramesDropped));
+    printf("unpaced_rounds_seconds=%s\n", Joined(captureTimes).c_str());
+    printf("plain_write_rounds_seconds=%s\n", Joined(plainTimes).c_str());
     printf("unpaced_seconds=%.3f\n", captureSeconds);
     printf("unpaced_fps=%.1f\n", captured / captureSeconds);
     printf("unpaced_mb_per_s=%.1f\n", megabytes / captureSeconds);
@@ -272,8 +305,10 @@ int RawFrames(const std::string& path, DWORD seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        fprintf(stderr, "usage: avicapture_bench realtime|unpaced|unpaced-keep|rawframes PATH N\n");
+    if (argc != 4 && argc != 5) {
+        fprintf(
+            stderr,
+            "usage: avicapture_bench realtime|unpaced|unpaced-keep|rawframes PATH N [ROUNDS]\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -282,7 +317,8 @@ int main(int argc, char** argv) {
         return RealTime(argv[2], count);
     }
     if (mode == "unpaced" || mode == "unpaced-keep") {
-        return Unpaced(argv[2], count, mode == "unpaced-keep");
+        const int rounds = argc == 5 ? std::max(atoi(argv[4]), 1) : 3;
+        return Unpaced(argv[2], count, mode == "unpaced-keep", rounds);
     }
     if (mode == "rawframes") {
         return RawFrames(argv[2], count);

@@ -13,6 +13,13 @@ constexpr size_t kMoviAlignment = 2048;
 // RIFF sizes are signed in many readers.
 constexpr ULONGLONG kMaxRiffBlockBytes = 0x7FFFFFFFULL;
 constexpr ULONGLONG kMinRiffBlockBytes = 16 * 1024;
+// The disk's free space is asked again after this long, and at every chunk
+// once the file comes within kFreeSpaceMargin of the limit; in between, what
+// the file wrote since is taken off the last answer.
+constexpr DWORD kFreeSpaceRecheckMs = 1000;
+constexpr ULONGLONG kFreeSpaceMargin = 64ULL * 1024 * 1024;
+// Index entries one RIFF block is prepared for, at most.
+constexpr ULONGLONG kMaxReservedIndexEntries = 1 << 16;
 
 class ByteBuilder {
 public:
@@ -65,7 +72,7 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
     m_idx1.clear();
     m_pos = m_riffPos = m_moviPos = 0;
     m_firstBlockFrames = m_riffBlocks = m_maxChunk = m_error = 0;
-    m_stoppedForSpace = m_idx1Written = m_blockOpen = m_idx1Failed = false;
+    m_stoppedForSpace = m_idx1Written = m_blockOpen = m_idx1Failed = m_freeSpaceKnown = false;
     m_settings = settings;
     m_settings.riffBlockBytes =
         std::clamp(m_settings.riffBlockBytes, kMinRiffBlockBytes, kMaxRiffBlockBytes);
@@ -90,6 +97,17 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
         audioStream.indexId = StandardIndexId(1);
         m_streams.push_back(audioStream);
     }
+
+    // Room in the indexes for the frames (and as many audio chunks) of a
+    // full block, so that they do not grow while capturing.
+    const ULONGLONG entries =
+        std::min(m_settings.riffBlockBytes /
+                     (sizeof(ChunkHeader) + std::max<DWORD>(video.biSizeImage, 1024)),
+                 kMaxReservedIndexEntries);
+    for (StreamState& state : m_streams) {
+        state.blockIndex.reserve(entries);
+    }
+    m_idx1.reserve(entries * m_streams.size());
 
     const size_t slash = path.find_last_of("\\/");
     m_directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -121,10 +139,22 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
 }
 
 bool CAviWriter::WriteVideo(const BYTE* data, DWORD size, bool keyFrame) {
-    return WriteChunk(0, data, size, keyFrame);
+    return WriteChunk(0, CopyToChunkBuffer(data, size), size, keyFrame);
 }
 
 bool CAviWriter::WriteAudio(const BYTE* data, DWORD size) {
+    return IsWholeAudio(size) && WriteChunk(1, CopyToChunkBuffer(data, size), size, true);
+}
+
+bool CAviWriter::WriteVideoInPlace(BYTE* data, DWORD size, bool keyFrame) {
+    return WriteChunk(0, data, size, keyFrame);
+}
+
+bool CAviWriter::WriteAudioInPlace(BYTE* data, DWORD size) {
+    return IsWholeAudio(size) && WriteChunk(1, data, size, true);
+}
+
+bool CAviWriter::IsWholeAudio(DWORD size) const {
     if (m_streams.size() < 2) {
         return false;
     }
@@ -133,14 +163,25 @@ bool CAviWriter::WriteAudio(const BYTE* data, DWORD size) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    return WriteChunk(1, data, size, true);
+    return true;
 }
 
-bool CAviWriter::WriteChunk(size_t stream, const BYTE* data, DWORD size, bool keyFrame) {
+BYTE* CAviWriter::CopyToChunkBuffer(const BYTE* data, DWORD size) {
+    if (m_chunkBuffer.size() < size + kChunkRoom) {
+        m_chunkBuffer.resize(size + kChunkRoom);
+    }
+    BYTE* chunkData = m_chunkBuffer.data() + kChunkHeaderRoom;
+    if (size != 0) {
+        std::memcpy(chunkData, data, size);
+    }
+    return chunkData;
+}
+
+bool CAviWriter::WriteChunk(size_t stream, BYTE* data, DWORD size, bool keyFrame) {
     if (!IsOpen() || m_error != 0) {
         return false;
     }
-    const ULONGLONG chunkBytes = 8ULL + size + (size & 1);
+    const ULONGLONG chunkBytes = sizeof(ChunkHeader) + static_cast<ULONGLONG>(size) + (size & 1);
     if (!MakeRoomFor(chunkBytes)) {
         return false;
     }
@@ -150,10 +191,13 @@ bool CAviWriter::WriteChunk(size_t stream, const BYTE* data, DWORD size, bool ke
     }
     StreamState& state = m_streams[stream];
     const ULONGLONG start = m_pos;
+    BYTE* chunk = data - kChunkHeaderRoom;
     const ChunkHeader header{state.chunkId, size};
-    const BYTE pad = 0;
-    if (!Append(&header, sizeof header) || (size != 0 && !Append(data, size)) ||
-        ((size & 1) != 0 && !Append(&pad, 1))) {
+    std::memcpy(chunk, &header, sizeof header);
+    if ((size & 1) != 0) {
+        data[size] = 0;
+    }
+    if (!Append(chunk, static_cast<DWORD>(chunkBytes))) {
         // Cut the partial chunk off: the file ends with the last whole chunk.
         const DWORD error = GetLastError();
         Truncate(start);
@@ -212,16 +256,25 @@ bool CAviWriter::MakeRoomFor(ULONGLONG chunkBytes) {
 }
 
 bool CAviWriter::EnoughFreeSpace(ULONGLONG chunkBytes) {
-    ULARGE_INTEGER available{};
-    if (!GetDiskFreeSpaceExA(m_directory.empty() ? nullptr : m_directory.c_str(), &available,
-                             nullptr, nullptr)) {
-        return true; // nothing known: let the write itself tell
-    }
     // Room for the chunk, for everything Close appends after it, and for the
     // headers of a new RIFF block that the chunk may open.
     const ULONGLONG needed =
         chunkBytes + ClosingBytes(1) + 2 * sizeof(ListHeader) + m_settings.freeSpaceReserve;
-    return available.QuadPart >= needed;
+    const ULONGLONG writtenSince = m_pos > m_freeSpaceAtPos ? m_pos - m_freeSpaceAtPos : 0;
+    if (m_freeSpaceKnown && GetTickCount() - m_freeSpaceTick < kFreeSpaceRecheckMs &&
+        m_freeSpace >= writtenSince + needed + kFreeSpaceMargin) {
+        return true;
+    }
+    ULARGE_INTEGER available{};
+    m_freeSpaceKnown = GetDiskFreeSpaceExA(m_directory.empty() ? nullptr : m_directory.c_str(),
+                                           &available, nullptr, nullptr) != FALSE;
+    if (!m_freeSpaceKnown) {
+        return true; // nothing known: let the write itself tell
+    }
+    m_freeSpace = available.QuadPart;
+    m_freeSpaceAtPos = m_pos;
+    m_freeSpaceTick = GetTickCount();
+    return m_freeSpace >= needed;
 }
 
 bool CAviWriter::CloseRiffBlock() {

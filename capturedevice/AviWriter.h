@@ -47,6 +47,17 @@ public:
     bool WriteVideo(const BYTE* data, DWORD size, bool keyFrame = true);
     // PCM audio: whole blocks of the audio format.
     bool WriteAudio(const BYTE* data, DWORD size);
+
+    // A chunk is written with its header in one call. Data held in a buffer
+    // with kChunkHeaderRoom bytes free in front of it and one after it (for
+    // the pad byte of an odd size) is written from there, without a copy:
+    // `data` points kChunkHeaderRoom bytes into a buffer of at least
+    // size + kChunkRoom bytes, and the writer uses the room. WriteVideo and
+    // WriteAudio copy their data into a buffer of the writer's first.
+    static constexpr DWORD kChunkHeaderRoom = sizeof(avi::ChunkHeader);
+    static constexpr DWORD kChunkRoom = kChunkHeaderRoom + 1;
+    bool WriteVideoInPlace(BYTE* data, DWORD size, bool keyFrame = true);
+    bool WriteAudioInPlace(BYTE* data, DWORD size);
     // Makes the file readable as written so far, should it never be closed:
     // the sizes and counts in the headers cover every chunk written, and with
     // the first block still open the header says there is no index, so that
@@ -82,7 +93,9 @@ private:
         std::vector<avi::SuperIndexEntry> superIndex;
     };
 
-    bool WriteChunk(size_t stream, const BYTE* data, DWORD size, bool keyFrame);
+    bool WriteChunk(size_t stream, BYTE* data, DWORD size, bool keyFrame);
+    BYTE* CopyToChunkBuffer(const BYTE* data, DWORD size);
+    bool IsWholeAudio(DWORD size) const;
     bool MakeRoomFor(ULONGLONG chunkBytes);
     bool EnoughFreeSpace(ULONGLONG chunkBytes);
     ULONGLONG ClosingBytes(ULONGLONG extraChunks) const;
@@ -111,4 +124,10 @@ private:
     bool m_idx1Written = false;
     bool m_blockOpen = false; // the current RIFF block still takes chunks
     bool m_idx1Failed = false;
+    // The free space last asked of the disk, and where the file ended then.
+    ULONGLONG m_freeSpace = 0;
+    ULONGLONG m_freeSpaceAtPos = 0;
+    DWORD m_freeSpaceTick = 0;
+    bool m_freeSpaceKnown = false;
+    std::vector<BYTE> m_chunkBuffer; // chunks of WriteVideo and WriteAudio
 };

@@ -11,19 +11,28 @@ constexpr DWORD kCheckpointIntervalMs = 500;
 // that a 32-bit process keeps its address space.
 constexpr ULONGLONG kMaxBufferBytes = 128ULL * 1024 * 1024;
 
+// Buffers allocated before the capture starts; more as frames need them.
+constexpr UINT kFirstBuffers = 2;
+
 } // namespace
 
 CAviWriterThread::CAviWriterThread(CAviWriter& writer, DWORD frameBytes, UINT buffers)
     : m_writer(writer), m_frameBytes(frameBytes) {
     const ULONGLONG affordable =
         std::max<ULONGLONG>(kMaxBufferBytes / std::max<DWORD>(frameBytes, 1), 1);
-    const UINT count = static_cast<UINT>(std::clamp<ULONGLONG>(buffers, 1, affordable));
-    m_buffers.resize(count);
-    for (auto& buffer : m_buffers) {
-        buffer.resize(frameBytes);
-        m_free.push_back(buffer.data());
+    m_maxBuffers = static_cast<UINT>(std::clamp<ULONGLONG>(buffers, 1, affordable));
+    m_buffers.reserve(m_maxBuffers);
+    while (m_buffers.size() < std::min(m_maxBuffers, kFirstBuffers)) {
+        m_free.push_back(AddBuffer());
     }
+    // Each frame queues at most a frame (or its place) and an audio chunk.
+    m_queue.resize(2 * static_cast<size_t>(m_maxBuffers) + 16);
     m_thread = std::thread([this] { Run(); });
+}
+
+BYTE* CAviWriterThread::AddBuffer() {
+    m_buffers.emplace_back(m_frameBytes + CAviWriter::kChunkRoom);
+    return m_buffers.back().data() + CAviWriter::kChunkHeaderRoom;
 }
 
 CAviWriterThread::~CAviWriterThread() {
@@ -31,13 +40,16 @@ CAviWriterThread::~CAviWriterThread() {
 }
 
 BYTE* CAviWriterThread::TryTakeBuffer() {
-    std::lock_guard lock(m_mutex);
-    if (m_free.empty()) {
-        return nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_free.empty()) {
+            BYTE* buffer = m_free.back();
+            m_free.pop_back();
+            return buffer;
+        }
     }
-    BYTE* buffer = m_free.back();
-    m_free.pop_back();
-    return buffer;
+    // Only this thread adds buffers, and the writer never looks at the pool.
+    return m_buffers.size() < m_maxBuffers ? AddBuffer() : nullptr;
 }
 
 BYTE* CAviWriterThread::WaitForBuffer() {
@@ -52,23 +64,63 @@ BYTE* CAviWriterThread::WaitForBuffer() {
 }
 
 void CAviWriterThread::QueueFrame(BYTE* buffer) {
-    Queue({ItemKind::Frame, buffer, {}});
+    Queue({ItemKind::Frame, buffer, nullptr, 0});
 }
 
 void CAviWriterThread::QueueDroppedFrame() {
-    Queue({ItemKind::DroppedFrame, nullptr, {}});
+    Queue({ItemKind::DroppedFrame, nullptr, nullptr, 0});
 }
 
-void CAviWriterThread::QueueAudio(std::vector<BYTE> samples) {
-    Queue({ItemKind::Audio, nullptr, std::move(samples)});
-}
-
-void CAviWriterThread::Queue(Item item) {
+CAviWriterThread::AudioBuffer CAviWriterThread::TakeAudioBuffer(DWORD bytes) {
+    std::vector<BYTE>* storage = nullptr;
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(std::move(item));
+        if (m_freeAudio.empty()) {
+            m_audioBuffers.push_back(std::make_unique<std::vector<BYTE>>());
+            storage = m_audioBuffers.back().get();
+        } else {
+            storage = m_freeAudio.back();
+            m_freeAudio.pop_back();
+        }
+    }
+    if (storage->size() < bytes + CAviWriter::kChunkRoom) {
+        // Some headroom: chunk sizes vary by a block from frame to frame.
+        storage->resize(bytes + bytes / 8 + CAviWriter::kChunkRoom);
+    }
+    return {storage, std::span<BYTE>(storage->data() + CAviWriter::kChunkHeaderRoom, bytes)};
+}
+
+void CAviWriterThread::QueueAudio(const AudioBuffer& audio) {
+    Queue({ItemKind::Audio, audio.samples.data(), audio.storage,
+           static_cast<DWORD>(audio.samples.size())});
+}
+
+void CAviWriterThread::Queue(const Item& item) {
+    {
+        std::lock_guard lock(m_mutex);
+        Push(item);
     }
     m_changed.notify_all();
+}
+
+void CAviWriterThread::Push(const Item& item) {
+    if (m_queued == m_queue.size()) {
+        std::vector<Item> larger(2 * m_queue.size());
+        for (size_t n = 0; n < m_queued; ++n) {
+            larger[n] = m_queue[(m_queueHead + n) % m_queue.size()];
+        }
+        m_queue.swap(larger);
+        m_queueHead = 0;
+    }
+    m_queue[(m_queueHead + m_queued) % m_queue.size()] = item;
+    ++m_queued;
+}
+
+CAviWriterThread::Item CAviWriterThread::Pop() {
+    const Item item = m_queue[m_queueHead];
+    m_queueHead = (m_queueHead + 1) % m_queue.size();
+    --m_queued;
+    return item;
 }
 
 void CAviWriterThread::Finish() {
@@ -88,32 +140,16 @@ void CAviWriterThread::Run() {
         Item item;
         {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return !m_queue.empty() || m_finishing; });
-            if (m_queue.empty()) {
+            m_changed.wait(lock, [this] { return m_queued != 0 || m_finishing; });
+            if (m_queued == 0) {
                 return;
             }
-            item = std::move(m_queue.front());
-            m_queue.pop_front();
+            item = Pop();
         }
         // After a failure the rest is discarded: the file ends with the last
         // chunk written whole.
         if (!m_failed.load()) {
-            bool ok = true;
-            switch (item.kind) {
-            case ItemKind::Frame:
-                ok = m_writer.WriteVideo(item.buffer, m_frameBytes, true);
-                m_framesWritten += ok ? 1 : 0;
-                break;
-            case ItemKind::DroppedFrame:
-                ok = m_writer.WriteVideo(nullptr, 0, false);
-                m_framesWritten += ok ? 1 : 0;
-                m_droppedWritten += ok ? 1 : 0;
-                break;
-            case ItemKind::Audio:
-                ok = m_writer.WriteAudio(item.audio.data(), static_cast<DWORD>(item.audio.size()));
-                break;
-            }
-            if (!ok) {
+            if (!Write(item)) {
                 // Under the lock, so that a thread waiting for a buffer sees it.
                 std::lock_guard lock(m_mutex);
                 m_failed.store(true);
@@ -122,10 +158,39 @@ void CAviWriterThread::Run() {
                 m_lastCheckpoint = GetTickCount();
             }
         }
-        if (item.buffer != nullptr) {
+        {
             std::lock_guard lock(m_mutex);
-            m_free.push_back(item.buffer);
+            if (item.kind == ItemKind::Frame) {
+                m_free.push_back(item.buffer);
+            } else if (item.kind == ItemKind::Audio) {
+                m_freeAudio.push_back(item.audio);
+            }
         }
         m_changed.notify_all();
     }
+}
+
+bool CAviWriterThread::Write(const Item& item) {
+    switch (item.kind) {
+    case ItemKind::Frame:
+        return WriteFrame(item.buffer);
+    case ItemKind::DroppedFrame:
+        return WriteDroppedFrame();
+    case ItemKind::Audio:
+        return m_writer.WriteAudioInPlace(item.buffer, item.audioBytes);
+    }
+    return false;
+}
+
+bool CAviWriterThread::WriteFrame(BYTE* buffer) {
+    const bool written = m_writer.WriteVideoInPlace(buffer, m_frameBytes, true);
+    m_framesWritten += written ? 1 : 0;
+    return written;
+}
+
+bool CAviWriterThread::WriteDroppedFrame() {
+    const bool written = m_writer.WriteVideo(nullptr, 0, false);
+    m_framesWritten += written ? 1 : 0;
+    m_droppedWritten += written ? 1 : 0;
+    return written;
 }

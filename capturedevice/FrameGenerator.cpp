@@ -39,28 +39,76 @@ constexpr std::array<std::array<BYTE, 7>, 12> kGlyphs = {{
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}, // .
 }};
 
-// A top-down RGB picture the pattern is drawn into before conversion. Its
-// pixels live in storage kept from frame to frame: a full frame allocated
-// anew for each one costs more than drawing it.
+// A top-down RGB picture the pattern is drawn into before conversion. Most
+// of the pattern's rows repeat the one above (the bars, the plain background):
+// a fill across the whole width draws its first row only, and the rows below
+// share that row's pixels until something is drawn into one of them, so that
+// the conversion converts each distinct row once and copies the rest. Pixels
+// live in storage kept from frame to frame: a full frame allocated anew for
+// each one costs more than drawing it.
 class Canvas {
 public:
-    Canvas(int width, int height, std::vector<RGBTRIPLE>& storage)
-        : m_width(width), m_height(height), m_pixels(storage) {
-        m_pixels.resize(static_cast<size_t>(width) * height);
+    Canvas(int width, int height, FrameGenerator::CanvasStorage& storage)
+        : m_width(width), m_height(height), m_pixels(storage.pixels), m_source(storage.rowSource),
+          m_shared(storage.rowShared), m_filled(storage.rowFilled) {
+        const size_t rows = static_cast<size_t>(height);
+        m_pixels.resize(static_cast<size_t>(width) * rows);
+        m_source.resize(rows);
+        m_shared.assign(rows, 0);
+        m_filled.assign(rows, 0);
+        for (int y = 0; y < height; ++y) {
+            m_source[static_cast<size_t>(y)] = y;
+        }
     }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    RGBTRIPLE& At(int x, int y) { return m_pixels[static_cast<size_t>(y) * m_width + x]; }
+    // The row whose pixels row `y` shows: equal for two rows only when their
+    // pixels are equal.
+    int Source(int y) const { return m_source[static_cast<size_t>(y)]; }
+    const RGBTRIPLE* Row(int y) const { return Pixels(Source(y)); }
+    // The row whose whole-width fill row `y` shows, or -1 once anything was
+    // drawn into that fill. The pattern fills the same rows alike in every
+    // frame, so a row shows the same fill in two frames only when its pixels
+    // are the same in both.
+    int FillOf(int y) const {
+        const int source = Source(y);
+        return m_filled[static_cast<size_t>(source)] ? source : -1;
+    }
+
     void Fill(int left, int top, int right, int bottom, RGBTRIPLE colour) {
         left = std::clamp(left, 0, m_width);
         right = std::clamp(right, 0, m_width);
         top = std::clamp(top, 0, m_height);
         bottom = std::clamp(bottom, 0, m_height);
-        for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x) {
-                At(x, y) = colour;
-            }
+        if (left >= right || top >= bottom) {
+            return;
         }
+        if (left == 0 && right == m_width) {
+            std::fill_n(WholeRow(top, bottom), m_width, colour);
+            Share(top, top + 1, bottom);
+            return;
+        }
+        for (int y = top; y < bottom; ++y) {
+            RGBTRIPLE* row = WritableRow(y);
+            std::fill(row + left, row + right, colour);
+        }
+    }
+    // Row `top`, about to be drawn across the whole width, with rows `top`
+    // to `bottom` (exclusive) given over to it.
+    RGBTRIPLE* WholeRow(int top, int bottom) {
+        for (int y = top; y < bottom; ++y) {
+            Release(y);
+        }
+        m_source[static_cast<size_t>(top)] = top;
+        m_filled[static_cast<size_t>(top)] = 1;
+        return Pixels(top);
+    }
+    // Rows `from` to `to` (exclusive) show row `source` from now on.
+    void Share(int source, int from, int to) {
+        for (int y = from; y < to; ++y) {
+            m_source[static_cast<size_t>(y)] = source;
+        }
+        m_shared[static_cast<size_t>(source)] = from < to;
     }
     // Draws `text` (digits, ':' and '.') with its top left at x, y; each
     // glyph dot is `scale` pixels square.
@@ -89,9 +137,51 @@ public:
     }
 
 private:
+    RGBTRIPLE* Pixels(int y) { return m_pixels.data() + static_cast<size_t>(y) * m_width; }
+    const RGBTRIPLE* Pixels(int y) const {
+        return m_pixels.data() + static_cast<size_t>(y) * m_width;
+    }
+    // Row `y` with pixels of its own, ready to be drawn into.
+    RGBTRIPLE* WritableRow(int y) {
+        m_filled[static_cast<size_t>(y)] = 0;
+        const int source = Source(y);
+        if (source != y) {
+            std::copy_n(Pixels(source), m_width, Pixels(y));
+            m_source[static_cast<size_t>(y)] = y;
+        } else {
+            Release(y);
+        }
+        return Pixels(y);
+    }
+    // Rows showing row `y` get pixels of their own (the first of them holds
+    // them for the others) before `y` changes.
+    void Release(int y) {
+        if (!m_shared[static_cast<size_t>(y)]) {
+            return;
+        }
+        m_shared[static_cast<size_t>(y)] = 0;
+        int heir = -1;
+        for (int row = 0; row < m_height; ++row) {
+            if (row == y || Source(row) != y) {
+                continue;
+            }
+            if (heir < 0) {
+                heir = row;
+                std::copy_n(Pixels(y), m_width, Pixels(heir));
+                m_filled[static_cast<size_t>(heir)] = 0;
+            } else {
+                m_shared[static_cast<size_t>(heir)] = 1;
+            }
+            m_source[static_cast<size_t>(row)] = heir;
+        }
+    }
+
     int m_width;
     int m_height;
     std::vector<RGBTRIPLE>& m_pixels;
+    std::vector<int>& m_source;
+    std::vector<BYTE>& m_shared;
+    std::vector<BYTE>& m_filled;
 };
 
 struct Yuv {
@@ -172,14 +262,51 @@ private:
     int m_sin = 0;
 };
 
+// One row of the picture in the frame's format, padded with zeros to `stride`.
+void ConvertRow(const BITMAPINFOHEADER& format, const Adjuster& adjust, const RGBTRIPLE* in,
+                BYTE* row, size_t stride) {
+    const int w = format.biWidth;
+    if (format.biCompression == kFourccYuy2) {
+        // Two pixels share one U and V sample.
+        for (int x = 0; x + 1 < w; x += 2) {
+            const Yuv a = adjust.Apply(ToYuv(in[x]));
+            const Yuv b = adjust.Apply(ToYuv(in[x + 1]));
+            row[2 * x] = static_cast<BYTE>(a.y);
+            row[2 * x + 1] = static_cast<BYTE>((a.u + b.u + 1) / 2);
+            row[2 * x + 2] = static_cast<BYTE>(b.y);
+            row[2 * x + 3] = static_cast<BYTE>((a.v + b.v + 1) / 2);
+        }
+        return;
+    }
+    const size_t used = static_cast<size_t>(format.biBitCount / 8) * static_cast<size_t>(w);
+    const bool neutral = adjust.IsNeutral();
+    if (format.biBitCount == 24 && neutral) {
+        std::memcpy(row, in, used);
+    } else {
+        for (int x = 0; x < w; ++x) {
+            const RGBTRIPLE c = neutral ? in[x] : ToRgb(adjust.Apply(ToYuv(in[x])));
+            if (format.biBitCount == 24) {
+                std::memcpy(row + 3 * x, &c, 3);
+            } else {
+                const WORD pixel = static_cast<WORD>(((c.rgbtRed >> 3) << 10) |
+                                                     ((c.rgbtGreen >> 3) << 5) | (c.rgbtBlue >> 3));
+                row[2 * x] = LOBYTE(pixel);
+                row[2 * x + 1] = HIBYTE(pixel);
+            }
+        }
+    }
+    std::memset(row + used, 0, stride - used);
+}
+
 void DrawPattern(Canvas& canvas, DWORD frameNumber, DWORD clockMs) {
     const int w = canvas.Width(), h = canvas.Height();
     const int barsBottom = h * 2 / 3;
-    for (int x = 0; x < w; ++x) {
-        const RGBTRIPLE c = FrameGenerator::BarColour(x, w);
-        for (int y = 0; y < barsBottom; ++y) {
-            canvas.At(x, y) = c;
+    if (barsBottom > 0) {
+        RGBTRIPLE* bars = canvas.WholeRow(0, barsBottom);
+        for (int x = 0; x < w; ++x) {
+            bars[x] = FrameGenerator::BarColour(x, w);
         }
+        canvas.Share(0, 1, barsBottom);
     }
     canvas.Fill(0, barsBottom, w, h, {kBackground, kBackground, kBackground});
 
@@ -256,7 +383,8 @@ RGBTRIPLE FrameGenerator::BarColour(int x, int width) {
     return kBars[bar];
 }
 
-bool FrameGenerator::Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> out) const {
+bool FrameGenerator::Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> out,
+                            BufferRecord* record) const {
     if (out.size() < FrameBytes() || FrameBytes() == 0 || !IsRenderable(m_format)) {
         return false;
     }
@@ -264,41 +392,33 @@ bool FrameGenerator::Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> ou
     Canvas canvas(w, h, m_canvas);
     DrawPattern(canvas, frameNumber, clockMs);
     const Adjuster adjust(m_adjust);
-    const DWORD stride = FrameBytes() / static_cast<DWORD>(h);
-
-    if (m_format.biCompression == kFourccYuy2) {
-        // Top-down, two pixels share one U and V sample.
-        for (int y = 0; y < h; ++y) {
-            BYTE* row = out.data() + static_cast<size_t>(y) * stride;
-            for (int x = 0; x + 1 < w; x += 2) {
-                const Yuv a = adjust.Apply(ToYuv(canvas.At(x, y)));
-                const Yuv b = adjust.Apply(ToYuv(canvas.At(x + 1, y)));
-                row[2 * x] = static_cast<BYTE>(a.y);
-                row[2 * x + 1] = static_cast<BYTE>((a.u + b.u + 1) / 2);
-                row[2 * x + 2] = static_cast<BYTE>(b.y);
-                row[2 * x + 3] = static_cast<BYTE>((a.v + b.v + 1) / 2);
-            }
-        }
-        return true;
-    }
-
-    const bool neutral = adjust.IsNeutral();
+    const size_t stride = FrameBytes() / static_cast<DWORD>(h);
+    // The rows that `out` holds already, from the last frame rendered into it.
+    const bool recorded = record != nullptr && record->rows.size() == static_cast<size_t>(h) &&
+                          std::memcmp(&record->format, &m_format, sizeof m_format) == 0 &&
+                          record->adjust == m_adjust;
+    // YUY2 frames are top-down, RGB frames bottom-up.
+    const bool topDown = m_format.biCompression == kFourccYuy2;
+    const BYTE* above = nullptr; // the converted row above
     for (int y = 0; y < h; ++y) {
-        // RGB frames are bottom-up.
-        BYTE* row = out.data() + static_cast<size_t>(h - 1 - y) * stride;
-        for (int x = 0; x < w; ++x) {
-            const RGBTRIPLE c =
-                neutral ? canvas.At(x, y) : ToRgb(adjust.Apply(ToYuv(canvas.At(x, y))));
-            if (m_format.biBitCount == 24) {
-                std::memcpy(row + 3 * x, &c, 3);
-            } else {
-                const WORD pixel = static_cast<WORD>(((c.rgbtRed >> 3) << 10) |
-                                                     ((c.rgbtGreen >> 3) << 5) | (c.rgbtBlue >> 3));
-                row[2 * x] = LOBYTE(pixel);
-                row[2 * x + 1] = HIBYTE(pixel);
-            }
+        BYTE* row = out.data() + static_cast<size_t>(topDown ? y : h - 1 - y) * stride;
+        const int fill = canvas.FillOf(y);
+        if (recorded && fill >= 0 && record->rows[static_cast<size_t>(y)] == fill) {
+            // As it was.
+        } else if (above != nullptr && canvas.Source(y) == canvas.Source(y - 1)) {
+            std::memcpy(row, above, stride);
+        } else {
+            ConvertRow(m_format, adjust, canvas.Row(y), row, stride);
         }
-        std::memset(row + (m_format.biBitCount / 8) * w, 0, stride - (m_format.biBitCount / 8) * w);
+        above = row;
+    }
+    if (record != nullptr) {
+        record->format = m_format;
+        record->adjust = m_adjust;
+        record->rows.resize(static_cast<size_t>(h));
+        for (int y = 0; y < h; ++y) {
+            record->rows[static_cast<size_t>(y)] = canvas.FillOf(y);
+        }
     }
     return true;
 }

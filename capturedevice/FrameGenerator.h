@@ -33,10 +33,21 @@ public:
     void SetAdjustments(const PictureAdjustments& adjustments) { m_adjust = adjustments; }
     const PictureAdjustments& Adjustments() const { return m_adjust; }
 
+    // What Render last wrote into one buffer, kept by the caller for a
+    // buffer that nothing else writes into: rendering into that buffer again
+    // leaves alone the rows that are as they were (the bars and the plain
+    // background, most of the picture).
+    struct BufferRecord {
+        BITMAPINFOHEADER format{};
+        PictureAdjustments adjust{};
+        std::vector<int> rows; // each row's fill (see Canvas::FillOf), or -1
+    };
+
     // Writes frame `frameNumber`, with the clock showing `clockMs`, in the
     // current format. Returns false and writes nothing when `out` is smaller
     // than FrameBytes().
-    bool Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> out) const;
+    bool Render(DWORD frameNumber, DWORD clockMs, std::span<BYTE> out,
+                BufferRecord* record = nullptr) const;
 
     // The unadjusted colour of the test pattern's bar at `x` of `width`
     // (top part of the picture), as R, G, B; used by tests of the pattern.
@@ -50,6 +61,16 @@ public:
 private:
     BITMAPINFOHEADER m_format{};
     PictureAdjustments m_adjust{};
+
+public:
     // Drawing space reused by Render; it holds nothing between calls.
-    mutable std::vector<RGBTRIPLE> m_canvas;
+    struct CanvasStorage {
+        std::vector<RGBTRIPLE> pixels;
+        std::vector<int> rowSource;  // the row whose pixels each row shows
+        std::vector<BYTE> rowShared; // rows other rows show
+        std::vector<BYTE> rowFilled; // rows filled whole and not drawn into since
+    };
+
+private:
+    mutable CanvasStorage m_canvas;
 };

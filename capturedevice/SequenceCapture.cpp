@@ -107,9 +107,9 @@ CSequenceCapture::CSequenceCapture(CaptureWindowState& state,
                                    const SequenceDeviceSettings& settings)
     : m_state(state), m_settings(settings) {}
 
-std::vector<BYTE> CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULONGLONG first,
-                                                DWORD count) {
-    std::vector<BYTE> bytes(static_cast<size_t>(count) * format.nBlockAlign);
+void CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULONGLONG first,
+                                   std::span<BYTE> bytes) {
+    const DWORD count = static_cast<DWORD>(bytes.size() / format.nBlockAlign);
     const double step = 2.0 * 3.14159265358979323846 * kToneHz / format.nSamplesPerSec;
     BYTE* out = bytes.data();
     for (DWORD i = 0; i < count; ++i) {
@@ -127,7 +127,6 @@ std::vector<BYTE> CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULON
             }
         }
     }
-    return bytes;
 }
 
 bool CSequenceCapture::PumpMessages() {
@@ -387,7 +386,7 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
         return;
     }
     m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
-                            std::span<BYTE>(buffer, m_frameBytes));
+                            std::span<BYTE>(buffer, m_frameBytes), RecordOf(buffer));
     StreamFrameCallback(buffer, ms);
     if (m_state.previewOn && ms - lastShownMs >= kShowFrameIntervalMs) {
         m_state.ShowFrame(buffer);
@@ -396,6 +395,22 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
     if (m_writerThread) {
         m_writerThread->QueueFrame(buffer);
     }
+}
+
+// A frame stream callback may change the frames it is given: then every
+// frame is rendered whole.
+FrameGenerator::BufferRecord* CSequenceCapture::RecordOf(const BYTE* buffer) {
+    if (m_state.VideoStreamCallback() != nullptr) {
+        m_bufferRecords.clear();
+        return nullptr;
+    }
+    for (auto& [known, record] : m_bufferRecords) {
+        if (known == buffer) {
+            return &record;
+        }
+    }
+    m_bufferRecords.emplace_back(buffer, FrameGenerator::BufferRecord{});
+    return &m_bufferRecords.back().second;
 }
 
 // Audio up to the end of the period of the frames taken so far.
@@ -408,8 +423,17 @@ void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
     if (blocksDue <= m_audioBlocks) {
         return;
     }
-    std::vector<BYTE> samples =
-        ToneSamples(*m_audio, m_audioBlocks, static_cast<DWORD>(blocksDue - m_audioBlocks));
+    const DWORD bytes = static_cast<DWORD>(blocksDue - m_audioBlocks) * m_audio->nBlockAlign;
+    CAviWriterThread::AudioBuffer queued;
+    std::span<BYTE> samples;
+    if (m_writerThread) {
+        queued = m_writerThread->TakeAudioBuffer(bytes);
+        samples = queued.samples;
+    } else {
+        m_audioBuffer.resize(bytes);
+        samples = m_audioBuffer;
+    }
+    ToneSamples(*m_audio, m_audioBlocks, samples);
     if (m_state.WaveStreamCallback() != nullptr && m_state.WindowAlive()) {
         WAVEHDR header{};
         header.lpData = reinterpret_cast<LPSTR>(samples.data());
@@ -419,7 +443,7 @@ void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
         m_state.WaveStreamCallback()(m_state.Window(), &header);
     }
     if (m_writerThread) {
-        m_writerThread->QueueAudio(std::move(samples));
+        m_writerThread->QueueAudio(queued);
     }
     m_audioBlocks = blocksDue;
 }

@@ -4,11 +4,12 @@
 // the platform does with a card, and returns when the capture ends.
 //
 // Frames are taken at dwRequestMicroSecPerFrame on a high-resolution clock and
-// handed to a writer thread through wNumVideoRequested buffers; a frame that
-// finds no free buffer, or comes later than the buffers' span of time, is
-// dropped: its place in the file is an empty chunk and it is counted. Audio (fCaptureAudio) is a
-// generated tone in the window's PCM format, written after each frame up to
-// that frame's end time, so the two streams stay in step.
+// handed to a writer thread through at most wNumVideoRequested buffers; a
+// frame that finds no free buffer, or comes later than the buffers' span of
+// time, is dropped: its place in the file is an empty chunk and it is
+// counted. Audio (fCaptureAudio) is a generated tone in the window's PCM
+// format, written after each frame up to that frame's end time, so the two
+// streams stay in step.
 //
 // The capture ends at the time limit, on the abort key or abort mouse
 // buttons, on WM_CAP_STOP / WM_CAP_ABORT, when the yield callback returns
@@ -31,11 +32,14 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AviWriter.h"
 #include "AviWriterThread.h"
+#include "FrameGenerator.h"
 
 class CaptureWindowState;
 
@@ -58,8 +62,9 @@ public:
     // captured reached the file.
     LRESULT Run(bool toFile);
 
-    // PCM samples of the tone, `count` blocks from block `first` on.
-    static std::vector<BYTE> ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, DWORD count);
+    // PCM samples of the tone from block `first` on, as many blocks as `out`
+    // holds.
+    static void ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, std::span<BYTE> out);
 
 private:
     enum class EndReason { None, TimeLimit, AbortKey, StopMessage, Yield, WriteFailed, Quit };
@@ -72,6 +77,7 @@ private:
     LRESULT Finish(DWORD totalMs);
     LRESULT CloseFile();
     void TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs);
+    FrameGenerator::BufferRecord* RecordOf(const BYTE* buffer);
     void TakeAudio(ULONGLONG framesTaken);
     EndReason CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit);
     bool PumpMessages();
@@ -88,7 +94,11 @@ private:
     CAviWriter m_writer;
     std::unique_ptr<CAviWriterThread> m_writerThread;
     std::vector<BYTE> m_frameBuffer; // without a file: the one frame in flight
-    DWORD m_frames = 0;              // frames taken, dropped ones included
+    std::vector<BYTE> m_audioBuffer; // without a file: the audio in flight
+    // What was last rendered into each frame buffer, while only the
+    // rendering writes into them.
+    std::vector<std::pair<const BYTE*, FrameGenerator::BufferRecord>> m_bufferRecords;
+    DWORD m_frames = 0; // frames taken, dropped ones included
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
     bool m_inputChecked = false;
