@@ -58,12 +58,8 @@ public:
     static bool IsRenderable(const BITMAPINFOHEADER& format);
     static DWORD ImageBytes(const BITMAPINFOHEADER& format);
 
-private:
-    BITMAPINFOHEADER m_format{};
-    PictureAdjustments m_adjust{};
-
-public:
-    // Drawing space reused by Render; it holds nothing between calls.
+    // Drawing space reused by Render; it holds nothing between calls. (Named
+    // here for the drawing helpers of the source file.)
     struct CanvasStorage {
         std::vector<RGBTRIPLE> pixels;
         std::vector<int> rowSource;  // the row whose pixels each row shows
@@ -72,5 +68,7 @@ public:
     };
 
 private:
+    BITMAPINFOHEADER m_format{};
+    PictureAdjustments m_adjust{};
     mutable CanvasStorage m_canvas;
 };
