@@ -20,5 +20,6 @@ fi
 cmake --build "$dir" -j 2 --target $targets
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine
+keep_desktop_open
 cd "$dir"
 ctest --output-on-failure --timeout 600 "$@"

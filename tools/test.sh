@@ -16,5 +16,6 @@ fi
 
 trap stop_wine EXIT
 start_wine
+keep_desktop_open
 cd "$BUILD_ROOT/$TEST_ARCH"
 ctest --output-on-failure --timeout 600 "$@"
