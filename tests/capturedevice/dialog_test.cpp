@@ -174,7 +174,7 @@ TEST_F(DialogTest, RealLibraryCancelledChangesNothing) {
         ASSERT_TRUE(RunWithDialog([&] { EXPECT_TRUE(Send(message)); },
                                   [&](HWND sheet) {
                                       frameEnabled = IsWindowEnabled(m_parent);
-                                      title = WindowTitle(sheet);
+                                      title = WindowText(sheet);
                                       PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
                                   }));
         EXPECT_EQ(title, "Video Configuration");
@@ -202,7 +202,7 @@ TEST_F(DeviceTest, VideoCompressionShowsThePlatformChooser) {
         [&] { EXPECT_FALSE(Send(WM_CAP_DLG_VIDEOCOMPRESSION)) << "cancelled: nothing chosen"; },
         [&](HWND dialog) {
             chooser = dialog;
-            title = WindowTitle(dialog);
+            title = WindowText(dialog);
             EndDialogWith(dialog, IDCANCEL);
         }))
         << "no modal chooser was shown";

@@ -113,15 +113,3 @@ int CurrentPageIndex(HWND hSheet) {
 void SelectPage(HWND hSheet, int nIndex) {
     SendMessageA(hSheet, PSM_SETCURSEL, WPARAM(nIndex), 0);
 }
-
-std::string WindowText(HWND hWnd) {
-    char text[256] = {};
-    GetWindowTextA(hWnd, text, sizeof text);
-    return text;
-}
-
-std::string ClassName(HWND hWnd) {
-    char name[128] = {};
-    GetClassNameA(hWnd, name, sizeof name);
-    return name;
-}

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/WindowText.h"
+
 struct SheetRun {
     bool scriptRan = false; // false: no sheet with the caption appeared
     INT_PTR result = 0;     // what the call that ran the sheet returned
@@ -36,5 +38,3 @@ std::vector<std::string> TabCaptions(HWND hSheet);
 int CurrentPageIndex(HWND hSheet);
 // Brings the page at nIndex to the top, as a click on its tab does.
 void SelectPage(HWND hSheet, int nIndex);
-std::string WindowText(HWND hWnd);
-std::string ClassName(HWND hWnd);

@@ -74,12 +74,6 @@ bool RunWithDialog(const std::function<void()>& command, const std::vector<Dialo
     return run.next == steps.size() && !run.stuck;
 }
 
-std::string WindowTitle(HWND hWnd) {
-    char text[256] = {};
-    GetWindowTextA(hWnd, text, sizeof text);
-    return text;
-}
-
 std::string FileDialogName(HWND hDialog) {
     char text[MAX_PATH] = {};
     GetDlgItemTextA(hDialog, FileNameControl(hDialog), text, sizeof text);

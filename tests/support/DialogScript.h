@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "WindowText.h"
+
 using DialogStep = std::function<void(HWND hDialog)>;
 
 // Runs command(), and script(dialog) on the first dialog box it shows; the
@@ -20,9 +22,6 @@ bool RunWithDialog(const std::function<void()>& command, const DialogStep& scrip
 // works between them (a property sheet whose page tells the driver, say);
 // the last step ends it.
 bool RunWithDialog(const std::function<void()>& command, const std::vector<DialogStep>& steps);
-
-// The window's title.
-std::string WindowTitle(HWND hWnd);
 
 // The common file dialog: the name in its file-name box, and ending it.
 std::string FileDialogName(HWND hDialog);

@@ -17,7 +17,7 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
     GetWindowThreadProcessId(hWnd, &processId);
     if (processId != search->processId || !IsWindowVisible(hWnd))
         return TRUE;
-    if (search->className != nullptr && ClassOf(hWnd) != search->className)
+    if (search->className != nullptr && ClassName(hWnd) != search->className)
         return TRUE;
     char title[128] = {};
     GetWindowTextA(hWnd, title, sizeof title);
@@ -44,20 +44,6 @@ std::string ProbeFile() {
 }
 
 } // namespace
-
-std::string WindowText(HWND hWnd) {
-    char text[256] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
-    return text;
-}
-
-std::string ClassOf(HWND hWnd) {
-    char name[64] = {};
-    GetClassNameA(hWnd, name, sizeof name);
-    return name;
-}
 
 SIZE ClientSize(HWND hWnd) {
     RECT rect{};

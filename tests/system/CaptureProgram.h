@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/WindowText.h"
+
 // Command ids of the program's menus.
 namespace command {
 constexpr UINT kFileNew = 57600;
@@ -31,8 +33,6 @@ struct MenuItem {
     std::string text;
 };
 
-std::string WindowText(HWND hWnd);
-std::string ClassOf(HWND hWnd);
 // The client size of a window.
 SIZE ClientSize(HWND hWnd);
 // Waits until the window's text is `text`; false if it is not after `ms`.
