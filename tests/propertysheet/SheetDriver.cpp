@@ -21,7 +21,7 @@ HWND FindSheet(const char* caption) {
     } search{caption, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
+        [](HWND hWnd, LPARAM lParam) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(lParam);
             if (WindowText(hWnd) == s->caption && ClassName(hWnd) == "#32770") {
                 s->found = hWnd;

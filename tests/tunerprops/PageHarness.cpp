@@ -19,7 +19,7 @@ std::string MessageText(HWND hBox) {
 void CALLBACK AnswerMessageBoxes(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM) -> BOOL {
+        [](HWND hWnd, LPARAM) CALLBACK -> BOOL {
             if (ClassName(hWnd) == "#32770" && IsWindowVisible(hWnd) &&
                 WindowText(hWnd) != "Video Configuration") {
                 g_messageBoxes.push_back(MessageText(hWnd));

@@ -237,7 +237,7 @@ TEST_F(SheetTest, CreditsTemplateHoldsFiveTexts) {
     ASSERT_NE(resource, nullptr);
     HWND hCredits = CreateDialogParamA(
         m_library, MAKEINTRESOURCEA(134), m_parent,
-        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        [](HWND, UINT, WPARAM, LPARAM) CALLBACK -> INT_PTR { return FALSE; }, 0);
     ASSERT_NE(hCredits, nullptr);
     EXPECT_EQ(WindowText(hCredits), "Credits");
     int statics = 0;
