@@ -8,9 +8,12 @@
 # writing the same frames to an uncompressed AVI, as a ratio to ours. With
 # --large it also captures past 2 GiB (OpenDML, 1 GiB RIFF blocks) and reads
 # the file to its last frame with ffprobe. BUILD_ROOT picks the build folder
-# (default build-bench); the files go to BENCH_DIR (default inside it).
+# (default build-bench); the files go to BENCH_DIR (default inside it). It
+# measures the shipped i686 build where 32-bit Wine runs, the x86_64 build
+# elsewhere, and says which; ARCH=x86_64 picks the 64-bit build.
 set -euo pipefail
 source "$(dirname "$0")/../tools/env.sh"
+use_arch "${ARCH:-$TEST_ARCH}"
 BUILD_ROOT=${BUILD_ROOT:-$ROOT/build-bench}
 dir=$BUILD_ROOT/$TEST_ARCH
 if [ ! -f "$dir/build.ninja" ]; then
@@ -28,6 +31,12 @@ mkdir -p "$files"
 winfiles="Z:$(echo "$files" | sed 's|/|\\|g')"
 bench() { (cd "$dir/bin" && "$WINE" ./avicapture_bench.exe "$@"); }
 value() { sed -n "s/^$1=//p" "$2" | tr -d '\r'; }
+
+case $TEST_ARCH in
+i686) echo "build=i686 (the shipped 32-bit build, under 32-bit $("$WINE" --version))" ;;
+*) echo "build=$TEST_ARCH (under 64-bit $("$WINE" --version)$([ "$RUN_ARCHES" = x86_64 ] &&
+    echo '; this kernel cannot run the shipped 32-bit build'))" ;;
+esac
 
 echo "== real time: 640x480 RGB 24, 30 fps, 20 s"
 bench realtime "$winfiles" 20 | tee "$files/realtime.txt"

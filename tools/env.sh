@@ -1,35 +1,69 @@
-# Sourced by the other scripts: paths, the target architecture of the test
-# build, and the Wine that runs it.
+# Sourced by the other scripts: paths, the builds that Wine runs here, and
+# the Wine that runs each.
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_ROOT=${BUILD_ROOT:-$ROOT/build}
 
-# The shipped binaries are 32-bit. Wine runs them where the kernel executes
-# 32-bit code; some virtual machines cannot, and there the same sources are
-# built and tested as 64-bit Windows binaries under 64-bit Wine.
-# (A time limit, in case 32-bit binaries are only emulated, far too slowly.)
-if timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    TEST_ARCH=i686
-    WINE=/usr/lib/wine/wine
-    WINESERVER=/usr/lib/wine/wineserver32
-    export WINEARCH=win32
+# The shipped binaries are 32-bit (i686); the x86_64 build of the same
+# sources ships too, as the x64 package. 32-bit Wine runs the shipped build
+# where the kernel executes 32-bit code, and 64-bit Wine the x86_64 build
+# beside it. Some virtual machines cannot execute 32-bit code at all: there
+# the x86_64 build is the one that runs, and the i686 build, tests included,
+# is compiled and checked only.
+
+# Whether this kernel runs 32-bit programs: the 32-bit dynamic loader starts.
+kernel_runs_32bit() {
+    local loader
+    for loader in /lib/ld-linux.so.2 /lib32/ld-linux.so.2; do
+        if [ -x "$loader" ]; then
+            timeout 20 "$loader" --help >/dev/null 2>&1
+            return
+        fi
+    done
+    return 1
+}
+
+# The builds that Wine runs here, the shipped one first. (A time limit, in
+# case 32-bit code is only emulated, far too slowly.) RUN_ARCHES=x86_64 in the
+# environment runs the 64-bit build alone, as on a kernel without 32-bit code.
+if [ -n "${RUN_ARCHES:-}" ]; then
+    :
+elif timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    RUN_ARCHES="i686 x86_64"
 else
-    TEST_ARCH=x86_64
-    WINE=/usr/lib/wine/wine64
-    WINESERVER=/usr/lib/wine/wineserver64
-    export WINEARCH=win64
+    RUN_ARCHES="x86_64"
 fi
-export WINELOADER=$WINE
-export WINESERVER
+
+# use_arch ARCH: the Wine that runs ARCH's build. TEST_ARCH names it.
+use_arch() {
+    TEST_ARCH=$1
+    case $1 in
+    i686)
+        WINE=/usr/lib/wine/wine
+        WINESERVER=/usr/lib/wine/wineserver32
+        WINEARCH=win32
+        ;;
+    x86_64)
+        WINE=/usr/lib/wine/wine64
+        WINESERVER=/usr/lib/wine/wineserver64
+        WINEARCH=win64
+        ;;
+    esac
+    export WINELOADER=$WINE WINESERVER WINEARCH
+}
+use_arch "${RUN_ARCHES%% *}"
 export WINEDEBUG=${WINEDEBUG:--all}
 
-# Configures and builds one architecture into $BUILD_ROOT/<arch>.
+# build_arch ARCH [CMAKE ARGS...]: configures and builds one architecture
+# into $BUILD_ROOT/<arch>, its tests run by that architecture's Wine.
 build_arch() {
     local arch=$1; shift
     local dir=$BUILD_ROOT/$arch
-    if [ ! -f "$dir/build.ninja" ]; then
+    local emulator=/usr/lib/wine/wine64
+    [ "$arch" = i686 ] && emulator=/usr/lib/wine/wine
+    if [ ! -f "$dir/build.ninja" ] || [ $# -gt 0 ]; then
         cmake -S "$ROOT" -B "$dir" -G Ninja \
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
-            -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" "$@" >/dev/null
+            -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" "$@" >/dev/null
     fi
     cmake --build "$dir" -j "$(nproc)"
 }
@@ -38,9 +72,9 @@ build_arch() {
 # wineserver for the prefix, then boots the prefix with its output in a file.
 # Wine's background services keep pipes open; a booted prefix and a
 # persistent server keep them away from CTest's.
-XVFB_PID=
+XVFB_PID= USER_DISPLAY=${DISPLAY:-}
 start_wine() {
-    export WINEPREFIX=${WINEPREFIX:-$BUILD_ROOT/wineprefix-$TEST_ARCH}
+    export WINEPREFIX=$BUILD_ROOT/wineprefix-$TEST_ARCH
     if [ -z "${DISPLAY:-}" ] || [ "${FORCE_XVFB:-}" = 1 ]; then
         local n=90
         while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
@@ -97,5 +131,8 @@ stop_wine() {
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+        # The next start_wine starts a display of its own again.
+        if [ -n "$USER_DISPLAY" ]; then export DISPLAY=$USER_DISPLAY; else unset DISPLAY; fi
     fi
 }

@@ -9,6 +9,7 @@ source "$(dirname "$0")/env.sh"
 build_arch i686 -DBUILD_TESTING=OFF
 [ "$TEST_ARCH" = i686 ] || build_arch x86_64
 bin=$BUILD_ROOT/$TEST_ARCH/bin
+echo "run: the $TEST_ARCH build$([ "$TEST_ARCH" = i686 ] && echo ' (shipped)' || echo ', as this kernel cannot run 32-bit code')"
 export WINEDLLOVERRIDES="avicap32=n,b"
 
 if [ -n "${DISPLAY:-}" ]; then
