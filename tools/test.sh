@@ -44,7 +44,7 @@ done
 
 echo
 if [ "$RUN_ARCHES" = x86_64 ]; then
-    echo "test: this kernel cannot run 32-bit code: the tests ran on the x86_64 build only; the shipped i686 build was compiled with its tests and checked, not run"
+    echo "test: 32-bit Wine does not run here: the tests ran on the x86_64 build only; the shipped i686 build was compiled with its tests and checked, not run"
 else
     echo "test: the tests ran on the shipped i686 build under 32-bit Wine and on the x86_64 build under 64-bit Wine"
 fi
