@@ -46,9 +46,9 @@ bool CToolBar::LoadBitmaps(const CToolBarImages* pSets, int nCount) {
         return false;
     m_sets.assign(pSets, pSets + nCount);
     if (!m_images) {
-        // The control's own padding around the default 16 by 15 image.
-        const auto button = DWORD(SendMessage(TB_GETBUTTONSIZE));
-        m_padding = {LOWORD(button) - 16, HIWORD(button) - 15};
+        // The control's own padding around a button's image, at 100%.
+        const auto padding = DWORD(SendMessage(TB_GETPADDING));
+        m_padding = {LOWORD(padding), HIWORD(padding)};
     }
     return UseImagesFor(AfxGetWindowDpi(m_hWnd));
 }
