@@ -22,6 +22,14 @@ SIZE ButtonSize(CToolBar& toolbar) {
     return {LOWORD(size), HIWORD(size)};
 }
 
+// The size of the images the control draws its buttons from.
+SIZE ImageSize(CToolBar& toolbar) {
+    auto images = reinterpret_cast<HIMAGELIST>(toolbar.SendMessage(TB_GETIMAGELIST));
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    return {cx, cy};
+}
+
 int Height(const RECT& rect) {
     return rect.bottom - rect.top;
 }
@@ -41,8 +49,8 @@ TEST_F(ScaleTest, TheBarsAndTheCaptureWindowFollowAChangeOfScale) {
     CToolBar& toolbar = MainFrame().GetToolBar();
     CStatusBar& status = MainFrame().GetStatusBar();
     // At 100% the images are those of the 16 by 15 bitmap.
-    ASSERT_EQ(toolbar.GetImageSize().cx, 16);
-    ASSERT_EQ(toolbar.GetImageSize().cy, 15);
+    ASSERT_EQ(ImageSize(toolbar).cx, 16);
+    ASSERT_EQ(ImageSize(toolbar).cy, 15);
     const SIZE button = ButtonSize(toolbar);
     const int barAroundButton = Height(toolbar.GetWindowRect()) - button.cy;
     const std::vector<int> panes = PaneWidths(status);
@@ -63,8 +71,8 @@ TEST_F(ScaleTest, TheBarsAndTheCaptureWindowFollowAChangeOfScale) {
                                 reinterpret_cast<LPARAM>(&suggested));
         PumpMessages();
 
-        EXPECT_EQ(toolbar.GetImageSize().cx, c.image.cx);
-        EXPECT_EQ(toolbar.GetImageSize().cy, c.image.cy);
+        EXPECT_EQ(ImageSize(toolbar).cx, c.image.cx);
+        EXPECT_EQ(ImageSize(toolbar).cy, c.image.cy);
         const SIZE scaled = ButtonSize(toolbar);
         EXPECT_EQ(scaled.cx, c.image.cx + AfxScaleToDpi(button.cx - 16, c.dpi));
         EXPECT_EQ(scaled.cy, c.image.cy + AfxScaleToDpi(button.cy - 15, c.dpi));

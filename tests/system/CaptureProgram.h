@@ -23,6 +23,7 @@ constexpr UINT kCaptureVideo = 32778;
 constexpr UINT kCaptureSetup = 32795;
 constexpr UINT kPlaybackWindow = 32798;
 constexpr UINT kEditCopy = 57634;
+constexpr UINT kAppAbout = 57664;
 } // namespace command
 
 // One item of a menu as the program shows it.

@@ -120,6 +120,20 @@ TEST_P(ScaleTest, ToolbarFollowsTheScaleAndTheVideoKeepsItsPixels) {
             Sleep(100);
         }
         EXPECT_FALSE(IsWindow(sheet)) << "the sheet did not close";
+
+        // The About box's icon follows the scale: 64 by 64 pixels at 200%.
+        m_program.Command(command::kAppAbout);
+        HWND about = m_program.WaitForDialog("About VideoCapture");
+        ASSERT_NE(about, nullptr);
+        HWND icon = FindWindowExA(about, nullptr, "Static", nullptr);
+        while (icon != nullptr && (GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+            icon = FindWindowExA(about, icon, "Static", nullptr);
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(ClientSize(icon).cx, 64);
+        EXPECT_EQ(ClientSize(icon).cy, 64);
+        Screenshot(about, "about-192dpi");
+        EndDialogWith(about, IDOK);
+        EXPECT_TRUE(WaitUntilGone(about));
     }
 }
 
