@@ -84,7 +84,6 @@ bool CToolBar::UseImagesFor(UINT nDpi) {
                            chosen->cy + AfxScaleToDpi(m_padding.cy, nDpi)));
     // The old list goes only once the control has let go of it.
     m_images = std::move(images);
-    m_imageSize = {chosen->cx, chosen->cy};
     SendMessage(TB_AUTOSIZE);
     return true;
 }

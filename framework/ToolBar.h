@@ -32,7 +32,6 @@ public:
     // The same images at several scales, by rising scale: the toolbar takes
     // those of the smallest scale not below its own (the largest beyond all).
     bool LoadBitmaps(const CToolBarImages* pSets, int nCount);
-    SIZE GetImageSize() const { return m_imageSize; }
     // One button per id, images in order; 0 gives a separator.
     bool SetButtons(const UINT* lpIDArray, int nIDCount);
     int GetCount() const;
@@ -51,6 +50,5 @@ private:
 
     std::vector<CToolBarImages> m_sets;
     CImageListHandle m_images; // the toolbar shows them but does not own them
-    SIZE m_imageSize{0, 0};
     SIZE m_padding{0, 0}; // of a button around its image, at 100%
 };
