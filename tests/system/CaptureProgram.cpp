@@ -144,11 +144,11 @@ HWND CaptureProgram::WaitForDialog(const char* title, int ms) const {
     return WaitForWindow(m_process.dwProcessId, "#32770", title, ms);
 }
 
-std::vector<std::string> CaptureProgram::Probe(const char* message, WPARAM wParam) const {
-    std::vector<std::string> lines;
+std::vector<MenuItem> CaptureProgram::ReadMenu(int position) const {
+    std::vector<MenuItem> items;
     HMODULE probe = LoadLibraryA("menu_probe.dll");
     if (probe == nullptr)
-        return lines;
+        return items;
     auto hook = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void (*)()>(GetProcAddress(probe, "MenuProbeHook")));
     HHOOK installed = hook != nullptr
@@ -158,7 +158,8 @@ std::vector<std::string> CaptureProgram::Probe(const char* message, WPARAM wPara
     const std::string listing = ProbeFile();
     DeleteFileA(listing.c_str());
     if (installed != nullptr) {
-        PostMessageA(m_hMain, RegisterWindowMessageA(message), wParam, 0);
+        PostMessageA(m_hMain, RegisterWindowMessageA("CaptureSystemTest.ReadMenu"),
+                     WPARAM(position), 0);
         FILE* in = nullptr;
         for (int attempt = 0; attempt < 50 && in == nullptr; ++attempt) {
             Sleep(100);
@@ -166,9 +167,13 @@ std::vector<std::string> CaptureProgram::Probe(const char* message, WPARAM wPara
         }
         char line[200];
         while (in != nullptr && std::fgets(line, sizeof line, in)) {
-            std::string text = line;
-            text.erase(text.find_last_not_of("\r\n") + 1);
-            lines.push_back(text);
+            unsigned id = 0;
+            int enabled = 0, checked = 0, consumed = 0;
+            if (std::sscanf(line, "%u %d %d %n", &id, &enabled, &checked, &consumed) == 3) {
+                std::string text = line + consumed;
+                text.erase(text.find_last_not_of("\r\n") + 1);
+                items.push_back({id, enabled != 0, checked != 0, text});
+            }
         }
         if (in != nullptr)
             std::fclose(in);
@@ -176,24 +181,5 @@ std::vector<std::string> CaptureProgram::Probe(const char* message, WPARAM wPara
     }
     DeleteFileA(listing.c_str());
     FreeLibrary(probe);
-    return lines;
-}
-
-std::vector<MenuItem> CaptureProgram::ReadMenu(int position) const {
-    std::vector<MenuItem> items;
-    for (const std::string& line : Probe("CaptureSystemTest.ReadMenu", WPARAM(position))) {
-        unsigned id = 0;
-        int enabled = 0, checked = 0, consumed = 0;
-        if (std::sscanf(line.c_str(), "%u %d %d %n", &id, &enabled, &checked, &consumed) == 3)
-            items.push_back({id, enabled != 0, checked != 0, line.substr(size_t(consumed))});
-    }
     return items;
-}
-
-SIZE CaptureProgram::ReadToolbarImageSize() const {
-    SIZE size{0, 0};
-    const std::vector<std::string> lines = Probe("CaptureSystemTest.ReadToolbar", 0);
-    if (!lines.empty())
-        std::sscanf(lines.front().c_str(), "%ld %ld", &size.cx, &size.cy);
-    return size;
 }

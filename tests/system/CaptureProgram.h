@@ -23,7 +23,6 @@ constexpr UINT kCaptureVideo = 32778;
 constexpr UINT kCaptureSetup = 32795;
 constexpr UINT kPlaybackWindow = 32798;
 constexpr UINT kEditCopy = 57634;
-constexpr UINT kAppAbout = 57664;
 } // namespace command
 
 // One item of a menu as the program shows it.
@@ -74,14 +73,8 @@ public:
     // The items of the main menu's submenu at `position`, read inside the
     // program by the probe library.
     std::vector<MenuItem> ReadMenu(int position) const;
-    // The size of the toolbar's button images, read inside the program by
-    // the probe library (0 by 0 when it could not be read).
-    SIZE ReadToolbarImageSize() const;
 
 private:
-    // The probe's answer to the registered message, line by line.
-    std::vector<std::string> Probe(const char* message, WPARAM wParam) const;
-
     PROCESS_INFORMATION m_process{};
     HWND m_hMain = nullptr;
 };
