@@ -31,7 +31,6 @@ struct Scale {
     DWORD dpi;
     SIZE button; // a toolbar button: its image (16 by 15 at 100%) and padding
 };
-
 class ScaleTest : public SystemTest, public testing::WithParamInterface<Scale> {
 protected:
     void SetUp() override {
@@ -52,7 +51,6 @@ TEST_P(ScaleTest, ToolbarFollowsTheScaleAndTheVideoKeepsItsPixels) {
     EXPECT_EQ(LOWORD(button), GetParam().button.cx);
     EXPECT_EQ(HIWORD(button), GetParam().button.cy);
     EXPECT_EQ(ClientSize(toolbar).cy, GetParam().button.cy + 4) << "buttons and edges";
-    EXPECT_EQ(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 12);
 
     // The capture window shows the image pixel for pixel, and its frame fits it.
     HWND capture = m_program.CaptureWindow();
