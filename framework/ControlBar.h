@@ -35,6 +35,9 @@ public:
     virtual int CalcHeight(int nWidth) = 0;
     // Updates the bar's command states (idle time).
     virtual void OnUpdateCmdUI(CWnd* pTarget) = 0;
+    // The frame moved to a monitor of another scale: a bar that draws
+    // something of its own at a fixed size redraws it at the new scale.
+    virtual void OnDpiChanged(UINT) {}
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -3,6 +3,7 @@
 #include "framework/CmdUI.h"
 #include "framework/ControlBar.h"
 #include "framework/Document.h"
+#include "framework/Dpi.h"
 #include "framework/FrameworkResource.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/StatusBar.h"
@@ -20,6 +21,7 @@ ON_WM_MENUSELECT()
 ON_COMMAND(ID_APP_EXIT, OnAppExit)
 ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnBarCheck)
 ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
+ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 namespace {
@@ -230,4 +232,19 @@ void CMDIFrameWnd::OnChildActivated(CMDIChildWnd* pActive) {
         return;
     OnUpdateFrameMenu(pActive != nullptr ? pActive->m_hMenuShared : nullptr);
     OnUpdateFrameTitle();
+}
+
+LRESULT CMDIFrameWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const UINT dpi = LOWORD(wParam);
+    for (UINT id : {AFX_IDW_TOOLBAR, AFX_IDW_STATUS_BAR}) {
+        if (CControlBar* bar = GetControlBar(id))
+            bar->OnDpiChanged(dpi);
+    }
+    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The bars' heights changed even where the frame's size did not.
+    RecalcLayout();
+    return 0;
 }

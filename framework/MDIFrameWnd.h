@@ -62,6 +62,10 @@ protected:
     void OnAppExit();
     void OnBarCheck(UINT nID);
     void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
+    // Moved to a monitor of another scale, or the scale changed: the bars
+    // redraw themselves at the new scale and the frame takes the rectangle
+    // the system suggests.
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
     std::string m_strTitle;

@@ -1,5 +1,6 @@
 #include "framework/StatusBar.h"
 
+#include "framework/Dpi.h"
 #include "framework/FrameworkResource.h"
 #include "framework/Handle.h"
 #include "framework/WinApp.h"
@@ -18,29 +19,41 @@ bool CStatusBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
     m_dwStyle = dwStyle & 0xFFFF;
     const DWORD style = (dwStyle & 0xFFFF0000) | CCS_BOTTOM | SBARS_SIZEGRIP;
     const RECT empty{0, 0, 0, 0};
-    return CreateEx(0, STATUSCLASSNAMEA, nullptr, style, empty, pParentWnd, nID);
+    if (!CreateEx(0, STATUSCLASSNAMEA, nullptr, style, empty, pParentWnd, nID))
+        return false;
+    m_nDpi = AfxGetWindowDpi(m_hWnd);
+    return true;
 }
 
 bool CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount) {
     m_panes.clear();
+    for (int i = 0; i < nIDCount; ++i) {
+        Pane pane{lpIDArray[i], 0, {}};
+        if (pane.id != ID_SEPARATOR)
+            pane.text = AfxLoadString(pane.id);
+        m_panes.push_back(std::move(pane));
+    }
+    MeasurePanes();
+    LayoutPanes();
+    return true;
+}
+
+void CStatusBar::MeasurePanes() {
     HDC hdc = GetDC(m_hWnd);
     auto font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     HGDIOBJ old = font ? SelectObject(hdc, font) : nullptr;
-    for (int i = 0; i < nIDCount; ++i) {
-        Pane pane{lpIDArray[i], 0, {}};
-        if (pane.id != ID_SEPARATOR) {
-            pane.text = AfxLoadString(pane.id);
-            SIZE extent{};
-            GetTextExtentPoint32A(hdc, pane.text.c_str(), int(pane.text.size()), &extent);
-            pane.width = extent.cx + 12;
-        }
-        m_panes.push_back(std::move(pane));
+    // The text and a margin on either side, at the bar's scale.
+    const int margin = AfxScaleToDpi(12, m_nDpi);
+    for (Pane& pane : m_panes) {
+        if (pane.id == ID_SEPARATOR)
+            continue;
+        SIZE extent{};
+        GetTextExtentPoint32A(hdc, pane.text.c_str(), int(pane.text.size()), &extent);
+        pane.width = extent.cx + margin;
     }
     if (old != nullptr)
         SelectObject(hdc, old);
     ReleaseDC(m_hWnd, hdc);
-    LayoutPanes();
-    return true;
 }
 
 void CStatusBar::LayoutPanes() {
@@ -48,7 +61,8 @@ void CStatusBar::LayoutPanes() {
         return;
     const RECT client = GetClientRect();
     std::vector<int> edges(m_panes.size());
-    int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    // The size grip takes the width of a scroll bar at the bar's scale.
+    int right = client.right - AfxGetSystemMetricsForDpi(SM_CXVSCROLL, m_nDpi);
     // The last pane reaches the end; each other pane ends where the next begins.
     for (size_t i = m_panes.size(); i-- > 1;) {
         edges[i - 1] = right - m_panes[i].width;
@@ -56,6 +70,20 @@ void CStatusBar::LayoutPanes() {
     }
     edges.back() = -1;
     SendMessage(SB_SETPARTS, WPARAM(edges.size()), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void CStatusBar::OnDpiChanged(UINT nDpi) {
+    m_nDpi = nDpi;
+    const LOGFONTW font = AfxGetStatusFontForDpi(nDpi);
+    CFontHandle scaled(CreateFontIndirectW(&font));
+    if (scaled) {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(scaled.Get()), FALSE);
+        // The old font goes only once the control has let go of it.
+        m_font = std::move(scaled);
+    }
+    MeasurePanes();
+    LayoutPanes();
+    Invalidate();
 }
 
 void CStatusBar::OnSize(UINT, int, int) {

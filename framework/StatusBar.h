@@ -1,6 +1,8 @@
 #pragma once
 
 #include "framework/ControlBar.h"
+#include "framework/Dpi.h"
+#include "framework/Handle.h"
 
 #include <string>
 #include <vector>
@@ -21,6 +23,8 @@ public:
 
     int CalcHeight(int nWidth) override;
     void OnUpdateCmdUI(CWnd* pTarget) override;
+    // Takes the status font of the new scale and measures the panes again.
+    void OnDpiChanged(UINT nDpi) override;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -33,5 +37,8 @@ private:
         std::string text; // an indicator's text when its key is on
     };
     std::vector<Pane> m_panes;
+    CFontHandle m_font;            // set when the scale changed; else the control's own
+    UINT m_nDpi = AFX_DEFAULT_DPI; // the scale the panes are measured for
+    void MeasurePanes();
     void LayoutPanes();
 };

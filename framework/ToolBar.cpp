@@ -1,9 +1,8 @@
 #include "framework/ToolBar.h"
 
 #include "framework/CmdUI.h"
+#include "framework/Dpi.h"
 #include "framework/WinApp.h"
-
-#include <commctrl.h>
 
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
@@ -38,21 +37,60 @@ bool CToolBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
 }
 
 bool CToolBar::LoadBitmap(UINT nIDResource, int cx, int cy) {
-    HINSTANCE hResource = AfxGetResourceHandle();
-    HRSRC hInfo = FindResourceA(hResource, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(2));
-    if (hInfo == nullptr)
+    const CToolBarImages only{AFX_DEFAULT_DPI, nIDResource, cx, cy};
+    return LoadBitmaps(&only, 1);
+}
+
+bool CToolBar::LoadBitmaps(const CToolBarImages* pSets, int nCount) {
+    if (pSets == nullptr || nCount <= 0)
         return false;
-    SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
-    // The bitmap's width says how many images it holds.
-    BITMAP info{};
-    if (HBITMAP probe = static_cast<HBITMAP>(
-            LoadImageA(hResource, MAKEINTRESOURCEA(nIDResource), IMAGE_BITMAP, 0, 0, 0))) {
-        GetObjectA(probe, sizeof info, &info);
-        DeleteObject(probe);
+    m_sets.assign(pSets, pSets + nCount);
+    if (!m_images) {
+        // The control's own padding around a button's image, at 100%.
+        const auto padding = DWORD(SendMessage(TB_GETPADDING));
+        m_padding = {LOWORD(padding), HIWORD(padding)};
     }
-    m_nImages = cx > 0 ? info.bmWidth / cx : 0;
-    TBADDBITMAP add{hResource, nIDResource};
-    return SendMessage(TB_ADDBITMAP, WPARAM(m_nImages), reinterpret_cast<LPARAM>(&add)) != -1;
+    return UseImagesFor(AfxGetWindowDpi(m_hWnd));
+}
+
+bool CToolBar::UseImagesFor(UINT nDpi) {
+    if (m_sets.empty())
+        return false;
+    const CToolBarImages* chosen = &m_sets.back();
+    for (const CToolBarImages& set : m_sets) {
+        if (set.nDpi >= nDpi) {
+            chosen = &set;
+            break;
+        }
+    }
+    // The bitmap's greys, black and white become the system's button colours,
+    // as for the control's own bitmaps.
+    CBitmapHandle bitmap(
+        CreateMappedBitmap(AfxGetResourceHandle(), INT_PTR(chosen->nIDResource), 0, nullptr, 0));
+    if (!bitmap || chosen->cx <= 0 || chosen->cy <= 0)
+        return false;
+    BITMAP info{};
+    GetObjectA(bitmap.Get(), sizeof info, &info);
+    // The bitmap's width says how many images it holds.
+    const int count = info.bmWidth / chosen->cx;
+    CImageListHandle images(
+        ImageList_Create(chosen->cx, chosen->cy, ILC_COLORDDB | ILC_MASK, count, 0));
+    if (!images || ImageList_AddMasked(images.Get(), bitmap.Get(), GetSysColor(COLOR_BTNFACE)) < 0)
+        return false;
+    SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(chosen->cx, chosen->cy));
+    SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
+    SendMessage(TB_SETBUTTONSIZE, 0,
+                MAKELPARAM(chosen->cx + AfxScaleToDpi(m_padding.cx, nDpi),
+                           chosen->cy + AfxScaleToDpi(m_padding.cy, nDpi)));
+    // The old list goes only once the control has let go of it.
+    m_images = std::move(images);
+    SendMessage(TB_AUTOSIZE);
+    return true;
+}
+
+void CToolBar::OnDpiChanged(UINT nDpi) {
+    UseImagesFor(nDpi);
+    Invalidate();
 }
 
 bool CToolBar::SetButtons(const UINT* lpIDArray, int nIDCount) {

@@ -8,6 +8,11 @@
 #define IDR_VIDEOCAPTURE 3
 #define IDD_ABOUTBOX 100
 
+// The toolbar's images at 150%, 200% and 250% (those at 100% are bitmap 2).
+#define IDB_TOOLBAR_150 150
+#define IDB_TOOLBAR_200 151
+#define IDB_TOOLBAR_250 152
+
 // Commands of the capture window.
 #define ID_OPTIONS_OVERLAY 32770
 #define ID_OPTIONS_PREVIEW 32771

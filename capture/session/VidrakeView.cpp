@@ -2,6 +2,7 @@
 
 #include "framework/CmdUI.h"
 #include "framework/Document.h"
+#include "framework/Dpi.h"
 #include "framework/FrameWnd.h"
 #include "framework/FrameworkResource.h"
 #include "framework/MultiDocTemplate.h"
@@ -149,9 +150,11 @@ void CVidrakeView::RefreshStatus() {
 SIZE CVidrakeView::FrameSizeFor(int cx, int cy) const {
     RECT rect{0, 0, cx, cy};
     if (CFrameWnd* frame = GetParentFrame()) {
-        // The frame's own client edge is not counted.
-        AdjustWindowRectEx(&rect, frame->GetStyle(), FALSE,
-                           frame->GetExStyle() & ~DWORD(WS_EX_CLIENTEDGE));
+        // The frame's own client edge is not counted; its borders are at
+        // the scale of its monitor, while the image keeps its pixel size.
+        AfxAdjustWindowRectExForDpi(rect, frame->GetStyle(), false,
+                                    frame->GetExStyle() & ~DWORD(WS_EX_CLIENTEDGE),
+                                    AfxGetWindowDpi(frame->m_hWnd));
     }
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }

@@ -1,9 +1,11 @@
 #include "shell/MainFrame.h"
 
+#include "framework/Dpi.h"
 #include "framework/FrameworkResource.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/View.h"
 #include "resources/resource.h"
+#include "session/VidrakeView.h"
 
 IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
 
@@ -14,6 +16,7 @@ ON_WM_MOVE()
 ON_WM_PALETTECHANGED()
 ON_WM_QUERYENDSESSION()
 ON_WM_DESTROY()
+ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 namespace {
@@ -31,6 +34,13 @@ const UINT kToolbarButtons[] = {
     0,
     ID_APP_ABOUT,
 };
+// The button images at each scale the program draws them for (make_images.py).
+const CToolBarImages kToolbarImages[] = {
+    {96, IDR_MAINFRAME, 16, 15},
+    {144, IDB_TOOLBAR_150, 24, 23},
+    {192, IDB_TOOLBAR_200, 32, 30},
+    {240, IDB_TOOLBAR_250, 40, 38},
+};
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 } // namespace
 
@@ -38,7 +48,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
     if (CMDIFrameWnd::OnCreate(lpCreateStruct) == -1)
         return -1;
     if (!m_wndToolBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP, AFX_IDW_TOOLBAR) ||
-        !m_wndToolBar.LoadBitmap(IDR_MAINFRAME) ||
+        !m_wndToolBar.LoadBitmaps(kToolbarImages, int(std::size(kToolbarImages))) ||
         !m_wndToolBar.SetButtons(kToolbarButtons, int(std::size(kToolbarButtons))))
         return -1;
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
@@ -57,6 +67,16 @@ void CMainFrame::OnSize(UINT nType, int cx, int cy) {
     CMDIFrameWnd::OnSize(nType, cx, cy);
     if (CMDIChildWnd* child = MDIGetActive())
         child->CenterWindow();
+}
+
+LRESULT CMainFrame::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CMDIFrameWnd::OnDpiChanged(wParam, lParam);
+    // The image keeps its pixel size; the frame around it follows the scale.
+    if (CMDIChildWnd* child = MDIGetActive()) {
+        if (auto* view = DynamicDowncast<CVidrakeView>(child->GetActiveView()))
+            view->FitFrameToVideo();
+    }
+    return result;
 }
 
 void CMainFrame::OnMove(int x, int) {

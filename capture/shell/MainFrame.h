@@ -22,6 +22,7 @@ protected:
     void OnPaletteChanged(CWnd*) {}
     BOOL OnQueryEndSession();
     void OnDestroy();
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;

@@ -110,8 +110,13 @@ int ScreenBrightness(HWND hWnd, int x, int y) {
 }
 
 int SaveScreenshot(HWND hWnd, const std::string& name) {
+    RECT window{};
+    GetWindowRect(hWnd, &window);
+    // Only what lies on the screen: a copy reaching past its edge gives
+    // nothing at all (a frame whose client area snapped to x = 0 can).
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT rect{};
-    GetWindowRect(hWnd, &rect);
+    IntersectRect(&rect, &window, &screen);
     BITMAPINFOHEADER header{};
     const std::vector<BYTE> pixels = GrabScreen(rect, header);
     if (pixels.empty())
