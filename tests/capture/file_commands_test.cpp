@@ -56,8 +56,8 @@ TEST_F(FileCommandsTest, FileDialogsOpenOnTheirNamesAndSendTheChosenPath) {
          folder + "copy", WM_CAP_FILE_SAVEASA, folder + "copy.avi"},
         {"a frame to a name without extension", ID_FILE_SAVESINGLEFRAME, "Save As", "*.BMP",
          folder + "frame", WM_CAP_FILE_SAVEDIBA, folder + "frame.bmp"},
-        {"a frame replaces an existing file without asking", ID_FILE_SAVESINGLEFRAME, "Save As",
-         "*.BMP", existing, WM_CAP_FILE_SAVEDIBA, existing},
+        {"the capture file may name an existing file without a question", ID_FILE_OPEN, "Open",
+         "other.AVI", existing, WM_CAP_FILE_SET_CAPTURE_FILEA, existing},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
@@ -78,6 +78,58 @@ TEST_F(FileCommandsTest, FileDialogsOpenOnTheirNamesAndSendTheChosenPath) {
     EXPECT_EQ(m_platform->m_creations.size(), 1u) << "Set Capture File opens no capture window";
     EXPECT_EQ(GetWindow(ActiveChild()->m_hWnd, GW_HWNDNEXT), nullptr);
     DeleteFileA(existing.c_str());
+}
+
+// An existing file, the capture file among them, is replaced only when the
+// user says so; answered No, the dialog stays for another name.
+TEST_F(FileCommandsTest, SaveDialogsAskBeforeReplacingAFile) {
+    Start({{0, "Card"}});
+    const std::string existing = TempFolder() + "kept.bmp";
+    CloseHandle(
+        CreateFileA(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CaptureState().captureFile = TempFolder() + "kept.avi";
+    CloseHandle(CreateFileA(CaptureState().captureFile.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr));
+    struct Case {
+        const char* context;
+        UINT command;
+        std::string typed;
+        int answer;
+    } const cases[] = {
+        {"a frame over a bitmap, answered Yes", ID_FILE_SAVESINGLEFRAME, existing, IDYES},
+        {"a frame over a bitmap, answered No", ID_FILE_SAVESINGLEFRAME, existing, IDNO},
+        {"the video over the capture file, answered Yes", ID_FILE_SAVE_AS,
+         CaptureState().captureFile, IDYES},
+        {"the video over the capture file, answered No", ID_FILE_SAVE_AS,
+         CaptureState().captureFile, IDNO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.context);
+        m_platform->m_pathMessages.clear();
+        std::string question;
+        bool stayedAfterNo = false;
+        EXPECT_TRUE(RunWithDialog([&] { MainFrame().SendMessage(WM_COMMAND, c.command); },
+                                  [&](HWND dialog) {
+                                      FileDialogType(dialog, c.typed);
+                                      RunWithDialog(
+                                          [&] { SendMessageA(dialog, WM_COMMAND, IDOK, 0); },
+                                          [&](HWND box) {
+                                              question = WindowText(GetDlgItem(box, 0xFFFF));
+                                              EndDialogWith(box, c.answer);
+                                          });
+                                      stayedAfterNo = IsWindowVisible(dialog) != FALSE;
+                                      if (stayedAfterNo)
+                                          EndDialogWith(dialog, IDCANCEL);
+                                  }));
+        EXPECT_NE(Lower(question).find("replace"), std::string::npos) << question;
+        EXPECT_EQ(stayedAfterNo, c.answer == IDNO);
+        ASSERT_EQ(m_platform->m_pathMessages.size(), c.answer == IDYES ? 1u : 0u);
+        if (c.answer == IDYES) {
+            EXPECT_EQ(Lower(m_platform->m_pathMessages[0].path), Lower(c.typed));
+        }
+    }
+    DeleteFileA(existing.c_str());
+    DeleteFileA(CaptureState().captureFile.c_str());
 }
 
 TEST_F(FileCommandsTest, CancelledFileDialogsSendNothing) {
