@@ -1,5 +1,6 @@
 #include "FakeCapturePlatform.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -91,6 +92,11 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
             state.format.biCompression = state.driver->compression;
             state.format.biSizeImage =
                 DWORD(state.format.biWidth * state.format.biHeight) * state.driver->bitCount / 8;
+            state.format.biClrUsed = state.driver->colours;
+            // Entries that tell apart where each came from.
+            state.colours.resize(state.driver->colours);
+            for (size_t i = 0; i < state.colours.size(); ++i)
+                state.colours[i] = {BYTE(i), BYTE(255 - i), BYTE(i * 7), 0};
         }
         return state.driver != nullptr;
     case WM_CAP_DRIVER_GET_CAPS: {
@@ -188,19 +194,32 @@ LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT mess
     const auto* path = reinterpret_cast<const char*>(lParam);
     switch (message) {
     case WM_CAP_GET_VIDEOFORMAT: {
-        if (state.driver == nullptr || wParam < sizeof(BITMAPINFO))
+        // The platform's answer: the format's whole size, and as much of it
+        // as the buffer holds.
+        if (state.driver == nullptr)
             return 0;
-        auto* format = reinterpret_cast<BITMAPINFO*>(lParam);
-        std::memset(format, 0, sizeof *format);
-        format->bmiHeader = state.format;
-        return sizeof(BITMAPINFO);
+        std::vector<BYTE> whole(sizeof state.format + state.colours.size() * sizeof(RGBQUAD));
+        std::memcpy(whole.data(), &state.format, sizeof state.format);
+        std::memcpy(whole.data() + sizeof state.format, state.colours.data(),
+                    whole.size() - sizeof state.format);
+        if (lParam != 0)
+            std::memcpy(reinterpret_cast<BYTE*>(lParam), whole.data(),
+                        std::min<size_t>(wParam, whole.size()));
+        return LRESULT(whole.size());
     }
     case WM_CAP_SET_VIDEOFORMAT: {
-        const auto& header = reinterpret_cast<const BITMAPINFO*>(lParam)->bmiHeader;
+        const auto* bytes = reinterpret_cast<const BYTE*>(lParam);
+        BITMAPINFOHEADER header{};
+        std::memcpy(&header, bytes, std::min<size_t>(wParam, sizeof header));
         m_formatsSet.push_back(header);
-        if (state.driver == nullptr)
+        m_formatBytesSet.emplace_back(bytes, bytes + wParam);
+        // A careful driver: the colour table must be all there.
+        const size_t table = header.biClrUsed * sizeof(RGBQUAD);
+        if (state.driver == nullptr || wParam < sizeof header + table)
             return FALSE;
         state.format = header;
+        state.colours.resize(header.biClrUsed);
+        std::memcpy(state.colours.data(), bytes + sizeof header, table);
         return TRUE;
     }
     case WM_CAP_DLG_VIDEOSOURCE:

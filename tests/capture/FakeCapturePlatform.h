@@ -24,6 +24,7 @@ struct FakeDriver {
     BOOL hasDialogs = TRUE; // source, format and display dialogs
     WORD bitCount = 16;
     DWORD compression = BI_RGB;
+    DWORD colours = 0; // entries of the colour table after the header (biClrUsed)
 };
 
 class FakeCapturePlatform : public CCapturePlatform {
@@ -52,7 +53,8 @@ public:
         LONG infoChunkSize = -1;
         std::vector<BYTE> infoChunkData;
         CAPTUREPARMS sequenceSetup{};
-        BITMAPINFOHEADER format{}; // the connected driver's, until a new one is set
+        BITMAPINFOHEADER format{};    // the connected driver's, until a new one is set
+        std::vector<RGBQUAD> colours; // the colour table that follows it
         std::string captureFile = "C:\\CAPTURE.AVI";
     };
     // A message that carries a path, with the path it carried.
@@ -74,7 +76,8 @@ public:
     MessageRecorder m_recorder; // capture messages to every fake window
     std::map<HWND, WindowState> m_windows;
     std::vector<PathMessage> m_pathMessages;
-    std::vector<BITMAPINFOHEADER> m_formatsSet; // headers of WM_CAP_SET_VIDEOFORMAT
+    std::vector<BITMAPINFOHEADER> m_formatsSet;      // headers of WM_CAP_SET_VIDEOFORMAT
+    std::vector<std::vector<BYTE>> m_formatBytesSet; // and all the bytes each carried
     std::vector<PlaybackCreation> m_playbacks;
     bool m_bFailPlayback = false;
     // Called inside WM_CAP_DLG_VIDEOSOURCE and WM_CAP_DLG_VIDEODISPLAY, while the
