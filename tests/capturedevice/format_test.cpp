@@ -176,3 +176,44 @@ TEST_F(DeviceTest, AudioFormatsAcceptedAndRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// The 8-bit driver: its format comes with a colour table, and goes back only with one.
+class PaletteDriverTest : public DeviceTest {
+protected:
+    PaletteDriverTest() : DeviceTest("0:palette") {}
+};
+
+TEST_F(PaletteDriverTest, HandsOutAndTakesTheFormatWithItsWholeColourTable) {
+    ASSERT_TRUE(Connect(0));
+    const LRESULT size = Send(WM_CAP_GET_VIDEOFORMAT, 0, 0);
+    ASSERT_EQ(size, static_cast<LRESULT>(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)));
+    std::vector<BYTE> whole(static_cast<size_t>(size));
+    ASSERT_EQ(Send(WM_CAP_GET_VIDEOFORMAT, whole.size(), whole.data()), size);
+    const auto& header = *reinterpret_cast<const BITMAPINFOHEADER*>(whole.data());
+    EXPECT_EQ(header.biBitCount, 8);
+    EXPECT_EQ(header.biClrUsed, 256u);
+    const auto* colours = reinterpret_cast<const RGBQUAD*>(whole.data() + sizeof header);
+    EXPECT_EQ(colours[255].rgbRed + colours[255].rgbGreen + colours[255].rgbBlue, 3 * 255);
+
+    // The same header, 640 wide, with the table cut short: refused whole.
+    auto* wider = reinterpret_cast<BITMAPINFOHEADER*>(whole.data());
+    wider->biWidth = 640, wider->biHeight = 480, wider->biSizeImage = 640 * 480;
+    EXPECT_FALSE(Send(WM_CAP_SET_VIDEOFORMAT, sizeof(BITMAPINFO), whole.data()));
+    EXPECT_EQ(VideoFormat().biWidth, 320);
+    EXPECT_TRUE(Send(WM_CAP_SET_VIDEOFORMAT, whole.size(), whole.data()));
+    EXPECT_EQ(VideoFormat().biWidth, 640);
+
+    // The frames are indices into that table: the bars come out in their colours.
+    const std::vector<BYTE> frame = GrabFrame();
+    ASSERT_EQ(frame.size(), 640u * 480u);
+    for (int bar = 0; bar < 8; ++bar) {
+        const RGBQUAD c = colours[frame[size_t(479 - 20) * 640 + size_t(bar * 80 + 40)]];
+        EXPECT_EQ(c.rgbRed, kBarColours[bar].r) << "bar " << bar;
+        EXPECT_EQ(c.rgbGreen, kBarColours[bar].g) << "bar " << bar;
+        EXPECT_EQ(c.rgbBlue, kBarColours[bar].b) << "bar " << bar;
+    }
+}
+
+} // namespace
