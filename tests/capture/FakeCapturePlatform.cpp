@@ -93,10 +93,8 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
             state.format.biSizeImage =
                 DWORD(state.format.biWidth * state.format.biHeight) * state.driver->bitCount / 8;
             state.format.biClrUsed = state.driver->colours;
-            // Entries that tell apart where each came from.
-            state.colours.resize(state.driver->colours);
-            for (size_t i = 0; i < state.colours.size(); ++i)
-                state.colours[i] = {BYTE(i), BYTE(255 - i), BYTE(i * 7), 0};
+            for (DWORD i = 0; i < state.driver->colours; ++i)
+                state.colours.push_back(i * 0x010307); // each entry its own
         }
         return state.driver != nullptr;
     case WM_CAP_DRIVER_GET_CAPS: {
@@ -198,28 +196,23 @@ LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT mess
         // as the buffer holds.
         if (state.driver == nullptr)
             return 0;
-        std::vector<BYTE> whole(sizeof state.format + state.colours.size() * sizeof(RGBQUAD));
+        std::vector<DWORD> whole(sizeof state.format / 4);
         std::memcpy(whole.data(), &state.format, sizeof state.format);
-        std::memcpy(whole.data() + sizeof state.format, state.colours.data(),
-                    whole.size() - sizeof state.format);
+        whole.insert(whole.end(), state.colours.begin(), state.colours.end());
         if (lParam != 0)
-            std::memcpy(reinterpret_cast<BYTE*>(lParam), whole.data(),
-                        std::min<size_t>(wParam, whole.size()));
-        return LRESULT(whole.size());
+            std::memcpy(reinterpret_cast<void*>(lParam), whole.data(),
+                        std::min<size_t>(wParam, whole.size() * 4));
+        return LRESULT(whole.size() * 4);
     }
     case WM_CAP_SET_VIDEOFORMAT: {
-        const auto* bytes = reinterpret_cast<const BYTE*>(lParam);
-        BITMAPINFOHEADER header{};
-        std::memcpy(&header, bytes, std::min<size_t>(wParam, sizeof header));
-        m_formatsSet.push_back(header);
-        m_formatBytesSet.emplace_back(bytes, bytes + wParam);
+        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(lParam);
+        m_formatsSet.push_back(*header);
         // A careful driver: the colour table must be all there.
-        const size_t table = header.biClrUsed * sizeof(RGBQUAD);
-        if (state.driver == nullptr || wParam < sizeof header + table)
+        if (state.driver == nullptr || wParam < sizeof *header + header->biClrUsed * 4)
             return FALSE;
-        state.format = header;
-        state.colours.resize(header.biClrUsed);
-        std::memcpy(state.colours.data(), bytes + sizeof header, table);
+        state.format = *header;
+        const auto* table = reinterpret_cast<const DWORD*>(header + 1);
+        state.colours.assign(table, table + header->biClrUsed);
         return TRUE;
     }
     case WM_CAP_DLG_VIDEOSOURCE:

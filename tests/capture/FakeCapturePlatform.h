@@ -53,8 +53,8 @@ public:
         LONG infoChunkSize = -1;
         std::vector<BYTE> infoChunkData;
         CAPTUREPARMS sequenceSetup{};
-        BITMAPINFOHEADER format{};    // the connected driver's, until a new one is set
-        std::vector<RGBQUAD> colours; // the colour table that follows it
+        BITMAPINFOHEADER format{};  // the connected driver's, until a new one is set
+        std::vector<DWORD> colours; // the colour table that follows it
         std::string captureFile = "C:\\CAPTURE.AVI";
     };
     // A message that carries a path, with the path it carried.
@@ -76,8 +76,7 @@ public:
     MessageRecorder m_recorder; // capture messages to every fake window
     std::map<HWND, WindowState> m_windows;
     std::vector<PathMessage> m_pathMessages;
-    std::vector<BITMAPINFOHEADER> m_formatsSet;      // headers of WM_CAP_SET_VIDEOFORMAT
-    std::vector<std::vector<BYTE>> m_formatBytesSet; // and all the bytes each carried
+    std::vector<BITMAPINFOHEADER> m_formatsSet; // headers of WM_CAP_SET_VIDEOFORMAT
     std::vector<PlaybackCreation> m_playbacks;
     bool m_bFailPlayback = false;
     // Called inside WM_CAP_DLG_VIDEOSOURCE and WM_CAP_DLG_VIDEODISPLAY, while the

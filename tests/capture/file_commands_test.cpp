@@ -84,51 +84,28 @@ TEST_F(FileCommandsTest, FileDialogsOpenOnTheirNamesAndSendTheChosenPath) {
 // user says so; answered No, the dialog stays for another name.
 TEST_F(FileCommandsTest, SaveDialogsAskBeforeReplacingAFile) {
     Start({{0, "Card"}});
-    const std::string existing = TempFolder() + "kept.bmp";
-    CloseHandle(
-        CreateFileA(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     CaptureState().captureFile = TempFolder() + "kept.avi";
     CloseHandle(CreateFileA(CaptureState().captureFile.c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, 0, nullptr));
-    struct Case {
-        const char* context;
-        UINT command;
-        std::string typed;
-        int answer;
-    } const cases[] = {
-        {"a frame over a bitmap, answered Yes", ID_FILE_SAVESINGLEFRAME, existing, IDYES},
-        {"a frame over a bitmap, answered No", ID_FILE_SAVESINGLEFRAME, existing, IDNO},
-        {"the video over the capture file, answered Yes", ID_FILE_SAVE_AS,
-         CaptureState().captureFile, IDYES},
-        {"the video over the capture file, answered No", ID_FILE_SAVE_AS,
-         CaptureState().captureFile, IDNO},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.context);
-        m_platform->m_pathMessages.clear();
-        std::string question;
-        bool stayedAfterNo = false;
-        EXPECT_TRUE(RunWithDialog([&] { MainFrame().SendMessage(WM_COMMAND, c.command); },
-                                  [&](HWND dialog) {
-                                      FileDialogType(dialog, c.typed);
-                                      RunWithDialog(
-                                          [&] { SendMessageA(dialog, WM_COMMAND, IDOK, 0); },
-                                          [&](HWND box) {
-                                              question = WindowText(GetDlgItem(box, 0xFFFF));
-                                              EndDialogWith(box, c.answer);
-                                          });
-                                      stayedAfterNo = IsWindowVisible(dialog) != FALSE;
-                                      if (stayedAfterNo)
-                                          EndDialogWith(dialog, IDCANCEL);
-                                  }));
-        EXPECT_NE(Lower(question).find("replace"), std::string::npos) << question;
-        EXPECT_EQ(stayedAfterNo, c.answer == IDNO);
-        ASSERT_EQ(m_platform->m_pathMessages.size(), c.answer == IDYES ? 1u : 0u);
-        if (c.answer == IDYES) {
-            EXPECT_EQ(Lower(m_platform->m_pathMessages[0].path), Lower(c.typed));
+    for (UINT command : {UINT(ID_FILE_SAVESINGLEFRAME), UINT(ID_FILE_SAVE_AS)}) {
+        for (int answer : {IDNO, IDYES}) {
+            m_platform->m_pathMessages.clear();
+            bool asked = false, stayed = false;
+            const auto nameAnExistingFile = [&](HWND dialog) {
+                FileDialogType(dialog, CaptureState().captureFile);
+                asked = RunWithDialog([&] { SendMessageA(dialog, WM_COMMAND, IDOK, 0); },
+                                      [&](HWND box) { EndDialogWith(box, answer); });
+                stayed = IsWindowVisible(dialog) != FALSE;
+                if (stayed)
+                    EndDialogWith(dialog, IDCANCEL);
+            };
+            RunWithDialog([&] { MainFrame().SendMessage(WM_COMMAND, command); },
+                          nameAnExistingFile);
+            EXPECT_TRUE(asked) << command;
+            EXPECT_EQ(stayed, answer == IDNO) << command;
+            EXPECT_EQ(m_platform->m_pathMessages.size(), answer == IDYES ? 1u : 0u) << command;
         }
     }
-    DeleteFileA(existing.c_str());
     DeleteFileA(CaptureState().captureFile.c_str());
 }
 

@@ -13,7 +13,7 @@
 namespace {
 
 constexpr const char* kSettingsKey = "Software\\Mirovanta\\Brindlecove";
-const auto kFormat = WPARAM(sizeof(BITMAPINFOHEADER)); // the drivers' formats have no colour table
+const auto kFormat = WPARAM(sizeof(BITMAPINFOHEADER)); // no colour table
 const auto kStatus = WPARAM(sizeof(CAPSTATUS));
 const DWORD kYuy2 = mmioFOURCC('Y', 'U', 'Y', '2');
 
@@ -221,28 +221,6 @@ TEST_F(FormatDialogTest, OkAppliesTheChoiceKeepsTheDisplayModeAndRecordsIt) {
         EXPECT_EQ(FrameClient().cx, c.width);
         EXPECT_EQ(FrameClient().cy, c.height);
     }
-}
-
-// A driver reads as many colour entries as the header it is given claims.
-TEST_F(FormatDialogTest, APalettisedFormatGoesBackWithItsColourTable) {
-    Start({{0, "8-bit card", true, 320, 240, FALSE, TRUE, 8, BI_RGB, 256}});
-    const std::vector<RGBQUAD> colours = CaptureState().colours;
-    EXPECT_TRUE(VideoFormat([](HWND dialog) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIZE_FULL, BN_CLICKED), 0);
-        SendDlgItemMessageA(dialog, IDC_IMAGEFORMAT, CB_SETCURSEL, 0, 0);
-        EndDialogWith(dialog, IDOK);
-    }));
-    ASSERT_EQ(m_platform->m_formatBytesSet.size(), 1u);
-    const std::vector<BYTE>& sent = m_platform->m_formatBytesSet[0];
-    ASSERT_EQ(sent.size(), sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
-    const auto* table = reinterpret_cast<const BYTE*>(colours.data());
-    EXPECT_EQ(std::vector<BYTE>(sent.begin() + sizeof(BITMAPINFOHEADER), sent.end()),
-              std::vector<BYTE>(table, table + sent.size() - sizeof(BITMAPINFOHEADER)));
-    const BITMAPINFOHEADER& header = m_platform->m_formatsSet[0];
-    EXPECT_EQ(header.biWidth, 640);
-    EXPECT_EQ(header.biBitCount, 24);
-    EXPECT_EQ(header.biClrUsed, 256u) << "the counts stay as read";
-    EXPECT_EQ(CaptureState().format.biWidth, 640) << "the driver took it";
 }
 
 TEST_F(FormatDialogTest, CancelSendsAndWritesNothingButRefitsTheFrame) {
