@@ -1,5 +1,6 @@
 #include "DibImage.h"
 
+#include "PaletteFormat.h"
 #include "framework/Handle.h"
 
 #include <algorithm>
@@ -44,6 +45,10 @@ DibImage::DibImage(const BITMAPINFOHEADER& format, const std::vector<BYTE>& bits
         m_bits.assign(bits.begin(), bits.begin() + size);
         return;
     }
+    if (IsPalettised(format)) {
+        ConvertPalettised(w, h, bits);
+        return;
+    }
     if (format.biCompression != kFourccYuy2 || format.biBitCount != 16 || (w % 2) != 0) {
         return;
     }
@@ -63,6 +68,26 @@ DibImage::DibImage(const BITMAPINFOHEADER& format, const std::vector<BYTE>& bits
         for (LONG x = 0; x < w; x += 2, in += 4, out += 6) {
             YuvToBgr(in[0], in[1], in[3], out);
             YuvToBgr(in[2], in[1], in[3], out + 3);
+        }
+    }
+}
+
+// 8-bit frames become 24-bit RGB, each index looked up in the palette.
+void DibImage::ConvertPalettised(LONG w, LONG h, const std::vector<BYTE>& bits) {
+    const DWORD inStride = Stride(w, 8);
+    if (bits.size() < inStride * static_cast<DWORD>(h)) {
+        return;
+    }
+    const DWORD outStride = Stride(w, 24);
+    m_header.biBitCount = 24;
+    m_header.biSizeImage = outStride * static_cast<DWORD>(h);
+    m_bits.assign(m_header.biSizeImage, 0);
+    for (LONG y = 0; y < h; ++y) {
+        const BYTE* in = bits.data() + static_cast<size_t>(y) * inStride;
+        BYTE* out = m_bits.data() + static_cast<size_t>(y) * outStride;
+        for (LONG x = 0; x < w; ++x, out += 3) {
+            const RGBQUAD c = PaletteColour(in[x]);
+            out[0] = c.rgbBlue, out[1] = c.rgbGreen, out[2] = c.rgbRed;
         }
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A frame as a device-independent bitmap: what the window paints, what a BMP
 // file holds and what goes on the clipboard. RGB frames are taken as they are;
-// YUY2 frames are converted to bottom-up 24-bit RGB.
+// 8-bit palettised and YUY2 frames are converted to bottom-up 24-bit RGB.
 
 #include <windows.h>
 
@@ -26,6 +26,8 @@ public:
     void Paint(HDC dc, const RECT& target) const;
 
 private:
+    void ConvertPalettised(LONG w, LONG h, const std::vector<BYTE>& bits);
+
     BITMAPINFOHEADER m_header{};
     std::vector<BYTE> m_bits;
 };

@@ -1,5 +1,7 @@
 #include "FrameGenerator.h"
 
+#include "PaletteFormat.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -287,6 +289,8 @@ void ConvertRow(const BITMAPINFOHEADER& format, const Adjuster& adjust, const RG
             const RGBTRIPLE c = neutral ? in[x] : ToRgb(adjust.Apply(ToYuv(in[x])));
             if (format.biBitCount == 24) {
                 std::memcpy(row + 3 * x, &c, 3);
+            } else if (format.biBitCount == 8) {
+                row[x] = PaletteIndex(c);
             } else {
                 const WORD pixel = static_cast<WORD>(((c.rgbtRed >> 3) << 10) |
                                                      ((c.rgbtGreen >> 3) << 5) | (c.rgbtBlue >> 3));
@@ -351,6 +355,9 @@ void FrameGenerator::SetFormat(const BITMAPINFOHEADER& format) {
     m_format = format;
     m_format.biSize = sizeof(BITMAPINFOHEADER);
     m_format.biSizeImage = ImageBytes(format);
+    // Only the palettised format has a colour table: the device's own.
+    m_format.biClrUsed = IsPalettised(format) ? 256 : 0;
+    m_format.biClrImportant = 0;
 }
 
 DWORD FrameGenerator::ImageBytes(const BITMAPINFOHEADER& format) {
@@ -369,9 +376,9 @@ bool FrameGenerator::IsRenderable(const BITMAPINFOHEADER& f) {
     const bool sizeOk = (f.biWidth == 160 && f.biHeight == 120) ||
                         (f.biWidth == 320 && f.biHeight == 240) ||
                         (f.biWidth == 640 && f.biHeight == 480);
-    const bool formatOk =
-        (f.biCompression == BI_RGB && (f.biBitCount == 16 || f.biBitCount == 24)) ||
-        (f.biCompression == kFourccYuy2 && f.biBitCount == 16);
+    const bool formatOk = (f.biCompression == BI_RGB &&
+                           (f.biBitCount == 8 || f.biBitCount == 16 || f.biBitCount == 24)) ||
+                          (f.biCompression == kFourccYuy2 && f.biBitCount == 16);
     return sizeOk && formatOk && f.biPlanes == 1;
 }
 

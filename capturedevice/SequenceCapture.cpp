@@ -14,6 +14,7 @@
 #include "AviWriter.h"
 #include "AviWriterThread.h"
 #include "CaptureWindowState.h"
+#include "PaletteFormat.h"
 #include "SequenceHook.h"
 
 namespace {
@@ -270,8 +271,7 @@ bool CSequenceCapture::Prepare(bool toFile) {
 
 bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
     AviWriterSettings settings;
-    settings.videoFormat.resize(sizeof format);
-    std::memcpy(settings.videoFormat.data(), &format, sizeof format);
+    settings.videoFormat = WholeFormat(format); // with the palette an 8-bit stream needs
     settings.microSecPerFrame = m_microSecPerFrame;
     if (m_audio) {
         settings.audioFormat.resize(sizeof(WAVEFORMATEX));

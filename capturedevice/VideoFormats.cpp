@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CaptureWindowHandlers.h"
+#include "PaletteFormat.h"
 
 namespace {
 
@@ -62,17 +63,21 @@ LRESULT OnGetVideoFormat(const CaptureWindowState& s, WPARAM size, LPARAM buffer
     if (!s.IsConnected()) {
         return 0;
     }
-    constexpr WPARAM formatSize = sizeof(BITMAPINFOHEADER);
+    const std::vector<BYTE> whole = WholeFormat(s.VideoFormat());
+    const WPARAM formatSize = whole.size();
     if (buffer == 0) {
         return size == 0 ? static_cast<LRESULT>(formatSize) : 0; // a size query
     }
-    if (size < formatSize) {
+    if (size < sizeof(BITMAPINFOHEADER)) {
         return 0;
     }
-    // The header, and zeroes for the colour entries the caller made room for.
+    // As much as the caller made room for (the platform's way: a buffer too
+    // small gets the start of the format), zeroes for a colour entry beyond it.
     auto* out = reinterpret_cast<BYTE*>(buffer);
-    std::memcpy(out, &s.VideoFormat(), formatSize);
-    std::memset(out + formatSize, 0, std::min<WPARAM>(size, sizeof(BITMAPINFO)) - formatSize);
+    const WPARAM copied = std::min(size, formatSize);
+    std::memcpy(out, whole.data(), copied);
+    std::memset(out + copied, 0,
+                std::max(std::min<WPARAM>(size, sizeof(BITMAPINFO)), copied) - copied);
     return static_cast<LRESULT>(formatSize);
 }
 
@@ -82,7 +87,10 @@ LRESULT OnSetVideoFormat(CaptureWindowState& s, WPARAM size, LPARAM buffer) {
     }
     BITMAPINFOHEADER format;
     std::memcpy(&format, reinterpret_cast<const void*>(buffer), sizeof format);
-    if (format.biSize < sizeof format || format.biSize > size || !s.Driver()->Delivers(format)) {
+    // A header that claims a colour table the buffer does not hold is refused:
+    // its entries would be read past the end.
+    if (format.biSize < sizeof format || format.biSize > size ||
+        ClaimedFormatBytes(format) > size || !s.Driver()->Delivers(format)) {
         return FALSE;
     }
     s.Frames().SetFormat(format);

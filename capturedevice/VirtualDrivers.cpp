@@ -1,5 +1,7 @@
 #include "VirtualDrivers.h"
 
+#include "PaletteFormat.h"
+
 #include <vector>
 
 namespace {
@@ -35,6 +37,8 @@ std::vector<DriverEntry> ParseDrivers(const std::string& text) {
             kind = DriverKind::Overlay;
         } else if (rest == ":plain") {
             kind = DriverKind::Plain;
+        } else if (rest == ":palette") {
+            kind = DriverKind::Palette;
         } else if (!rest.empty()) {
             continue; // malformed entry: not installed
         }
@@ -69,11 +73,17 @@ std::string DriverSetting() {
 } // namespace
 
 const char* VirtualDriver::Name() const {
+    if (kind == DriverKind::Palette) {
+        return "Software Capture Device (8-bit)";
+    }
     return kind == DriverKind::Overlay ? "Software Capture Device (Overlay)"
                                        : "Software Capture Device (YUV)";
 }
 
 const char* VirtualDriver::Version() const {
+    if (kind == DriverKind::Palette) {
+        return "Version: 1.0 (8-bit palette)";
+    }
     return kind == DriverKind::Overlay ? "Version: 1.0 (overlay, dialogs)" : "Version: 1.0 (YUY2)";
 }
 
@@ -86,6 +96,10 @@ BITMAPINFOHEADER VirtualDriver::DefaultFormat() const {
     if (kind == DriverKind::Overlay) {
         f.biBitCount = 24;
         f.biCompression = BI_RGB;
+    } else if (kind == DriverKind::Palette) {
+        f.biBitCount = 8;
+        f.biCompression = BI_RGB;
+        f.biClrUsed = 256;
     } else {
         f.biBitCount = 16;
         f.biCompression = kFourccYuy2;
@@ -106,12 +120,13 @@ bool VirtualDriver::Delivers(const BITMAPINFOHEADER& f) const {
     }
     const bool rgb = f.biCompression == BI_RGB && (f.biBitCount == 16 || f.biBitCount == 24);
     const bool yuy2 = f.biCompression == kFourccYuy2 && f.biBitCount == 16;
-    if (!(rgb || (yuy2 && kind == DriverKind::Plain))) {
+    const bool palette = IsPalettised(f) && kind == DriverKind::Palette;
+    if (!(rgb || palette || (yuy2 && kind == DriverKind::Plain))) {
         return false;
     }
     // A stated image size must be the frame's; 0 is allowed for RGB.
     const DWORD bytes = static_cast<DWORD>(f.biWidth * f.biHeight * (f.biBitCount / 8));
-    return f.biSizeImage == bytes || (f.biSizeImage == 0 && rgb);
+    return f.biSizeImage == bytes || (f.biSizeImage == 0 && (rgb || palette));
 }
 
 std::optional<VirtualDriver> FindDriver(int index) {

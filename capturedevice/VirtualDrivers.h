@@ -17,7 +17,9 @@
 #include <optional>
 #include <string>
 
-enum class DriverKind { Overlay, Plain };
+// Palette: as Overlay, but delivering 8-bit palettised RGB (and RGB 15 and
+// 24), 8-bit by default.
+enum class DriverKind { Overlay, Plain, Palette };
 
 struct VirtualDriver {
     int index = -1;
@@ -25,8 +27,8 @@ struct VirtualDriver {
 
     const char* Name() const;
     const char* Version() const;
-    bool HasOverlay() const { return kind == DriverKind::Overlay; }
-    bool HasDialogs() const { return kind == DriverKind::Overlay; }
+    bool HasOverlay() const { return kind != DriverKind::Plain; }
+    bool HasDialogs() const { return kind != DriverKind::Plain; }
     BITMAPINFOHEADER DefaultFormat() const;
     // True when this driver can deliver `format` exactly.
     bool Delivers(const BITMAPINFOHEADER& format) const;

@@ -114,9 +114,11 @@ void CMDIFrameWnd::RecalcLayout() {
             area.top += height;
         }
     }
+    // Not the old picture moved along: a bar shown again has drawn over the
+    // client's top, and those pixels would land just below the bar.
     ::SetWindowPos(m_hWndMDIClient, nullptr, area.left, area.top, area.right - area.left,
                    area.bottom > area.top ? area.bottom - area.top : 0,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 void CMDIFrameWnd::OnSize(UINT nType, int, int) {

@@ -30,8 +30,9 @@ CDeviceSettings::CDeviceSettings()
       Saturation(0), ImageSize(0), Channel(0), FineTune(0), VideoStandard(0), Sound(0), Tuner(0),
       Connector(0), AudioSource(0), ImageFormat(0), UseDirect(0), FavorOverlays(0), Mute(0),
       m_ddCaps(kRootPath, kSubKey), m_keyPath(kRootPath, kSubKey) {
-    if (m_keyPath.OpenKey()) {
-        // A known machine: the registry alone decides, missing values read as 0.
+    if (m_keyPath.OpenKey(KEY_READ)) {
+        // A known machine: the registry alone decides, missing values read as
+        // 0; a key that may not be written is known all the same.
         LoadAll();
     } else {
         // First use: the key with the format and drawing defaults.

@@ -34,7 +34,7 @@ void CRegistryKeyPath::Clear() {
     std::memset(m_reserved, 0, sizeof m_reserved);
 }
 
-UniqueRegKey CRegistryKeyPath::OpenKey() const {
+UniqueRegKey CRegistryKeyPath::OpenKey(REGSAM samDesired) const {
     if (m_szSubKey[0] == '\0')
         return UniqueRegKey();
     HKEY hRoot = nullptr;
@@ -42,7 +42,7 @@ UniqueRegKey CRegistryKeyPath::OpenKey() const {
         return UniqueRegKey();
     const UniqueRegKey root(hRoot);
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(root.Get(), m_szSubKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root.Get(), m_szSubKey, 0, samDesired, &hKey) != ERROR_SUCCESS)
         return UniqueRegKey();
     return UniqueRegKey(hKey);
 }
@@ -62,7 +62,7 @@ BOOL CRegistryKeyPath::CreateKey() const {
 }
 
 DWORD CRegistryKeyPath::ReadDword(const char* lpszValueName) const {
-    const UniqueRegKey key = OpenKey();
+    const UniqueRegKey key = OpenKey(KEY_QUERY_VALUE);
     if (!key)
         return 0;
     char name[kNameLength] = {};
@@ -79,7 +79,7 @@ DWORD CRegistryKeyPath::ReadDword(const char* lpszValueName) const {
 }
 
 BOOL CRegistryKeyPath::WriteDword(const char* lpszValueName, DWORD dwValue) const {
-    const UniqueRegKey key = OpenKey();
+    const UniqueRegKey key = OpenKey(KEY_SET_VALUE);
     if (!key)
         return FALSE;
     return RegSetValueExA(key.Get(), lpszValueName, 0, REG_DWORD,

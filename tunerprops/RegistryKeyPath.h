@@ -18,13 +18,16 @@ public:
 
     // Forgets the sub-key: every later open fails.
     void Clear();
-    // The sub-key opened for full access, or null; never creates anything.
-    UniqueRegKey OpenKey() const;
+    // The sub-key opened for the access asked, or null; never creates
+    // anything. Reads ask to read only, so that a key the user may read but
+    // not write still gives its values.
+    UniqueRegKey OpenKey(REGSAM samDesired = KEY_ALL_ACCESS) const;
     // Creates the root path and the sub-key (or opens them when they exist).
     BOOL CreateKey() const;
     // The REG_DWORD value, or 0 when it is missing, of another type or longer.
     DWORD ReadDword(const char* lpszValueName) const;
-    // Stores a REG_DWORD value in the existing key; FALSE when the key is missing.
+    // Stores a REG_DWORD value in the existing key; FALSE when the key is
+    // missing or may not be written.
     BOOL WriteDword(const char* lpszValueName, DWORD dwValue) const;
 
     char m_szRootPath[kNameLength];

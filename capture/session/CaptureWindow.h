@@ -81,11 +81,16 @@ inline DWORD GetAudioFormat(HWND h, WAVEFORMATEX* format, DWORD size) {
 inline bool SetAudioFormat(HWND h, const WAVEFORMATEX* format, DWORD size) {
     return Send(h, WM_CAP_SET_AUDIOFORMAT, size, reinterpret_cast<LPARAM>(format)) != 0;
 }
-inline DWORD GetVideoFormat(HWND h, BITMAPINFO& format) {
-    return DWORD(SendRecord(h, WM_CAP_GET_VIDEOFORMAT, format));
+// A video format is as long as the driver says (a colour table may follow
+// the header): CVideoFormat holds one whole.
+inline DWORD GetVideoFormatSize(HWND h) {
+    return DWORD(Send(h, WM_CAP_GET_VIDEOFORMAT));
 }
-inline bool SetVideoFormat(HWND h, BITMAPINFO& format) {
-    return SendRecord(h, WM_CAP_SET_VIDEOFORMAT, format) != 0;
+inline DWORD GetVideoFormat(HWND h, void* format, DWORD size) {
+    return DWORD(Send(h, WM_CAP_GET_VIDEOFORMAT, size, reinterpret_cast<LPARAM>(format)));
+}
+inline bool SetVideoFormat(HWND h, const void* format, DWORD size) {
+    return Send(h, WM_CAP_SET_VIDEOFORMAT, size, reinterpret_cast<LPARAM>(format)) != 0;
 }
 inline bool DlgVideoSource(HWND h) {
     return Send(h, WM_CAP_DLG_VIDEOSOURCE) != 0;

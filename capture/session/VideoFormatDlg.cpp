@@ -3,6 +3,7 @@
 #include "framework/Handle.h"
 #include "resources/resource.h"
 #include "session/CaptureWindow.h"
+#include "session/VideoFormat.h"
 
 #include <array>
 
@@ -80,20 +81,22 @@ CVideoFormatDlg::CVideoFormatDlg(HWND hWndCap, CWnd* pParentWnd)
 
 bool CVideoFormatDlg::OnInitDialog() {
     // No data exchange: the base initialisation has nothing to do.
-    BITMAPINFO format{};
-    capwnd::GetVideoFormat(m_hWndCap, format);
+    CVideoFormat format;
+    format.Read(m_hWndCap); // unread, it shows as the middle size at 15 bits
 
-    FillList(::GetDlgItem(m_hWnd, IDC_IMAGESIZE), kSizes, SizeIndexFor(format.bmiHeader.biWidth));
+    FillList(::GetDlgItem(m_hWnd, IDC_IMAGESIZE), kSizes, SizeIndexFor(format.Header().biWidth));
     // 16, 8, 32 bits or a compressed format all show as 15-bit RGB.
     FillList(::GetDlgItem(m_hWnd, IDC_IMAGEFORMAT), kFormats,
-             format.bmiHeader.biBitCount == kFormats[kRgb24].bitCount ? kRgb24 : kRgb15);
+             format.Header().biBitCount == kFormats[kRgb24].bitCount ? kRgb24 : kRgb15);
     return true;
 }
 
 void CVideoFormatDlg::OnOK() {
-    BITMAPINFO format{};
-    capwnd::GetVideoFormat(m_hWndCap, format);
-    BITMAPINFOHEADER& header = format.bmiHeader;
+    // The colour table of a palettised format goes back with the header: the
+    // counts stay as read, and the driver reads as many entries as they say.
+    CVideoFormat format;
+    format.Read(m_hWndCap); // unread, nothing is set
+    BITMAPINFOHEADER& header = format.Header();
 
     const auto sizeIndex = SendDlgItemMessageA(m_hWnd, IDC_IMAGESIZE, CB_GETCURSEL, 0, 0);
     const SizePreset& size =
@@ -112,7 +115,7 @@ void CVideoFormatDlg::OnOK() {
     capwnd::GetStatus(m_hWndCap, status);
     capwnd::SetOverlay(m_hWndCap, FALSE);
     capwnd::SetPreview(m_hWndCap, FALSE);
-    capwnd::SetVideoFormat(m_hWndCap, format);
+    format.Send(m_hWndCap);
     // A short preview and a grab put a frame of the new format in the window.
     capwnd::SetPreview(m_hWndCap, TRUE);
     capwnd::SetPreview(m_hWndCap, FALSE);

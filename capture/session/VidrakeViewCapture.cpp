@@ -4,6 +4,7 @@
 #include "framework/CmdUI.h"
 #include "session/CaptureSetupDlg.h"
 #include "session/CaptureWindow.h"
+#include "session/VideoFormat.h"
 #include "session/VidrakeView.h"
 
 #include <cstring>
@@ -91,10 +92,10 @@ void CVidrakeView::OnSingleFrame() {
     capwnd::SetOverlay(m_hWndCap, FALSE);
     capwnd::SetPreview(m_hWndCap, FALSE);
     // Setting the format again makes the driver start from a fresh frame.
-    // A format that could not be read is not set: it would be all zero.
-    BITMAPINFO format{};
-    if (capwnd::GetVideoFormat(m_hWndCap, format) != 0)
-        capwnd::SetVideoFormat(m_hWndCap, format);
+    // A format that could not be read whole is not set.
+    CVideoFormat format;
+    if (format.Read(m_hWndCap))
+        format.Send(m_hWndCap);
     capwnd::GrabFrameNoStop(m_hWndCap);
     ::Sleep(kSettleMilliseconds);
     ::InvalidateRect(nullptr, nullptr, TRUE);

@@ -21,8 +21,11 @@ constexpr DWORD kPlaybackStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 
 bool CVidrakeView::PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter,
                                   char* path) {
-    // Neither asks for an existing file nor before overwriting one.
-    CFileDialog dialog(bOpen, lpszDefExt, nullptr, OFN_HIDEREADONLY, lpszFilter);
+    // The Open dialog accepts a file that does not exist yet (the next capture
+    // makes it); a Save As dialog asks before it replaces a file, which may be
+    // an hour's clip.
+    const DWORD flags = bOpen ? OFN_HIDEREADONLY : OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    CFileDialog dialog(bOpen, lpszDefExt, nullptr, flags, lpszFilter);
     dialog.m_ofn.lpstrFile = path; // the dialog starts on the buffer's name and fills it
     dialog.m_ofn.nMaxFile = kPathLength;
     if (dialog.DoModal() != IDOK)

@@ -1,5 +1,6 @@
 #include "FakeCapturePlatform.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -91,6 +92,9 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
             state.format.biCompression = state.driver->compression;
             state.format.biSizeImage =
                 DWORD(state.format.biWidth * state.format.biHeight) * state.driver->bitCount / 8;
+            state.format.biClrUsed = state.driver->colours;
+            for (DWORD i = 0; i < state.driver->colours; ++i)
+                state.colours.push_back(i * 0x010307); // each entry its own
         }
         return state.driver != nullptr;
     case WM_CAP_DRIVER_GET_CAPS: {
@@ -188,19 +192,27 @@ LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT mess
     const auto* path = reinterpret_cast<const char*>(lParam);
     switch (message) {
     case WM_CAP_GET_VIDEOFORMAT: {
-        if (state.driver == nullptr || wParam < sizeof(BITMAPINFO))
+        // The platform's answer: the format's whole size, and as much of it
+        // as the buffer holds.
+        if (state.driver == nullptr)
             return 0;
-        auto* format = reinterpret_cast<BITMAPINFO*>(lParam);
-        std::memset(format, 0, sizeof *format);
-        format->bmiHeader = state.format;
-        return sizeof(BITMAPINFO);
+        std::vector<DWORD> whole(sizeof state.format / 4);
+        std::memcpy(whole.data(), &state.format, sizeof state.format);
+        whole.insert(whole.end(), state.colours.begin(), state.colours.end());
+        if (lParam != 0)
+            std::memcpy(reinterpret_cast<void*>(lParam), whole.data(),
+                        std::min<size_t>(wParam, whole.size() * 4));
+        return LRESULT(whole.size() * 4);
     }
     case WM_CAP_SET_VIDEOFORMAT: {
-        const auto& header = reinterpret_cast<const BITMAPINFO*>(lParam)->bmiHeader;
-        m_formatsSet.push_back(header);
-        if (state.driver == nullptr)
+        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(lParam);
+        m_formatsSet.push_back(*header);
+        // A careful driver: the colour table must be all there.
+        if (state.driver == nullptr || wParam < sizeof *header + header->biClrUsed * 4)
             return FALSE;
-        state.format = header;
+        state.format = *header;
+        const auto* table = reinterpret_cast<const DWORD*>(header + 1);
+        state.colours.assign(table, table + header->biClrUsed);
         return TRUE;
     }
     case WM_CAP_DLG_VIDEOSOURCE:

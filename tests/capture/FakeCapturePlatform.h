@@ -24,6 +24,7 @@ struct FakeDriver {
     BOOL hasDialogs = TRUE; // source, format and display dialogs
     WORD bitCount = 16;
     DWORD compression = BI_RGB;
+    DWORD colours = 0; // entries of the colour table after the header (biClrUsed)
 };
 
 class FakeCapturePlatform : public CCapturePlatform {
@@ -52,7 +53,8 @@ public:
         LONG infoChunkSize = -1;
         std::vector<BYTE> infoChunkData;
         CAPTUREPARMS sequenceSetup{};
-        BITMAPINFOHEADER format{}; // the connected driver's, until a new one is set
+        BITMAPINFOHEADER format{};  // the connected driver's, until a new one is set
+        std::vector<DWORD> colours; // the colour table that follows it
         std::string captureFile = "C:\\CAPTURE.AVI";
     };
     // A message that carries a path, with the path it carried.

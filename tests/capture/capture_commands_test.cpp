@@ -541,7 +541,9 @@ TEST_F(CaptureCommandsTest, TheDrainBeforeACaptureKeepsAQuitAndSurvivesTheViewsE
 // --- Single Frame, Video Compression and the command states -------------------------
 
 TEST_F(CaptureCommandsTest, SingleFrameStopsLiveVideoSetsTheFormatAgainAndGrabs) {
-    const auto kFormat = WPARAM(sizeof(BITMAPINFO));
+    const auto kFormat = WPARAM(sizeof(BITMAPINFOHEADER));
+    const ExpectedMessage kSizeQuery{WM_CAP_GET_VIDEOFORMAT, 0, 0};
+    const ExpectedMessage kWithTable{WM_CAP_GET_VIDEOFORMAT, kFormat + 1024, 0, kMatchWParam};
     struct Case {
         const char* context;
         std::vector<FakeDriver> drivers;
@@ -553,15 +555,25 @@ TEST_F(CaptureCommandsTest, SingleFrameStopsLiveVideoSetsTheFormatAgainAndGrabs)
          false,
          {{WM_CAP_SET_OVERLAY, 0, 0},
           {WM_CAP_SET_PREVIEW, 0, 0},
+          kSizeQuery,
           {WM_CAP_GET_VIDEOFORMAT, kFormat, 0, kMatchWParam},
           {WM_CAP_SET_VIDEOFORMAT, kFormat, 0, kMatchWParam},
+          {WM_CAP_GRAB_FRAME_NOSTOP, 0, 0}}},
+        {"256 colours: the colour table goes back with the header",
+         {{0, "Card", true, 320, 240, FALSE, TRUE, 8, BI_RGB, 256}},
+         false,
+         {{WM_CAP_SET_OVERLAY, 0, 0},
+          {WM_CAP_SET_PREVIEW, 0, 0},
+          kSizeQuery,
+          kWithTable,
+          {WM_CAP_SET_VIDEOFORMAT, kFormat + 1024, 0, kMatchWParam},
           {WM_CAP_GRAB_FRAME_NOSTOP, 0, 0}}},
         {"the driver gone: a format that cannot be read is not set",
          {{0, "Card"}},
          true,
          {{WM_CAP_SET_OVERLAY, 0, 0},
           {WM_CAP_SET_PREVIEW, 0, 0},
-          {WM_CAP_GET_VIDEOFORMAT, kFormat, 0, kMatchWParam},
+          kSizeQuery,
           {WM_CAP_GRAB_FRAME_NOSTOP, 0, 0}}},
     };
     for (const Case& c : cases) {
@@ -569,9 +581,11 @@ TEST_F(CaptureCommandsTest, SingleFrameStopsLiveVideoSetsTheFormatAgainAndGrabs)
         Start(c.drivers);
         if (c.driverGone)
             CaptureWindow().driver = nullptr;
+        const std::vector<DWORD> colours = CaptureWindow().colours;
         m_platform->m_recorder.Clear();
         Command(ID_CAPTURE_SINGLEFRAME);
         EXPECT_TRUE(MatchSequence(Sent(), c.expected, c.context));
+        EXPECT_EQ(CaptureWindow().colours, colours) << "the table the driver got back";
         TearDown();
     }
 }

@@ -56,8 +56,8 @@ TEST_F(FileCommandsTest, FileDialogsOpenOnTheirNamesAndSendTheChosenPath) {
          folder + "copy", WM_CAP_FILE_SAVEASA, folder + "copy.avi"},
         {"a frame to a name without extension", ID_FILE_SAVESINGLEFRAME, "Save As", "*.BMP",
          folder + "frame", WM_CAP_FILE_SAVEDIBA, folder + "frame.bmp"},
-        {"a frame replaces an existing file without asking", ID_FILE_SAVESINGLEFRAME, "Save As",
-         "*.BMP", existing, WM_CAP_FILE_SAVEDIBA, existing},
+        {"the capture file may name an existing file without a question", ID_FILE_OPEN, "Open",
+         "other.AVI", existing, WM_CAP_FILE_SET_CAPTURE_FILEA, existing},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
@@ -78,6 +78,35 @@ TEST_F(FileCommandsTest, FileDialogsOpenOnTheirNamesAndSendTheChosenPath) {
     EXPECT_EQ(m_platform->m_creations.size(), 1u) << "Set Capture File opens no capture window";
     EXPECT_EQ(GetWindow(ActiveChild()->m_hWnd, GW_HWNDNEXT), nullptr);
     DeleteFileA(existing.c_str());
+}
+
+// An existing file, the capture file among them, is replaced only when the
+// user says so; answered No, the dialog stays for another name.
+TEST_F(FileCommandsTest, SaveDialogsAskBeforeReplacingAFile) {
+    Start({{0, "Card"}});
+    CaptureState().captureFile = TempFolder() + "kept.avi";
+    CloseHandle(CreateFileA(CaptureState().captureFile.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr));
+    for (UINT command : {UINT(ID_FILE_SAVESINGLEFRAME), UINT(ID_FILE_SAVE_AS)}) {
+        for (int answer : {IDNO, IDYES}) {
+            m_platform->m_pathMessages.clear();
+            bool asked = false, stayed = false;
+            const auto nameAnExistingFile = [&](HWND dialog) {
+                FileDialogType(dialog, CaptureState().captureFile);
+                asked = RunWithDialog([&] { SendMessageA(dialog, WM_COMMAND, IDOK, 0); },
+                                      [&](HWND box) { EndDialogWith(box, answer); });
+                stayed = IsWindowVisible(dialog) != FALSE;
+                if (stayed)
+                    EndDialogWith(dialog, IDCANCEL);
+            };
+            RunWithDialog([&] { MainFrame().SendMessage(WM_COMMAND, command); },
+                          nameAnExistingFile);
+            EXPECT_TRUE(asked) << command;
+            EXPECT_EQ(stayed, answer == IDNO) << command;
+            EXPECT_EQ(m_platform->m_pathMessages.size(), answer == IDYES ? 1u : 0u) << command;
+        }
+    }
+    DeleteFileA(CaptureState().captureFile.c_str());
 }
 
 TEST_F(FileCommandsTest, CancelledFileDialogsSendNothing) {

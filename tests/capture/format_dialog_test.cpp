@@ -13,7 +13,7 @@
 namespace {
 
 constexpr const char* kSettingsKey = "Software\\Mirovanta\\Brindlecove";
-const auto kFormat = WPARAM(sizeof(BITMAPINFO));
+const auto kFormat = WPARAM(sizeof(BITMAPINFOHEADER)); // no colour table
 const auto kStatus = WPARAM(sizeof(CAPSTATUS));
 const DWORD kYuy2 = mmioFOURCC('Y', 'U', 'Y', '2');
 
@@ -24,6 +24,7 @@ ExpectedMessage Value(UINT message, WPARAM value) {
     return {message, value, 0, kMatchWParam};
 }
 const ExpectedMessage kMaybeStatus{WM_CAP_GET_STATUS, kStatus, 0, kMatchWParam | kOptional};
+const ExpectedMessage kFormatSize{WM_CAP_GET_VIDEOFORMAT, 0, 0}; // asked before the format
 
 // The capture messages without those that follow the keyboard focus, which
 // a dialog takes and gives back.
@@ -184,7 +185,9 @@ TEST_F(FormatDialogTest, OkAppliesTheChoiceKeepsTheDisplayModeAndRecordsIt) {
         }));
 
         std::vector<ExpectedMessage> expected{
+            kFormatSize,
             Sized(WM_CAP_GET_VIDEOFORMAT, kFormat), // opening
+            kFormatSize,
             Sized(WM_CAP_GET_VIDEOFORMAT, kFormat), // OK
             Sized(WM_CAP_GET_STATUS, kStatus),
             Value(WM_CAP_SET_OVERLAY, 0),
@@ -229,10 +232,10 @@ TEST_F(FormatDialogTest, CancelSendsAndWritesNothingButRefitsTheFrame) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIZE_QUARTER, BN_CLICKED), 0);
         EndDialogWith(dialog, IDCANCEL);
     }));
-    EXPECT_TRUE(MatchSequence(
-        WithoutFocusMessages(Recorded()),
-        {Sized(WM_CAP_GET_VIDEOFORMAT, kFormat), Sized(WM_CAP_GET_STATUS, kStatus), kMaybeStatus},
-        "cancel"));
+    EXPECT_TRUE(MatchSequence(WithoutFocusMessages(Recorded()),
+                              {kFormatSize, Sized(WM_CAP_GET_VIDEOFORMAT, kFormat),
+                               Sized(WM_CAP_GET_STATUS, kStatus), kMaybeStatus},
+                              "cancel"));
     EXPECT_EQ(ReadSetting("ImageSize"), 7u);
     EXPECT_EQ(ReadSetting("ImageFormat"), 7u);
     EXPECT_EQ(FrameClient().cx, 320);

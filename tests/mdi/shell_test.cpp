@@ -325,3 +325,25 @@ TEST_F(ShellTest, ToolbarButtonsFollowTheUpdateHandlersAtIdleTime) {
 }
 
 } // namespace
+
+// The strip below a toolbar shown again is painted afresh: the pixels the
+// bar had drawn over the client's top are not moved down with the client.
+TEST_F(ShellTest, TheToolbarOffAndOnLeavesNoBandBelowIt) {
+    Start({{0, "Card"}});
+    MainFrame().SetWindowPos(nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT bar = MainFrame().GetControlBar(ID_VIEW_TOOLBAR)->GetWindowRect();
+    const auto colourAt = [&](int y) { // in the client, left of the capture window
+        PumpMessages();
+        POINT point{8, y};
+        ClientToScreen(MainFrame().m_hWndMDIClient, &point);
+        HDC screen = GetDC(nullptr);
+        const COLORREF colour = GetPixel(screen, point.x, point.y);
+        ReleaseDC(nullptr, screen);
+        return colour;
+    };
+    MainFrame().SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    PumpMessages(); // the client drawn without the bar
+    MainFrame().SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    for (int y : {2, int(bar.bottom - bar.top) / 2, int(bar.bottom - bar.top) - 3})
+        EXPECT_EQ(colourAt(y), GetSysColor(COLOR_APPWORKSPACE)) << y << " pixels below the bar";
+}

@@ -80,8 +80,12 @@ std::string FileDialogName(HWND hDialog) {
     return text;
 }
 
-void FileDialogChoose(HWND hDialog, const std::string& name) {
+void FileDialogType(HWND hDialog, const std::string& name) {
     SetDlgItemTextA(hDialog, FileNameControl(hDialog), name.c_str());
+}
+
+void FileDialogChoose(HWND hDialog, const std::string& name) {
+    FileDialogType(hDialog, name);
     EndDialogWith(hDialog, IDOK);
 }
 

@@ -25,6 +25,7 @@ bool RunWithDialog(const std::function<void()>& command, const std::vector<Dialo
 
 // The common file dialog: the name in its file-name box, and ending it.
 std::string FileDialogName(HWND hDialog);
+void FileDialogType(HWND hDialog, const std::string& name);
 void FileDialogChoose(HWND hDialog, const std::string& name); // types the name, then OK
 void EndDialogWith(HWND hDialog, int nButton);                // clicks the button
 

@@ -122,4 +122,18 @@ TEST_F(FrameTest, SavesAndCopiesFramesAtEachSize) {
     EXPECT_EQ(copied.biBitCount, 16);
 }
 
+// An 8-bit card with a colour table (the device's palette driver refuses a
+// format whose table is cut short): the Video Format dialog sends the table
+// back with the header, and the card takes the new size.
+TEST_F(FrameTest, AnEightBitCardTakesTheVideoFormatWithItsColourTable) {
+    ASSERT_EQ(m_program.Close(), 0);
+    SetEnvironmentVariableA("SOFTCAP_DRIVERS", "0:palette");
+    const bool started = m_program.Start();
+    SetEnvironmentVariableA("SOFTCAP_DRIVERS", nullptr);
+    ASSERT_TRUE(started);
+    EXPECT_GT(ScreenBrightness(m_program.CaptureWindow(), 20, 60), 400) << "the white bar";
+    ChooseFormat(122 /* Full */, 0 /* 24 bit RGB */, nullptr);
+    EXPECT_EQ(ClientSize(m_program.CaptureWindow()).cx, 640);
+}
+
 } // namespace

@@ -633,3 +633,41 @@ TEST_F(ColorPageTest, ApplyAndCancelLeaveTheColourValuesAsMoved) {
     });
     EXPECT_EQ(Only(ReadKey(), kColourNames), Colours(128, 129, 129, 128));
 }
+
+// ---------------------------------------------------------------------------
+// A settings key the user may read but not write (as an administrator may
+// leave it): the pages show it, each step signals once, nothing changes.
+
+TEST_F(PageTest, AReadOnlyKeyIsShownAndStaysAsItWas) {
+    const KeyContents stored = With(Colours(10, 20, 30, 40), {{"Connector", Dword(1)}});
+    WriteKey(stored);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    BYTE everyone[SECURITY_MAX_SID_SIZE], acl[128];
+    DWORD sidSize = sizeof everyone;
+    CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize);
+    InitializeAcl(reinterpret_cast<ACL*>(acl), sizeof acl, ACL_REVISION);
+    AddAccessAllowedAce(reinterpret_cast<ACL*>(acl), ACL_REVISION, KEY_READ, everyone);
+    SECURITY_DESCRIPTOR readOnly;
+    InitializeSecurityDescriptor(&readOnly, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&readOnly, TRUE, reinterpret_cast<ACL*>(acl), FALSE);
+    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &readOnly), ERROR_SUCCESS);
+    ColoursShown shown, afterMove;
+    int signals = 0;
+    const SheetRun run = RunOnRegistry(kVideoSourceMode, [&](HWND hSheet, HWND hPage) {
+        EXPECT_TRUE(IsChecked(hPage, IDC_COMPOSITE));
+        SelectPage(hSheet, kColorPage);
+        shown = Shown(PropSheet_GetCurrentPageHwnd(hSheet));
+        signals = SignalsOf([&] { MoveRight(PropSheet_GetCurrentPageHwnd(hSheet), "Hue"); });
+        afterMove = Shown(PropSheet_GetCurrentPageHwnd(hSheet));
+        PressButton(hSheet, PSBTN_OK);
+    });
+    SetSecurityDescriptorDacl(&readOnly, TRUE, nullptr, FALSE); // writable again
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &readOnly), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(run.result, IDOK);
+    EXPECT_EQ(shown, (ColoursShown{{"10", "20", "30", "40"}, {10, 20, 30, 40}}));
+    EXPECT_EQ(afterMove.fields, shown.fields) << "the fields show what the key still holds";
+    EXPECT_EQ(signals, 4);
+    EXPECT_EQ(ReadKey(), stored);
+}
