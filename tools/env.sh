@@ -27,7 +27,7 @@ kernel_runs_32bit() {
 # environment runs the 64-bit build alone, as on a kernel without 32-bit code.
 if [ -n "${RUN_ARCHES:-}" ]; then
     :
-elif timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1; then
+elif timeout 60 /usr/lib/wine/wine --version >/dev/null 2>&1; then
     RUN_ARCHES="i686 x86_64"
 else
     RUN_ARCHES="x86_64"
