@@ -10,6 +10,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 IMPLEMENT_DYNAMIC(CMDIFrameWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
@@ -125,6 +127,7 @@ void CMDIFrameWnd::OnSize(UINT nType, int, int) {
 
 void CMDIFrameWnd::OnDestroy() {
     m_bDestroying = true;
+    DestroyChildFrames();
     // The frame's own menu goes with the window; a child's shared menu
     // stays with its document template.
     if (m_hMenuDefault != nullptr && ::GetMenu(m_hWnd) != m_hMenuDefault)
@@ -230,4 +233,17 @@ void CMDIFrameWnd::OnChildActivated(CMDIChildWnd* pActive) {
         return;
     OnUpdateFrameMenu(pActive != nullptr ? pActive->m_hMenuShared : nullptr);
     OnUpdateFrameTitle();
+}
+
+void CMDIFrameWnd::DestroyChildFrames() {
+    if (m_hWndMDIClient == nullptr)
+        return;
+    std::vector<HWND> children;
+    for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        if (DynamicDowncast<CMDIChildWnd>(FromHandlePermanent(hChild)) != nullptr)
+            children.push_back(hChild);
+    }
+    for (HWND hChild : children)
+        ::SendMessageA(m_hWndMDIClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hChild), 0);
 }
