@@ -18,10 +18,9 @@ END_MESSAGE_MAP()
 
 CVidrakeApp::CVidrakeApp() = default;
 
-CVidrakeApp::~CVidrakeApp() {
-    if (m_pMainFrame && m_pMainFrame->m_hWnd != nullptr)
-        m_pMainFrame->DestroyWindow();
-}
+// ExitInstance has destroyed the windows, as the end of Run or of a failed
+// start calls it.
+CVidrakeApp::~CVidrakeApp() = default;
 
 bool CVidrakeApp::InitInstance() {
     SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
