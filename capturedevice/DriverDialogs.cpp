@@ -5,6 +5,7 @@
 
 #include "CaptureWindow.h"
 #include "CaptureWindowHandlers.h"
+#include "tunerprops/ConfigDialogExports.h"
 
 namespace {
 
@@ -67,9 +68,6 @@ LRESULT OnDriverDialog(CaptureWindowState& s, TunerSheetMode sheetMode) {
     if (!library) {
         return FALSE;
     }
-    using CreateConfigDialogFn = void*(WINAPI*)(int, HWND);
-    using DoConfigDialogFn = int(WINAPI*)();
-    using DestroyConfigDialogFn = void(WINAPI*)();
     auto create = EntryPoint<CreateConfigDialogFn>(library.Get(), "CreateConfigDialog");
     auto run = EntryPoint<DoConfigDialogFn>(library.Get(), "DoConfigDialog");
     auto destroy = EntryPoint<DestroyConfigDialogFn>(library.Get(), "DestroyConfigDialog");

@@ -31,7 +31,8 @@ PictureAdjustments AdjustmentsFromSettings(DWORD brightness, DWORD contrast, DWO
 
 std::optional<DriverSettings> ReadDriverSettings() {
     HKEY raw = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &raw) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settings_store::kKeyPath, 0, KEY_READ, &raw) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     UniqueRegKey key(raw);
@@ -47,5 +48,6 @@ std::optional<DriverSettings> ReadDriverSettings() {
 }
 
 UniqueKernelHandle CreateSettingsEvent() {
-    return UniqueKernelHandle(CreateEventA(nullptr, FALSE, FALSE, kSettingsEventName));
+    return UniqueKernelHandle(
+        CreateEventA(nullptr, FALSE, FALSE, settings_store::kSettingsChangedEventName));
 }

@@ -8,10 +8,8 @@
 #include <optional>
 
 #include "framework/Handle.h"
+#include "tunerprops/SettingsStore.h"
 #include "FrameGenerator.h"
-
-constexpr const char* kSettingsEventName = "?|!BRINDLECOVE!!???";
-constexpr const char* kSettingsKeyPath = "Software\\Mirovanta\\Brindlecove";
 
 struct DriverSettings {
     PictureAdjustments picture;       // neutral for missing values

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tunerprops/SettingsStore.h"
+
 namespace {
 
 constexpr const char* kDefaultDrivers = "0:overlay,2:plain";
@@ -142,36 +144,19 @@ std::optional<VirtualDriver> FindDriver(int index) {
 }
 
 bool SizeFromCode(DWORD code, LONG& width, LONG& height) {
-    switch (code) {
-    case 25:
-        width = 160, height = 120;
-        return true;
-    case 50:
-        width = 320, height = 240;
-        return true;
-    case 100:
-        width = 640, height = 480;
-        return true;
-    default:
+    const settings_store::ImageSizeCode* size = settings_store::FindImageSize(code);
+    if (size == nullptr) {
         return false;
     }
+    width = size->width, height = size->height;
+    return true;
 }
 
 bool FormatFromCode(DWORD code, WORD& bitCount, DWORD& compression) {
-    switch (code) {
-    case 0:
-        bitCount = 16, compression = BI_RGB;
-        return true;
-    case 1:
-        bitCount = 24, compression = BI_RGB;
-        return true;
-    case 2:
-        bitCount = 32, compression = BI_RGB;
-        return true;
-    case 3:
-        bitCount = 16, compression = kFourccYuy2;
-        return true;
-    default:
+    const settings_store::ImageFormatCode* format = settings_store::FindImageFormat(code);
+    if (format == nullptr) {
         return false;
     }
+    bitCount = format->bitCount, compression = format->compression;
+    return true;
 }

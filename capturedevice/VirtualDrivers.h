@@ -39,7 +39,7 @@ constexpr const char* kDriverConfigVariable = "SOFTCAP_DRIVERS";
 // The driver installed at `index`, read from the setting at each call.
 std::optional<VirtualDriver> FindDriver(int index);
 
-// Formats by the codes of the device settings key: ImageSize 25, 50, 100 and
-// ImageFormat 0 (RGB 15), 1 (RGB 24), 2 (RGB 32), 3 (YUY2).
+// Formats by the codes of the device settings key (tunerprops/SettingsStore.h);
+// false for a code without a meaning.
 bool SizeFromCode(DWORD code, LONG& width, LONG& height);
 bool FormatFromCode(DWORD code, WORD& bitCount, DWORD& compression);

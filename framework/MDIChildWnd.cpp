@@ -112,6 +112,15 @@ void CMDIChildWnd::MDIDestroy() {
         ::SendMessageA(frame->m_hWndMDIClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
+bool CMDIChildWnd::DestroyWindow() {
+    CMDIFrameWnd* frame = GetMDIFrame();
+    if (m_hWnd == nullptr || frame == nullptr || !::IsWindow(frame->m_hWndMDIClient))
+        return CFrameWnd::DestroyWindow();
+    const HWND hWnd = m_hWnd; // this may be freed with the window
+    MDIDestroy();
+    return !::IsWindow(hWnd);
+}
+
 LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefMDIChildProcA(m_hWnd, message, wParam, lParam);
 }

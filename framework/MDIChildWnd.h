@@ -33,6 +33,8 @@ public:
     CMDIFrameWnd* GetMDIFrame() const;
     void MDIActivate();
     void MDIDestroy();
+    // Through the MDI client, as the user's Close does.
+    bool DestroyWindow() override;
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 IMPLEMENT_DYNAMIC(CMDIFrameWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
@@ -129,6 +131,7 @@ void CMDIFrameWnd::OnSize(UINT nType, int, int) {
 
 void CMDIFrameWnd::OnDestroy() {
     m_bDestroying = true;
+    DestroyChildFrames();
     // The frame's own menu goes with the window; a child's shared menu
     // stays with its document template.
     if (m_hMenuDefault != nullptr && ::GetMenu(m_hWnd) != m_hMenuDefault)
@@ -249,4 +252,17 @@ LRESULT CMDIFrameWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     // The bars' heights changed even where the frame's size did not.
     RecalcLayout();
     return 0;
+}
+
+void CMDIFrameWnd::DestroyChildFrames() {
+    if (m_hWndMDIClient == nullptr)
+        return;
+    std::vector<HWND> children;
+    for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        if (DynamicDowncast<CMDIChildWnd>(FromHandlePermanent(hChild)) != nullptr)
+            children.push_back(hChild);
+    }
+    for (HWND hChild : children)
+        ::SendMessageA(m_hWndMDIClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hChild), 0);
 }

@@ -58,6 +58,9 @@ protected:
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     void OnSize(UINT nType, int cx, int cy);
     void OnDestroy();
+    // The child frames go through the MDI client, one by one, as the user's
+    // Close makes them go, before the client itself.
+    void DestroyChildFrames();
     void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
     void OnAppExit();
     void OnBarCheck(UINT nID);

@@ -1,8 +1,11 @@
 #include "tunerprops/DeviceSettings.h"
 
+#include "tunerprops/SettingsStore.h"
+
 namespace {
-constexpr char kRootPath[] = "Software\\Mirovanta";
-constexpr char kSubKey[] = "Brindlecove";
+using settings_store::kRootPath;
+using settings_store::kSettingsChangedEventName;
+using settings_store::kSubKey;
 // The driver's two other events; the library only carries their names.
 constexpr char kSetOkEventName[] = "?|!!BRINDLECOVESETOK!!???";
 constexpr char kRestCompleteEventName[] = "?|!!BRINDLECOVERESTCOMPL!!???";

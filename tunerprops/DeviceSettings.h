@@ -103,9 +103,6 @@ inline constexpr SettingValue FavorOverlays{"FavorOverlays", &CDeviceSettings::F
 inline constexpr SettingValue Mute{"Mute", &CDeviceSettings::Mute};
 } // namespace settings
 
-// The settings-changed event, created by the driver.
-inline constexpr char kSettingsChangedEventName[] = "?|!BRINDLECOVE!!???";
-
 // The record as the driver sees it.
 static_assert(std::is_standard_layout_v<CDeviceSettings>);
 #ifndef _WIN64

@@ -3,6 +3,7 @@
 #include "framework/DataExchange.h"
 #include "tunerprops/DeviceSettings.h"
 #include "tunerprops/PageButtons.h"
+#include "tunerprops/SettingsStore.h"
 #include "tunerprops/resource.h"
 
 IMPLEMENT_DYNCREATE(CTunerVideoFormatPage, CTunerPage)
@@ -23,9 +24,13 @@ namespace {
 // The first button of each choice also stands for every code that is not
 // listed: a stored width such as 320, or a format the card's format dialog
 // does not offer, shows as the first choice.
-constexpr CodeButton kSizeButtons[] = {{IDC_SMALL, 25}, {IDC_MEDIUM, 50}, {IDC_LARGE, 100}};
-constexpr CodeButton kFormatButtons[] = {
-    {IDC_RGB15, 0}, {IDC_RGB24, 1}, {IDC_RGB32, 2}, {IDC_YUY2, 3}};
+using namespace settings_store;
+constexpr CodeButton kSizeButtons[] = {
+    {IDC_SMALL, kSmall.imageSize}, {IDC_MEDIUM, kMedium.imageSize}, {IDC_LARGE, kLarge.imageSize}};
+constexpr CodeButton kFormatButtons[] = {{IDC_RGB15, kRgb15.imageFormat},
+                                         {IDC_RGB24, kRgb24.imageFormat},
+                                         {IDC_RGB32, kRgb32.imageFormat},
+                                         {IDC_YUY2, kYuy2.imageFormat}};
 
 int SizeButton(DWORD dwSizeCode) {
     return ButtonForCode(kSizeButtons, dwSizeCode, IDC_SMALL);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tunerprops/SettingsStore.h"
 #include "tunerprops/TunerPage.h"
 
 // The Video Format page: pixel format and image size. A click changes the
@@ -21,13 +22,13 @@ private:
     void ChooseSize(DWORD dwSizeCode);
     void ChooseFormat(DWORD dwFormatCode);
 
-    void OnSmall() { ChooseSize(25); }
-    void OnMedium() { ChooseSize(50); }
-    void OnLarge() { ChooseSize(100); }
-    void OnRgb15() { ChooseFormat(0); }
-    void OnRgb24() { ChooseFormat(1); }
-    void OnRgb32() { ChooseFormat(2); }
-    void OnYuy2() { ChooseFormat(3); }
+    void OnSmall() { ChooseSize(settings_store::kSmall.imageSize); }
+    void OnMedium() { ChooseSize(settings_store::kMedium.imageSize); }
+    void OnLarge() { ChooseSize(settings_store::kLarge.imageSize); }
+    void OnRgb15() { ChooseFormat(settings_store::kRgb15.imageFormat); }
+    void OnRgb24() { ChooseFormat(settings_store::kRgb24.imageFormat); }
+    void OnRgb32() { ChooseFormat(settings_store::kRgb32.imageFormat); }
+    void OnYuy2() { ChooseFormat(settings_store::kYuy2.imageFormat); }
     void OnDefault();
 
     CWnd m_btnLarge;

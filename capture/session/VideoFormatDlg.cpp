@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "session/CaptureWindow.h"
 #include "session/VideoFormat.h"
+#include "tunerprops/SettingsStore.h"
 
 #include <array>
 
@@ -17,25 +18,22 @@ END_MESSAGE_MAP()
 
 namespace {
 
-struct SizePreset {
+// Each with the settings store's code.
+struct SizePreset : settings_store::ImageSizeCode {
     const char* text;
-    LONG width;
-    LONG height;
-    DWORD imageSize; // the settings store's code: percent of full size
 };
 constexpr std::array<SizePreset, 3> kSizes{{
-    {"160x120", 160, 120, 25},
-    {"320x240", 320, 240, 50},
-    {"640x480", 640, 480, 100},
+    {settings_store::kSmall, "160x120"},
+    {settings_store::kMedium, "320x240"},
+    {settings_store::kLarge, "640x480"},
 }};
 
-struct FormatPreset {
+struct FormatPreset : settings_store::ImageFormatCode {
     const char* text;
-    WORD bitCount;
-    DWORD imageFormat; // the settings store's code
 };
 constexpr std::array<FormatPreset, 2> kFormats{{
-    {"24 bit RGB", 24, 1}, {"15 bit RGB", 16, 0}, // 5 bits a colour in a 16-bit pixel
+    {settings_store::kRgb24, "24 bit RGB"},
+    {settings_store::kRgb15, "15 bit RGB"},
 }};
 
 constexpr int kQuarter = 0;
@@ -43,8 +41,6 @@ constexpr int kHalf = 1;
 constexpr int kFull = 2;
 constexpr int kRgb24 = 0;
 constexpr int kRgb15 = 1;
-
-constexpr const char* kSettingsKey = "Software\\Mirovanta\\Brindlecove";
 
 template <class Presets> void FillList(HWND hList, const Presets& presets, int selected) {
     ::SendMessageA(hList, CB_RESETCONTENT, 0, 0);
@@ -65,7 +61,8 @@ int SizeIndexFor(LONG width) {
 void RecordFormat(DWORD imageFormat, DWORD imageSize) {
     HKEY opened = nullptr;
     // The key belongs to the configuration library: it is never created here.
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settings_store::kKeyPath, 0, KEY_SET_VALUE, &opened) !=
+        ERROR_SUCCESS)
         return;
     UniqueRegKey key(opened);
     RegSetValueExA(key.Get(), "ImageFormat", 0, REG_DWORD,

@@ -14,7 +14,6 @@
 
 #include <cstring>
 
-HWND g_hWndLastCapture = nullptr;
 int g_nNextCaptureId = 0;
 int g_nViewsCreated = 0;
 
@@ -104,7 +103,6 @@ int CVidrakeView::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
 
     m_hWndCap = CCapturePlatform::Current().CreateCaptureWindow(
         "", WS_CHILD | WS_VISIBLE, 0, 0, 160, 120, m_hWnd, g_nNextCaptureId++);
-    g_hWndLastCapture = m_hWndCap;
 
     m_nDriverIndex = -1;
     for (int index = 0; index < kDriverCount; ++index) {
@@ -224,9 +222,16 @@ BOOL CVidrakeView::OnQueryEndSession() {
     if (!m_bDialogOpen)
         return TRUE;
     MessageBeep(MB_ICONHAND);
-    AfxMessageBox("Close dialogs before exiting Windows.", MB_OK);
-    ::BringWindowToTop(m_hWnd);
+    RunModal(
+        ModalMark::None, [] { AfxMessageBox("Close dialogs before exiting Windows.", MB_OK); },
+        [&] { ::BringWindowToTop(m_hWnd); });
     return FALSE;
+}
+
+// The view may be destroyed by a message handled in one of the commands' own
+// modal loops; its handle may then name no window, or another's.
+bool CVidrakeView::IsViewAlive(HWND hWndView, const CVidrakeView* pView) {
+    return ::IsWindow(hWndView) && CWnd::FromHandlePermanent(hWndView) == pView;
 }
 
 void CVidrakeView::OnDestroy() {

@@ -9,7 +9,6 @@
 class CCmdUI;
 
 // Values shared by all capture views of the program.
-extern HWND g_hWndLastCapture; // the capture window created last, by any view
 extern int g_nNextCaptureId;   // child-window id of the next capture window
 extern int g_nViewsCreated;    // views created since start; never decreases
 
@@ -90,12 +89,39 @@ protected:
     void OnUpdatePlaybackWindow(CCmdUI* pCmdUI);
 
 private:
+    // How a modal loop run for the view marks it: the dialogs of the video
+    // and capture commands set m_bDialogOpen, so that the end of the session
+    // is refused while they run; prompts and file dialogs do not.
+    enum class ModalMark { None, DialogOpen };
+    // Runs a modal loop (a dialog, a message box, a driver's dialog) for the
+    // view, then afterwards, both inside the mark. The view may be destroyed
+    // while the loop runs (its child window closed by the system or by
+    // another program): then nothing of it is touched again and the result
+    // is false.
+    template <class ModalLoop, class AfterLoop>
+    bool RunModal(ModalMark mark, ModalLoop&& loop, AfterLoop&& afterwards) {
+        const HWND hWndView = m_hWnd;
+        if (mark == ModalMark::DialogOpen)
+            m_bDialogOpen = TRUE;
+        loop();
+        if (!IsViewAlive(hWndView, this))
+            return false;
+        afterwards();
+        if (mark == ModalMark::DialogOpen)
+            m_bDialogOpen = FALSE;
+        return true;
+    }
+    template <class ModalLoop> bool RunModal(ModalMark mark, ModalLoop&& loop) {
+        return RunModal(mark, loop, [] {});
+    }
+    // Whether the view of hWndView is still pView; pView is compared, never used.
+    static bool IsViewAlive(HWND hWndView, const CVidrakeView* pView);
     // The frame's window size for a client area of the given size.
     SIZE FrameSizeFor(int cx, int cy) const;
     void ClearDriverRecords();
     // A video dialog needs a driver that reports it and the live display.
     bool CanOpenVideoDialog(BOOL fHasDialog) const;
-    // Runs the file dialog on the path buffer (260 characters); true on OK.
-    static bool PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter,
-                               char* path);
+    // Runs the file dialog on the path buffer (260 characters); true on OK,
+    // false too when the view went meanwhile.
+    bool PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter, char* path);
 };

@@ -20,12 +20,6 @@ constexpr FOURCC kCopyrightChunkId = mmioFOURCC('I', 'C', 'O', 'P');
 // Lets the prompt's window go and the picture settle.
 constexpr DWORD kSettleMilliseconds = 500;
 
-// The view may be destroyed by a message handled in one of the commands'
-// own message loops.
-bool IsViewAlive(HWND hWndView, const CWnd* pView) {
-    return ::IsWindow(hWndView) && CWnd::FromHandlePermanent(hWndView) == pView;
-}
-
 // Handles every waiting message; false when a quit message came, which is
 // posted again for the program's own message loop.
 bool DrainMessageQueue() {
@@ -47,14 +41,13 @@ void CVidrakeView::OnCaptureSetup() {
     CCaptureSetupDlg dialog;
     dialog.FromCaptureParms(m_CaptureParms);
     dialog.m_hWndCap = m_hWndCap;
-    const HWND hWndView = m_hWnd;
-    m_bDialogOpen = TRUE;
-    const INT_PTR result = dialog.DoModal();
-    if (!IsViewAlive(hWndView, this))
-        return;
-    if (result == IDOK)
-        dialog.ToCaptureParms(m_CaptureParms);
-    m_bDialogOpen = FALSE;
+    INT_PTR result = IDCANCEL;
+    RunModal(
+        ModalMark::DialogOpen, [&] { result = dialog.DoModal(); },
+        [&] {
+            if (result == IDOK)
+                dialog.ToCaptureParms(m_CaptureParms);
+        });
 }
 
 void CVidrakeView::OnUpdateCaptureSetup(CCmdUI* pCmdUI) {
@@ -62,12 +55,15 @@ void CVidrakeView::OnUpdateCaptureSetup(CCmdUI* pCmdUI) {
 }
 
 void CVidrakeView::OnCaptureVideo() {
-    if (::MessageBoxA(m_hWnd, kCapturePrompt, "", MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+    bool bStart = false;
+    const bool bViewAlive = RunModal(ModalMark::None, [&] {
+        if (::MessageBoxA(m_hWnd, kCapturePrompt, "", MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+            return;
+        ::Sleep(kSettleMilliseconds);
+        bStart = DrainMessageQueue(); // false when the program is ending
+    });
+    if (!bViewAlive || !bStart)
         return;
-    const HWND hWndView = m_hWnd;
-    ::Sleep(kSettleMilliseconds);
-    if (!DrainMessageQueue() || !IsViewAlive(hWndView, this))
-        return; // the program is ending, or the view went
 
     char notice[sizeof kCopyrightNotice];
     std::memcpy(notice, kCopyrightNotice, sizeof notice);

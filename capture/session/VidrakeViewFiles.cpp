@@ -28,7 +28,8 @@ bool CVidrakeView::PromptFileName(bool bOpen, const char* lpszDefExt, const char
     CFileDialog dialog(bOpen, lpszDefExt, nullptr, flags, lpszFilter);
     dialog.m_ofn.lpstrFile = path; // the dialog starts on the buffer's name and fills it
     dialog.m_ofn.nMaxFile = kPathLength;
-    if (dialog.DoModal() != IDOK)
+    INT_PTR result = IDCANCEL;
+    if (!RunModal(ModalMark::None, [&] { result = dialog.DoModal(); }) || result != IDOK)
         return false;
     // Some dialogs add the default extension to the name of an existing file only.
     const std::string_view chosen(path);

@@ -11,13 +11,11 @@ bool CVidrakeView::CanOpenVideoDialog(BOOL fHasDialog) const {
 }
 
 void CVidrakeView::OnVideoFormat() {
-    m_bDialogOpen = TRUE;
     // The dialog works on this view's capture window, whichever was created last.
     CVideoFormatDlg dialog(m_hWndCap);
-    dialog.DoModal();
     // A refused format leaves the driver's own: the frame follows what it reports.
-    FitFrameToVideo();
-    m_bDialogOpen = FALSE;
+    RunModal(
+        ModalMark::DialogOpen, [&] { dialog.DoModal(); }, [&] { FitFrameToVideo(); });
 }
 
 // The driver's format dialog is never asked for, but its report enables the program's own.
@@ -26,10 +24,10 @@ void CVidrakeView::OnUpdateVideoFormat(CCmdUI* pCmdUI) {
 }
 
 void CVidrakeView::OnVideoSource() {
-    m_bDialogOpen = TRUE;
-    capwnd::DlgVideoSource(m_hWndCap); // returns when the driver's dialog closes
-    FitFrameToVideo();
-    m_bDialogOpen = FALSE;
+    // Returns when the driver's dialog closes.
+    RunModal(
+        ModalMark::DialogOpen, [&] { capwnd::DlgVideoSource(m_hWndCap); },
+        [&] { FitFrameToVideo(); });
 }
 
 void CVidrakeView::OnUpdateVideoSource(CCmdUI* pCmdUI) {
@@ -37,10 +35,8 @@ void CVidrakeView::OnUpdateVideoSource(CCmdUI* pCmdUI) {
 }
 
 void CVidrakeView::OnVideoDisplay() {
-    m_bDialogOpen = TRUE;
     // Display options do not change the image size: no refit.
-    capwnd::DlgVideoDisplay(m_hWndCap);
-    m_bDialogOpen = FALSE;
+    RunModal(ModalMark::DialogOpen, [&] { capwnd::DlgVideoDisplay(m_hWndCap); });
 }
 
 void CVidrakeView::OnUpdateVideoDisplay(CCmdUI* pCmdUI) {

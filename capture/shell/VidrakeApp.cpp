@@ -18,10 +18,9 @@ END_MESSAGE_MAP()
 
 CVidrakeApp::CVidrakeApp() = default;
 
-CVidrakeApp::~CVidrakeApp() {
-    if (m_pMainFrame && m_pMainFrame->m_hWnd != nullptr)
-        m_pMainFrame->DestroyWindow();
-}
+// ExitInstance has destroyed the windows, as the end of Run or of a failed
+// start calls it.
+CVidrakeApp::~CVidrakeApp() = default;
 
 bool CVidrakeApp::InitInstance() {
     SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
@@ -32,9 +31,6 @@ bool CVidrakeApp::InitInstance() {
         IDR_VIDEOCAPTURE, RUNTIME_CLASS(CVidrakeDoc), RUNTIME_CLASS(CChildFrame),
         RUNTIME_CLASS(CVidrakeView)));
 
-    // A main window left from an earlier start (tests start more than once).
-    if (m_pMainFrame && m_pMainFrame->m_hWnd != nullptr)
-        m_pMainFrame->DestroyWindow();
     m_pMainFrame = std::make_unique<CMainFrame>();
     if (!m_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
         return false;
@@ -45,6 +41,17 @@ bool CVidrakeApp::InitInstance() {
     // The command line is not examined: the first capture window is new.
     m_pDocManager->OnFileNew();
     return true;
+}
+
+int CVidrakeApp::ExitInstance() {
+    // The windows go first, while the templates that own their documents and
+    // frames are still there.
+    if (m_pMainFrame && m_pMainFrame->m_hWnd != nullptr)
+        m_pMainFrame->DestroyWindow();
+    m_pMainWnd = nullptr;
+    m_pMainFrame.reset();
+    m_pDocManager.reset();
+    return CWinApp::ExitInstance();
 }
 
 bool CVidrakeApp::OnCmdMsg(const CommandMessage& command) {

@@ -15,6 +15,8 @@ public:
     ~CVidrakeApp() override;
 
     bool InitInstance() override;
+    // Destroys the main window, then frees it and the document templates.
+    int ExitInstance() override;
     // The application's commands, then the document manager's (New, Open,
     // recent files).
     bool OnCmdMsg(const CommandMessage& command) override;

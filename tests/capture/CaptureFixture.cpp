@@ -17,7 +17,6 @@ void PumpMessages() {
 
 void CaptureFixture::Start(std::vector<FakeDriver> drivers, const char* lpCmdLine) {
     m_platform = std::make_unique<FakeCapturePlatform>(std::move(drivers));
-    g_hWndLastCapture = nullptr;
     g_nNextCaptureId = 0;
     g_nViewsCreated = 0;
     theTestApp.m_messages.clear();
@@ -27,8 +26,7 @@ void CaptureFixture::Start(std::vector<FakeDriver> drivers, const char* lpCmdLin
 }
 
 void CaptureFixture::TearDown() {
-    if (theTestApp.GetMainFrame() != nullptr && MainFrame().m_hWnd != nullptr)
-        MainFrame().DestroyWindow();
+    theTestApp.ExitInstance();
     // The quit message of the main window's end is not for the tests.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -261,7 +261,7 @@ TEST_F(FormatDialogTest, TheDialogActsOnTheCaptureWindowOfItsView) {
     ActiveChild()->SendMessage(WM_CLOSE);
     PumpMessages();
     ASSERT_EQ(ActiveView(), first);
-    ASSERT_FALSE(IsWindow(g_hWndLastCapture));
+    ASSERT_FALSE(IsWindow(m_platform->m_creations.back().created));
 
     m_platform->m_recorder.Clear();
     EXPECT_TRUE(VideoFormat([](HWND dialog) {

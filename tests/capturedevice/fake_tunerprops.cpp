@@ -2,6 +2,7 @@
 // records each call and runs the test's action in place of a modal sheet.
 
 #include "FakeSheetLog.h"
+#include "tunerprops/ConfigDialogExports.h"
 
 #include <cstring>
 
@@ -29,12 +30,12 @@ void Record(const char* name, int mode, HWND parent) {
 
 } // namespace
 
-extern "C" void* WINAPI CreateConfigDialog(int sheetMode, HWND parent) {
+CDeviceSettings* WINAPI CreateConfigDialog(int sheetMode, HWND parent) {
     Record("CreateConfigDialog", sheetMode, parent);
-    return g_settingsRecord;
+    return reinterpret_cast<CDeviceSettings*>(g_settingsRecord);
 }
 
-extern "C" int WINAPI DoConfigDialog() {
+int WINAPI DoConfigDialog() {
     Record("DoConfigDialog", 0, nullptr);
     if (g_log.onDoConfigDialog != nullptr) {
         g_log.onDoConfigDialog();
@@ -42,7 +43,7 @@ extern "C" int WINAPI DoConfigDialog() {
     return IDOK;
 }
 
-extern "C" void WINAPI DestroyConfigDialog() {
+void WINAPI DestroyConfigDialog() {
     Record("DestroyConfigDialog", 0, nullptr);
 }
 
