@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "support/DialogScript.h"
+#include "tunerprops/ConfigDialogExports.h"
 
 namespace {
 
@@ -106,14 +107,11 @@ TEST(ConfigurationLibrary, ShowsTheVideoFormatPageAsTheDriverDoes) {
     SettingsKeyGuard settings;
     HMODULE library = LoadLibraryA("tunerprops.dll");
     ASSERT_NE(library, nullptr);
-    using Create = void* (*)(int, HWND);
-    using DoModal = int (*)();
-    using Destroy = void (*)();
-    auto create = reinterpret_cast<Create>(
+    auto create = reinterpret_cast<CreateConfigDialogFn>(
         reinterpret_cast<void (*)()>(GetProcAddress(library, "CreateConfigDialog")));
-    auto doModal = reinterpret_cast<DoModal>(
+    auto doModal = reinterpret_cast<DoConfigDialogFn>(
         reinterpret_cast<void (*)()>(GetProcAddress(library, "DoConfigDialog")));
-    auto destroy = reinterpret_cast<Destroy>(
+    auto destroy = reinterpret_cast<DestroyConfigDialogFn>(
         reinterpret_cast<void (*)()>(GetProcAddress(library, "DestroyConfigDialog")));
     ASSERT_TRUE(create && doModal && destroy);
     ASSERT_NE(create(2, nullptr), nullptr);
