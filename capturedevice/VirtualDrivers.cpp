@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "DeviceFaults.h"
+
 namespace {
 
 constexpr const char* kDefaultDrivers = "0:overlay,2:plain";
@@ -53,6 +55,9 @@ std::vector<DriverEntry> ParseDrivers(const std::string& text) {
 }
 
 std::string DriverSetting() {
+    if (const char* faulty = FaultDriverSetting()) {
+        return faulty;
+    }
     char value[256];
     SetLastError(ERROR_SUCCESS);
     const DWORD length = GetEnvironmentVariableA(kDriverConfigVariable, value, sizeof value);
