@@ -36,9 +36,9 @@ constexpr int kOddFormatCount = 6;
 
 // Which unusual format the "formats" fault reports: the next at each connect.
 int g_oddFormat = -1;
-// Callbacks of the "callbacks" fault: the next one, every third message, and
-// none while one of them runs (its message box may send further messages).
-size_t g_nextCallback = 0;
+// Callbacks of the "callbacks" fault: the next status and error texts.
+size_t g_nextStatus = 0;
+size_t g_nextError = 0;
 unsigned g_messagesSinceCallback = 0;
 bool g_inCallback = false;
 
@@ -243,7 +243,6 @@ LRESULT FaultyDialog(unsigned faults, CaptureWindowState& s, UINT message,
 // ---- callbacks -------------------------------------------------------------------
 
 struct InjectedCallback {
-    bool error;
     int id;
     const char* text; // null: a null text; kLongText: 2,000 characters
 };
@@ -251,42 +250,62 @@ struct InjectedCallback {
 constexpr const char* kLongText = "(long)";
 constexpr const char* kOddText = "\x01\x7f\x80\x9f\xff\t\r\n%s%n%d&&& %1 \xe9t\xe9";
 
-constexpr InjectedCallback kCallbacks[] = {
-    {false, 0, ""},
-    {false, 7, nullptr},
-    {false, 1234, kLongText},
-    {false, -1, kOddText},
-    {false, 0x7fffffff, ""},
-    {false, IDS_CAP_END, nullptr},
-    {true, 0, nullptr},
-    {true, 9, ""},
-    {false, -32768, kLongText},
-    {true, 9, nullptr},
-    {true, 999999, kLongText},
-    {true, -2, kOddText},
+constexpr InjectedCallback kStatusTexts[] = {
+    {0, ""},          {7, nullptr},           {1234, kLongText},   {-1, kOddText},
+    {0x7fffffff, ""}, {IDS_CAP_END, nullptr}, {-32768, kLongText}, {0, nullptr},
+};
+constexpr InjectedCallback kErrorTexts[] = {
+    {0, nullptr}, {9, ""}, {9, nullptr}, {999999, kLongText}, {-2, kOddText},
 };
 
-void InjectCallback(CaptureWindowState& s) {
-    if (g_inCallback || ++g_messagesSinceCallback < 3) {
-        return;
-    }
-    g_messagesSinceCallback = 0;
-    const InjectedCallback& c = kCallbacks[g_nextCallback];
-    g_nextCallback = (g_nextCallback + 1) % std::size(kCallbacks);
+const char* InjectedText(const char* text) {
     static const std::string longText = [] {
         std::string t;
         while (t.size() < 2000) {
-            t += "A status text far longer than a status bar shows. ";
+            t += "A text far longer than a status bar or a message box shows. ";
         }
         t.resize(2000);
         return t;
     }();
-    const char* text = c.text == kLongText ? longText.c_str() : c.text;
+    return text == kLongText ? longText.c_str() : text;
+}
+
+// Messages that a user's command sends: an error inside one of them reaches
+// the user once per command, not at every status refresh.
+bool IsCommandMessage(UINT message) {
+    switch (message) {
+    case WM_CAP_DRIVER_CONNECT:
+    case WM_CAP_SET_VIDEOFORMAT:
+    case WM_CAP_DLG_VIDEOSOURCE:
+    case WM_CAP_DLG_VIDEOFORMAT:
+    case WM_CAP_DLG_VIDEODISPLAY:
+    case WM_CAP_DLG_VIDEOCOMPRESSION:
+    case WM_CAP_SEQUENCE:
+    case WM_CAP_FILE_SAVEASA:
+    case WM_CAP_FILE_SAVEDIBA:
+    case WM_CAP_EDIT_COPY:
+    case WM_CAP_GRAB_FRAME_NOSTOP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A status callback every third message, an error callback in each command
+// message; none while one of them runs (its message box sends messages too).
+void InjectCallback(CaptureWindowState& s, UINT message) {
+    if (g_inCallback) {
+        return;
+    }
     g_inCallback = true;
-    if (c.error) {
-        s.ReportError(c.id, text);
-    } else {
-        s.ReportStatus(c.id, text);
+    if (++g_messagesSinceCallback >= 3) {
+        g_messagesSinceCallback = 0;
+        const InjectedCallback& c = kStatusTexts[g_nextStatus++ % std::size(kStatusTexts)];
+        s.ReportStatus(c.id, InjectedText(c.text));
+    }
+    if (IsCommandMessage(message)) {
+        const InjectedCallback& c = kErrorTexts[g_nextError++ % std::size(kErrorTexts)];
+        s.ReportError(c.id, InjectedText(c.text));
     }
     g_inCallback = false;
 }
@@ -326,7 +345,7 @@ LRESULT DispatchWithFaults(CaptureWindowState& s, UINT message, WPARAM wParam, L
         return dispatch(s, message, wParam, lParam);
     }
     if (HasFault(faults, Fault::Callbacks)) {
-        InjectCallback(s);
+        InjectCallback(s, message);
     }
     if (HasFault(faults, Fault::FailAll)) {
         return 0;
