@@ -45,10 +45,15 @@ struct StartCase {
 
 TEST_F(FaultTest, ComesUpOnEachFaultAsTheDriversAllow) {
     const StartCase cases[] = {
-        {"fail", 0, false, true, {0, 0}},          {"no-window", 2, false, false, {0, 0}},
-        {"long-names", 10, true, true, {320, 240}}, {"size-0", 2, true, true, {0, 0}},
-        {"size-1", 2, true, true, {1, 1}},          {"palette", 2, true, true, {320, 240}},
-        {"formats", 2, true, true, {320, 240}},     {"callbacks", 2, true, true, {320, 240}},     {"size-huge", 2, true, true, {32767, 32767}},
+        {"fail", 0, false, true, {0, 0}},
+        {"no-window", 2, false, false, {0, 0}},
+        {"long-names", 10, true, true, {320, 240}},
+        {"size-0", 2, true, true, {0, 0}},
+        {"size-1", 2, true, true, {1, 1}},
+        {"palette", 2, true, true, {320, 240}},
+        {"formats", 2, true, true, {320, 240}},
+        {"callbacks", 2, true, true, {320, 240}},
+        {"size-huge", 2, true, true, {32767, 32767}},
     };
     for (const StartCase& c : cases) {
         SCOPED_TRACE(c.faults);

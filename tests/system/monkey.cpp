@@ -86,6 +86,8 @@ public:
     Monkey(FILE* log, std::string scratch) : m_log(log), m_scratch(std::move(scratch)) {}
 
     int runs = 0, actions = 0, crashes = 0, hangs = 0;
+    Memory firstStart, lastEnd; // the first run's start, the last run's end
+    long mostGrowthKb = 0;      // the most private memory a run gained
 
     // One run of the program, at most `ms` long.
     void Run(unsigned seed, DWORD ms) {
@@ -115,6 +117,9 @@ public:
         Log("memory: start %lu KB private, %lu KB working set; end %lu KB, %lu KB",
             ULONG(start.privateKb), ULONG(start.workingSetKb), ULONG(now.privateKb),
             ULONG(now.workingSetKb));
+        firstStart = runs == 1 ? start : firstStart;
+        lastEnd = now;
+        mostGrowthKb = std::max(mostGrowthKb, long(now.privateKb) - long(start.privateKb));
         const int code = program.Close();
         if (!m_ended && code != 0) {
             Log("CRASH: exit code %d at close", code);
@@ -352,6 +357,11 @@ int main(int argc, char** argv) {
     const DWORD start = GetTickCount();
     for (unsigned runSeed = seed; GetTickCount() - start < totalMs; runSeed = seeds())
         monkey.Run(runSeed, totalMs - (GetTickCount() - start));
+    monkey.Log("memory: first start %lu KB private, %lu KB working set; last end %lu KB, %lu KB; "
+               "most a run gained %ld KB private",
+               ULONG(monkey.firstStart.privateKb), ULONG(monkey.firstStart.workingSetKb),
+               ULONG(monkey.lastEnd.privateKb), ULONG(monkey.lastEnd.workingSetKb),
+               monkey.mostGrowthKb);
     monkey.Log("monkey: seed %u, %lu s: %d runs, %d actions, %d crashes, %d hangs", seed,
                ULONG((GetTickCount() - start) / 1000), monkey.runs, monkey.actions, monkey.crashes,
                monkey.hangs);
