@@ -5,9 +5,10 @@
 // SOFTCAP_FAULTS: a comma-separated list of fault names (capturedevice/README.md
 // lists them); unset or empty, the device behaves normally.
 //
-// The faults enter at four points only: the two exports, the one dispatch of
-// the capture messages (DispatchWithFaults) and the frame buffers of a
-// sequence capture (FaultFrameBufferGate).
+// The faults enter at five points only: the two exports, the list of
+// installed drivers (FaultDriverSetting), the one dispatch of the capture
+// messages (DispatchWithFaults) and the frame buffers of a sequence capture
+// (FaultFrameBufferGate).
 
 #include <windows.h>
 

@@ -66,7 +66,9 @@ clip=$out/out-of-memory.avi
 frames=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 \
     "$clip" 2>"$clip.err" | head -1)
 [ -s "$clip.err" ] && fail "$clip: $(head -3 "$clip.err")"
-[ "${frames:-0}" = 20 ] || fail "$clip: ${frames:-no} frames, expected the 20 captured"
+# 20 frames had buffers; frames dropped late under load are written too.
+[ "${frames:-0}" -ge 20 ] && [ "${frames:-0}" -le 40 ] ||
+    fail "$clip: ${frames:-no} frames, expected the 20 captured and few dropped"
 echo "out-of-memory clip: $frames frames"
 
 # The saved frames, at the size the program showed. The program's file
