@@ -3,10 +3,11 @@
 # device (normal and fault-injecting), in a build folder of its own, on a
 # display of its own. Prints the log: each run's seed and fault mode, each
 # action, the program's memory, and a summary of crashes and hangs.
-#   tools/monkey.sh SECONDS [SEED]      (the seed defaults to the time)
+#   tools/monkey.sh SECONDS [SEED [ACTIONS_PER_RUN]]
+# (the seed defaults to the time; runs are 10 to 49 actions unless told)
 set -euo pipefail
 seconds=${1:?usage: tools/monkey.sh SECONDS [SEED]}
-seed=${2:-$(date +%s)}
+seed=${2:-$(date +%s)} actions=${3:-0}
 BUILD_ROOT=${BUILD_ROOT:-$(cd "$(dirname "$0")/.." && pwd)/build-monkey}
 source "$(dirname "$0")/env.sh"
 dir=$BUILD_ROOT/$TEST_ARCH
@@ -19,4 +20,4 @@ cmake --build "$dir" -j 2 --target capture_monkey
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine
 keep_desktop_open
-sh "$ROOT/tests/system/run_monkey.sh" "$WINE" "$dir/bin" "$seconds" "$seed" "$dir/monkey"
+sh "$ROOT/tests/system/run_monkey.sh" "$WINE" "$dir/bin" "$seconds" "$seed" "$dir/monkey" "$actions"

@@ -3,7 +3,8 @@
 // random answers in every dialog and sheet, captures interrupted by Esc or by
 // closing a window, new windows and driver switches. After each action the
 // program must still run and answer within 5 seconds.
-//   capture_monkey SECONDS SEED LOG SCRATCH_FOLDER
+//   capture_monkey SECONDS SEED LOG SCRATCH_FOLDER [ACTIONS_PER_RUN]
+// (runs of 10 to 49 actions unless told; long runs show a leak.)
 // Each run is logged with its seed; that seed given as SEED replays the run
 // first (its actions, not their timing).
 
@@ -83,7 +84,8 @@ LRESULT SendWithin(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 class Monkey {
 public:
-    Monkey(FILE* log, std::string scratch) : m_log(log), m_scratch(std::move(scratch)) {}
+    Monkey(FILE* log, std::string scratch, int runActions)
+        : m_log(log), m_scratch(std::move(scratch)), m_runActions(runActions) {}
 
     int runs = 0, actions = 0, crashes = 0, hangs = 0;
     Memory firstStart, lastEnd; // the first run's start, the last run's end
@@ -106,7 +108,7 @@ public:
         const Memory start = MemoryOf(program.Process().hProcess);
         Memory now = start;
         const DWORD end = GetTickCount() + ms;
-        const int length = 10 + Pick(40);
+        const int length = m_runActions > 0 ? m_runActions : 10 + Pick(40);
         for (int n = 0; n < length && !m_ended && GetTickCount() < end; ++n, ++actions) {
             Act(n);
             AnswerDialogs(8000);
@@ -337,6 +339,7 @@ private:
     CaptureProgram* m_program = nullptr;
     bool m_ended = false; // the program was closed (or died)
     int m_names = 0;
+    int m_runActions;
 };
 
 } // namespace
@@ -352,7 +355,7 @@ int main(int argc, char** argv) {
     if (log == nullptr)
         return 2;
     CreateDirectoryA(argv[4], nullptr);
-    Monkey monkey(log, argv[4]);
+    Monkey monkey(log, argv[4], argc > 5 ? std::atoi(argv[5]) : 0);
     std::mt19937 seeds(seed);
     const DWORD start = GetTickCount();
     for (unsigned runSeed = seed; GetTickCount() - start < totalMs; runSeed = seeds())
