@@ -165,16 +165,16 @@ LRESULT FaultyGetVideoFormat(unsigned faults, CaptureWindowState& s, WPARAM size
     if (buffer == 0) {
         return size == 0 ? static_cast<LRESULT>(format.size()) : 0;
     }
-    if (size < format.size()) {
-        return 0;
-    }
+    // A buffer too short gets what fits, as from a driver that fills it: the
+    // header then claims more colours than the caller holds.
+    const size_t copied = std::min<size_t>(size, format.size());
     auto* out = reinterpret_cast<BYTE*>(buffer);
-    std::memcpy(out, format.data(), format.size());
+    std::memcpy(out, format.data(), copied);
     const size_t zeroed = std::min<size_t>(size, sizeof(BITMAPINFO));
-    if (zeroed > format.size()) {
-        std::memset(out + format.size(), 0, zeroed - format.size());
+    if (zeroed > copied) {
+        std::memset(out + copied, 0, zeroed - copied);
     }
-    return static_cast<LRESULT>(format.size());
+    return static_cast<LRESULT>(copied);
 }
 
 // A record shorter than its header claims is refused and named, as a careful
