@@ -23,6 +23,7 @@
 
 #include "CaptureProgram.h"
 #include "support/DialogScript.h"
+#include "support/SettingsKeyGuard.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ public:
         const char* faults = kFaultModes[Pick(std::size(kFaultModes))];
         SetEnvironmentVariableA("SOFTCAP_FAULTS", faults);
         Log("run %d seed %u faults '%s'", ++runs, seed, faults);
+        SettingsKeyGuard settings; // the sheet's answers are put back after the run
         CaptureProgram program;
         m_program = &program;
         m_ended = false;
