@@ -1,6 +1,7 @@
 #include "AviWriterThread.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -16,23 +17,42 @@ constexpr UINT kFirstBuffers = 2;
 
 } // namespace
 
-CAviWriterThread::CAviWriterThread(CAviWriter& writer, DWORD frameBytes, UINT buffers)
-    : m_writer(writer), m_frameBytes(frameBytes) {
+CAviWriterThread::CAviWriterThread(CAviWriter& writer, DWORD frameBytes, UINT buffers,
+                                   BufferGate gate)
+    : m_writer(writer), m_frameBytes(frameBytes), m_gate(gate) {
     const ULONGLONG affordable =
         std::max<ULONGLONG>(kMaxBufferBytes / std::max<DWORD>(frameBytes, 1), 1);
     m_maxBuffers = static_cast<UINT>(std::clamp<ULONGLONG>(buffers, 1, affordable));
     m_buffers.reserve(m_maxBuffers);
     while (m_buffers.size() < std::min(m_maxBuffers, kFirstBuffers)) {
-        m_free.push_back(AddBuffer());
+        BYTE* buffer = AddBuffer();
+        if (buffer == nullptr) {
+            break;
+        }
+        m_free.push_back(buffer);
     }
     // Each frame queues at most a frame (or its place) and an audio chunk.
     m_queue.resize(2 * static_cast<size_t>(m_maxBuffers) + 16);
     m_thread = std::thread([this] { Run(); });
 }
 
+// The pool's storage is the library's; its failure is not thrown on but ends
+// the capture.
 BYTE* CAviWriterThread::AddBuffer() {
-    m_buffers.emplace_back(m_frameBytes + CAviWriter::kChunkRoom);
+    try {
+        m_buffers.emplace_back(m_frameBytes + CAviWriter::kChunkRoom);
+    } catch (const std::bad_alloc&) {
+        m_allocationFailed = true;
+        return nullptr;
+    }
     return m_buffers.back().data() + CAviWriter::kChunkHeaderRoom;
+}
+
+bool CAviWriterThread::PassGate() {
+    if (m_gate != nullptr && !m_gate(m_buffersHandedOut++)) {
+        m_allocationFailed = true;
+    }
+    return !m_allocationFailed;
 }
 
 CAviWriterThread::~CAviWriterThread() {
@@ -40,6 +60,9 @@ CAviWriterThread::~CAviWriterThread() {
 }
 
 BYTE* CAviWriterThread::TryTakeBuffer() {
+    if (!PassGate()) {
+        return nullptr;
+    }
     {
         std::lock_guard lock(m_mutex);
         if (!m_free.empty()) {
@@ -53,6 +76,9 @@ BYTE* CAviWriterThread::TryTakeBuffer() {
 }
 
 BYTE* CAviWriterThread::WaitForBuffer() {
+    if (!PassGate()) {
+        return nullptr;
+    }
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_free.empty() || m_failed.load(); });
     if (m_free.empty()) {

@@ -29,7 +29,10 @@ class CAviWriterThread {
 public:
     // Starts the thread; `writer` is open and is used only by the thread
     // until Finish returns.
-    CAviWriterThread(CAviWriter& writer, DWORD frameBytes, UINT buffers);
+    // `gate`, when given, is asked before the n-th frame buffer (from 0) is
+    // handed out and may refuse it, as a failed allocation would.
+    using BufferGate = bool (*)(unsigned long long n);
+    CAviWriterThread(CAviWriter& writer, DWORD frameBytes, UINT buffers, BufferGate gate = nullptr);
     ~CAviWriterThread();
     CAviWriterThread(const CAviWriterThread&) = delete;
     CAviWriterThread& operator=(const CAviWriterThread&) = delete;
@@ -37,7 +40,7 @@ public:
     // The most frame buffers the pool holds.
     UINT BufferCount() const { return m_maxBuffers; }
     // A free frame buffer, a new one while the pool may grow, or null when
-    // all are queued.
+    // all are queued or a buffer could not be allocated.
     BYTE* TryTakeBuffer();
     // Waits for a free frame buffer (null once the writer has failed).
     BYTE* WaitForBuffer();
@@ -54,6 +57,8 @@ public:
     AudioBuffer TakeAudioBuffer(DWORD bytes);
     void QueueAudio(const AudioBuffer& audio);
 
+    // True once a frame buffer could not be allocated: the capture must end.
+    bool AllocationFailed() const { return m_allocationFailed; }
     // True once a write failed or was refused; later items are discarded.
     bool Failed() const { return m_failed.load(); }
     // Writes everything queued and stops the thread.
@@ -73,6 +78,8 @@ private:
     };
 
     BYTE* AddBuffer();
+    // False (and AllocationFailed) when the gate refuses the next buffer.
+    bool PassGate();
     void Run();
     bool Write(const Item& item);
     bool WriteFrame(BYTE* buffer);
@@ -85,6 +92,9 @@ private:
     CAviWriter& m_writer;
     DWORD m_frameBytes;
     UINT m_maxBuffers = 1;
+    BufferGate m_gate;
+    unsigned long long m_buffersHandedOut = 0;
+    bool m_allocationFailed = false;
     std::vector<std::vector<BYTE>> m_buffers; // grown by the capturing thread only
     std::vector<BYTE*> m_free;
     std::vector<std::unique_ptr<std::vector<BYTE>>> m_audioBuffers;

@@ -7,6 +7,7 @@
 
 #include "CaptureWindowHandlers.h"
 #include "CaptureWindowRegistry.h"
+#include "DeviceFaults.h"
 
 // The published 32-bit layouts that callers compile against.
 #ifndef _WIN64
@@ -152,7 +153,7 @@ LRESULT CALLBACK CaptureWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (message >= WM_CAP_START && message <= WM_CAP_END) {
         PollSettingsEvent(*state);
-        return DispatchCaptureMessage(*state, message, wParam, lParam);
+        return DispatchWithFaults(*state, message, wParam, lParam, &DispatchCaptureMessage);
     }
     switch (message) {
     case WM_NCDESTROY:

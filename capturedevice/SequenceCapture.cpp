@@ -14,6 +14,7 @@
 #include "AviWriter.h"
 #include "AviWriterThread.h"
 #include "CaptureWindowState.h"
+#include "DeviceFaults.h"
 #include "PaletteFormat.h"
 #include "SequenceHook.h"
 
@@ -101,6 +102,7 @@ SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
     if (auto unpaced = EnvironmentNumber("SOFTCAP_CAPTURE_UNPACED")) {
         settings.unpaced = *unpaced != 0;
     }
+    settings.bufferGate = FaultFrameBufferGate();
     return settings;
 }
 
@@ -290,7 +292,8 @@ bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
         return false;
     }
     m_writerThread = std::make_unique<CAviWriterThread>(
-        m_writer, m_frameBytes, std::max<UINT>(m_parms.wNumVideoRequested, 1));
+        m_writer, m_frameBytes, std::max<UINT>(m_parms.wNumVideoRequested, 1),
+        m_settings.bufferGate);
     return true;
 }
 
@@ -326,6 +329,10 @@ DWORD CSequenceCapture::Loop() {
         EndReason reason = CheckForEnd(frame, frameLimit);
         if (reason == EndReason::None && m_writerThread && m_writerThread->Failed()) {
             reason = EndReason::WriteFailed;
+        }
+        if (reason == EndReason::None && m_writerThread && m_writerThread->AllocationFailed()) {
+            reason = EndReason::OutOfMemory;
+            m_outOfMemory = true;
         }
         if (reason != EndReason::None) {
             break;
@@ -377,6 +384,9 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
         } else {
             buffer = m_frameBuffer.data();
         }
+    }
+    if (buffer == nullptr && m_writerThread && m_writerThread->AllocationFailed()) {
+        return; // not a frame: the capture ends before the next one
     }
     if (buffer == nullptr) {
         ++m_dropped;
@@ -457,6 +467,14 @@ LRESULT CSequenceCapture::Finish(DWORD totalMs) {
     progress.abortRequested = false;
 
     ReportSummary(totalMs);
+    if (m_outOfMemory) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "Out of memory for video buffers: the capture stopped after %lu frames "
+                      "and the file was closed.",
+                      static_cast<unsigned long>(progress.currentVideoFrame));
+        m_state.ReportError(IDS_CAP_VIDEO_ALLOC_ERROR, text);
+    }
     const DWORD frames = progress.currentVideoFrame;
     const DWORD dropped = progress.currentVideoFramesDropped;
     if (frames != 0 && dropped != 0 &&

@@ -48,6 +48,7 @@ struct SequenceDeviceSettings {
     ULONGLONG freeSpaceReserve = 1ULL << 20;
     bool checkFreeSpace = true;
     bool unpaced = false;
+    CAviWriterThread::BufferGate bufferGate = nullptr; // the fault mode's, if any
 
     static SequenceDeviceSettings FromEnvironment();
 };
@@ -67,7 +68,16 @@ public:
     static void ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, std::span<BYTE> out);
 
 private:
-    enum class EndReason { None, TimeLimit, AbortKey, StopMessage, Yield, WriteFailed, Quit };
+    enum class EndReason {
+        None,
+        TimeLimit,
+        AbortKey,
+        StopMessage,
+        Yield,
+        WriteFailed,
+        OutOfMemory,
+        Quit
+    };
 
     // The phases of Run: checks and opens the file; captures until the end,
     // returning the capture's length in ms; closes the file and reports.
@@ -98,7 +108,8 @@ private:
     // What was last rendered into each frame buffer, while only the
     // rendering writes into them.
     std::vector<std::pair<const BYTE*, FrameGenerator::BufferRecord>> m_bufferRecords;
-    DWORD m_frames = 0; // frames taken, dropped ones included
+    DWORD m_frames = 0;         // frames taken, dropped ones included
+    bool m_outOfMemory = false; // ended because a frame buffer could not be had
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
     bool m_inputChecked = false;

@@ -1,5 +1,6 @@
 #include "VirtualDrivers.h"
 
+#include "DeviceFaults.h"
 #include "PaletteFormat.h"
 
 #include <vector>
@@ -59,6 +60,9 @@ std::vector<DriverEntry> ParseDrivers(const std::string& text) {
 }
 
 std::string DriverSetting() {
+    if (const char* faulty = FaultDriverSetting()) {
+        return faulty;
+    }
     char value[256];
     SetLastError(ERROR_SUCCESS);
     const DWORD length = GetEnvironmentVariableA(kDriverConfigVariable, value, sizeof value);

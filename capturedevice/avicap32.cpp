@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "CaptureWindow.h"
+#include "DeviceFaults.h"
 #include "VirtualDrivers.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -20,11 +21,19 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 
 extern "C" HWND VFWAPI capCreateCaptureWindowA(LPCSTR windowName, DWORD style, int x, int y,
                                                int width, int height, HWND parent, int id) {
+    if (FaultRefusesWindow()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     return CreateCaptureWindow(windowName, style, x, y, width, height, parent, id);
 }
 
 extern "C" BOOL VFWAPI capGetDriverDescriptionA(UINT index, LPSTR name, int nameSize, LPSTR version,
                                                 int versionSize) {
+    if (const std::optional<BOOL> faulty =
+            FaultDriverDescription(index, name, nameSize, version, versionSize)) {
+        return *faulty;
+    }
     const std::optional<VirtualDriver> driver =
         FindDriver(index <= 9 ? static_cast<int>(index) : -1);
     if (!driver || name == nullptr || nameSize <= 0) {

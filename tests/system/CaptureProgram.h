@@ -56,6 +56,8 @@ public:
     int Close();
 
     HWND Main() const { return m_hMain; }
+    // The running program's process (its handle and id).
+    const PROCESS_INFORMATION& Process() const { return m_process; }
     HWND StatusBar() const;
     // The active MDI child frame, its view, and the view's capture window.
     HWND ChildFrame() const;

@@ -61,6 +61,16 @@ else
     fail "no clip"
 fi
 
+# The capture that ran out of frame buffers: stopped in order, its file whole.
+clip=$out/out-of-memory.avi
+frames=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 \
+    "$clip" 2>"$clip.err" | head -1)
+[ -s "$clip.err" ] && fail "$clip: $(head -3 "$clip.err")"
+# 20 frames had buffers; frames dropped late under load are written too.
+[ "${frames:-0}" -ge 20 ] && [ "${frames:-0}" -le 40 ] ||
+    fail "$clip: ${frames:-no} frames, expected the 20 captured and few dropped"
+echo "out-of-memory clip: $frames frames"
+
 # The saved frames, at the size the program showed. The program's file
 # dialog adds the extension "BMP" to a name typed without one.
 for size in 320x240 640x480; do

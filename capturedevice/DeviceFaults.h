@@ -1,0 +1,57 @@
+#pragma once
+// The device's fault-injecting mode: a driver and a capture window that
+// misbehave on purpose, so that a program can be tried against the faults of
+// real drivers. Chosen by the device's own setting, the environment variable
+// SOFTCAP_FAULTS: a comma-separated list of fault names (capturedevice/README.md
+// lists them); unset or empty, the device behaves normally.
+//
+// The faults enter at five points only: the two exports, the list of
+// installed drivers (FaultDriverSetting), the one dispatch of the capture
+// messages (DispatchWithFaults) and the frame buffers of a sequence capture
+// (FaultFrameBufferGate).
+
+#include <windows.h>
+
+#include <optional>
+
+class CaptureWindowState;
+
+constexpr const char* kFaultConfigVariable = "SOFTCAP_FAULTS";
+
+enum class Fault : unsigned {
+    FailAll = 1u << 0,       // "fail": every capture message and driver query fails
+    SizeZero = 1u << 1,      // "size-0": the image is reported as 0 x 0
+    SizeOne = 1u << 2,       // "size-1": 1 x 1
+    SizeHuge = 1u << 3,      // "size-huge": 32767 x 32767
+    Palette = 1u << 4,       // "palette": 8-bit with a 256-colour table
+    OddFormats = 1u << 5,    // "formats": another unusual format at each connect
+    LongNames = 1u << 6,     // "long-names": ten drivers with 200-character names
+    Callbacks = 1u << 7,     // "callbacks": odd status and error callbacks inside calls
+    NoWindow = 1u << 8,      // "no-window": the capture window cannot be created
+    Dialogs = 1u << 9,       // "dialogs": the driver's dialogs fail
+    FrameBuffers = 1u << 10, // "alloc": frame buffers run out during a capture
+};
+
+// The faults the setting asks for, read at each call; 0 when none.
+unsigned ActiveFaults();
+inline bool HasFault(unsigned faults, Fault fault) {
+    return (faults & static_cast<unsigned>(fault)) != 0;
+}
+
+using CaptureDispatch = LRESULT (*)(CaptureWindowState&, UINT, WPARAM, LPARAM);
+// Handles one capture message: with no fault active, exactly `dispatch`.
+LRESULT DispatchWithFaults(CaptureWindowState& s, UINT message, WPARAM wParam, LPARAM lParam,
+                           CaptureDispatch dispatch);
+
+// capGetDriverDescriptionA's answer under a fault; nullopt for the normal one.
+std::optional<BOOL> FaultDriverDescription(UINT index, LPSTR name, int nameSize, LPSTR version,
+                                           int versionSize);
+// True when the capture window must not be created.
+bool FaultRefusesWindow();
+// The installed drivers under a fault (a SOFTCAP_DRIVERS value), or null.
+const char* FaultDriverSetting();
+
+// Asked before a capture hands out its n-th frame buffer (from 0); false when
+// the allocation fails. Null when no fault applies.
+using FrameBufferGate = bool (*)(unsigned long long n);
+FrameBufferGate FaultFrameBufferGate();
