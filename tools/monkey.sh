@@ -10,6 +10,9 @@ seconds=${1:?usage: tools/monkey.sh SECONDS [SEED]}
 seed=${2:-$(date +%s)} actions=${3:-0}
 BUILD_ROOT=${BUILD_ROOT:-$(cd "$(dirname "$0")/.." && pwd)/build-monkey}
 source "$(dirname "$0")/env.sh"
+# The shipped i686 build where 32-bit Wine runs; ARCH=x86_64 picks the other.
+use_arch "${ARCH:-$TEST_ARCH}"
+echo "monkey: the $TEST_ARCH build"
 dir=$BUILD_ROOT/$TEST_ARCH
 if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$ROOT" -B "$dir" -G Ninja \

@@ -158,14 +158,23 @@ std::vector<MenuItem> CaptureProgram::ReadMenu(int position) const {
     const std::string listing = ProbeFile();
     DeleteFileA(listing.c_str());
     if (installed != nullptr) {
+        // Each request is numbered, and the listing names the request it
+        // answers: a listing written late for an earlier one is not taken.
+        static LPARAM s_request = 0;
+        const LPARAM request = ++s_request;
         PostMessageA(m_hMain, RegisterWindowMessageA("CaptureSystemTest.ReadMenu"),
-                     WPARAM(position), 0);
+                     WPARAM(position), request);
+        const std::string header = "request " + std::to_string(request) + "\n";
+        char line[200];
         FILE* in = nullptr;
         for (int attempt = 0; attempt < 50 && in == nullptr; ++attempt) {
             Sleep(100);
             in = std::fopen(listing.c_str(), "r");
+            if (in != nullptr && (!std::fgets(line, sizeof line, in) || line != header)) {
+                std::fclose(in);
+                in = nullptr;
+            }
         }
-        char line[200];
         while (in != nullptr && std::fgets(line, sizeof line, in)) {
             unsigned id = 0;
             int enabled = 0, checked = 0, consumed = 0;

@@ -25,6 +25,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
         const std::string path = std::string(folder) + "capture_menu_probe.txt";
         const std::string part = path + ".part";
         if (FILE* out = std::fopen(part.c_str(), "w")) {
+            // The request answered, as the reader numbered it.
+            std::fprintf(out, "request %ld\n", static_cast<long>(msg->lParam));
             for (int i = 0; menu != nullptr && i < GetMenuItemCount(menu); ++i) {
                 char text[128] = {};
                 GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);

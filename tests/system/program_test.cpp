@@ -4,6 +4,7 @@
 #include "SystemTest.h"
 
 #include <future>
+#include <optional>
 
 namespace {
 
@@ -16,12 +17,13 @@ std::vector<std::pair<UINT, std::string>> Drivers(const std::vector<MenuItem>& o
     return drivers;
 }
 
-const MenuItem* Find(const std::vector<MenuItem>& items, UINT id) {
+// A copy, as the list is often a temporary.
+std::optional<MenuItem> Find(const std::vector<MenuItem>& items, UINT id) {
     for (const MenuItem& item : items) {
         if (item.id == id)
-            return &item;
+            return item;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 using ProgramTest = SystemTest;
@@ -60,15 +62,15 @@ TEST_F(ProgramTest, ShowsItsWindowsBarsDriversAndLiveVideo) {
     const std::vector<std::pair<UINT, std::string>> expected = {
         {200, "Software Capture Device (Overlay)"}, {202, "Software Capture Device (YUV)"}};
     EXPECT_EQ(Drivers(options), expected);
-    const MenuItem* overlay = Find(options, command::kOverlay);
-    ASSERT_NE(overlay, nullptr);
+    const std::optional<MenuItem> overlay = Find(options, command::kOverlay);
+    ASSERT_TRUE(overlay);
     EXPECT_TRUE(overlay->checked) << "the overlay driver starts in overlay";
 }
 
 TEST_F(ProgramTest, OpensAndClosesCaptureWindowsInTurn) {
     for (int number = 2; number <= 3; ++number) {
-        const MenuItem* newWindow = Find(m_program.ReadMenu(0), command::kFileNew);
-        ASSERT_NE(newWindow, nullptr);
+        const std::optional<MenuItem> newWindow = Find(m_program.ReadMenu(0), command::kFileNew);
+        ASSERT_TRUE(newWindow);
         EXPECT_FALSE(newWindow->enabled) << "New while a capture window is open";
 
         // Ctrl+F4 on the capture window.
@@ -77,8 +79,8 @@ TEST_F(ProgramTest, OpensAndClosesCaptureWindowsInTurn) {
         ASSERT_TRUE(WaitUntilGone(child)) << "the capture window did not close";
         EXPECT_EQ(m_program.ChildFrame(), nullptr);
         EXPECT_TRUE(WaitForText(m_program.Main(), "Video Capture")) << "the main window's title";
-        const MenuItem* fileNew = Find(m_program.ReadMenu(0), command::kFileNew);
-        ASSERT_NE(fileNew, nullptr);
+        const std::optional<MenuItem> fileNew = Find(m_program.ReadMenu(0), command::kFileNew);
+        ASSERT_TRUE(fileNew);
         EXPECT_TRUE(fileNew->enabled) << "New with no capture window";
 
         m_program.Command(command::kFileNew);
