@@ -50,5 +50,5 @@ private:
 
     std::vector<CToolBarImages> m_sets;
     CImageListHandle m_images; // the toolbar shows them but does not own them
-    SIZE m_padding{0, 0}; // of a button around its image, at 100%
+    SIZE m_padding{0, 0};      // of a button around its image, at 100%
 };

@@ -9,8 +9,8 @@
 class CCmdUI;
 
 // Values shared by all capture views of the program.
-extern int g_nNextCaptureId;   // child-window id of the next capture window
-extern int g_nViewsCreated;    // views created since start; never decreases
+extern int g_nNextCaptureId; // child-window id of the next capture window
+extern int g_nViewsCreated;  // views created since start; never decreases
 
 // The status and error callbacks of every capture window.
 LRESULT CALLBACK CapStatusCallback(HWND hWnd, int nID, LPCSTR lpsz);
