@@ -16,11 +16,7 @@ source "$(dirname "$0")/../tools/env.sh"
 use_arch "${ARCH:-$TEST_ARCH}"
 BUILD_ROOT=${BUILD_ROOT:-$ROOT/build-bench}
 dir=$BUILD_ROOT/$TEST_ARCH
-if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$TEST_ARCH.cmake" \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" >/dev/null
-fi
+configure_arch "$dir" "$TEST_ARCH"
 cmake --build "$dir" -j 2 --target avicapture_bench capturedevice >/dev/null
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine

@@ -14,11 +14,7 @@ source "$(dirname "$0")/env.sh"
 use_arch "${ARCH:-$TEST_ARCH}"
 BUILD_ROOT=$ROOT/$name
 dir=$BUILD_ROOT/$TEST_ARCH
-if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$TEST_ARCH.cmake" \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" ${TEST_AREAS:+-DTEST_AREAS="$TEST_AREAS"} >/dev/null
-fi
+configure_arch "$dir" "$TEST_ARCH" ${TEST_AREAS:+-DTEST_AREAS="$TEST_AREAS"}
 # shellcheck disable=SC2086
 cmake --build "$dir" -j 2 --target $targets
 trap stop_wine EXIT

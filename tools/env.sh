@@ -53,11 +53,11 @@ use_arch() {
 use_arch "${RUN_ARCHES%% *}"
 export WINEDEBUG=${WINEDEBUG:--all}
 
-# build_arch ARCH [CMAKE ARGS...]: configures and builds one architecture
-# into $BUILD_ROOT/<arch>, its tests run by that architecture's Wine.
-build_arch() {
-    local arch=$1; shift
-    local dir=$BUILD_ROOT/$arch
+# configure_arch DIR ARCH [CMAKE ARGS...]: configures ARCH's build in DIR,
+# its tests run by that architecture's Wine; again only when arguments are
+# given, as they may change the cache.
+configure_arch() {
+    local dir=$1 arch=$2; shift 2
     local emulator=/usr/lib/wine/wine64
     [ "$arch" = i686 ] && emulator=/usr/lib/wine/wine
     if [ ! -f "$dir/build.ninja" ] || [ $# -gt 0 ]; then
@@ -65,7 +65,14 @@ build_arch() {
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
             -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" "$@" >/dev/null
     fi
-    cmake --build "$dir" -j "$(nproc)"
+}
+
+# build_arch ARCH [CMAKE ARGS...]: configures and builds one architecture
+# into $BUILD_ROOT/<arch>.
+build_arch() {
+    local arch=$1; shift
+    configure_arch "$BUILD_ROOT/$arch" "$arch" "$@"
+    cmake --build "$BUILD_ROOT/$arch" -j "$(nproc)"
 }
 
 # Starts Xvfb on a free display (unless a display is given) and a persistent

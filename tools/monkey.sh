@@ -14,11 +14,7 @@ source "$(dirname "$0")/env.sh"
 use_arch "${ARCH:-$TEST_ARCH}"
 echo "monkey: the $TEST_ARCH build"
 dir=$BUILD_ROOT/$TEST_ARCH
-if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$TEST_ARCH.cmake" \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" -DTEST_AREAS=system >/dev/null
-fi
+[ -f "$dir/build.ninja" ] || configure_arch "$dir" "$TEST_ARCH" -DTEST_AREAS=system
 cmake --build "$dir" -j 2 --target capture_monkey
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine

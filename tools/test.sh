@@ -11,16 +11,13 @@ source "$(dirname "$0")/env.sh"
 # which only the 32-bit build can show, fails the build even where they
 # cannot run.
 build_arch i686 -DBUILD_TESTING=ON
-if [ "$RUN_ARCHES" = x86_64 ]; then
-    # The x86_64 build also installs and checks the shipped 32-bit package,
-    # whose program cannot run here.
-    build_arch x86_64 -DBUILD_TESTING=ON -DSHIPPED_BIN_DIR="$BUILD_ROOT/i686/bin" \
-        -DSHIPPED_PACKAGE_DIR="$BUILD_ROOT/i686/packages"
-else
-    # Each package is installed by its own build's tests.
-    build_arch x86_64 -DBUILD_TESTING=ON -DSHIPPED_BIN_DIR="$BUILD_ROOT/i686/bin" \
-        -DSHIPPED_PACKAGE_DIR=
-fi
+# The x86_64 build also installs and checks the shipped 32-bit package where
+# that package's own build cannot run; elsewhere each package is installed by
+# its own build's tests.
+shipped_packages=
+[ "$RUN_ARCHES" = x86_64 ] && shipped_packages=$BUILD_ROOT/i686/packages
+build_arch x86_64 -DBUILD_TESTING=ON -DSHIPPED_BIN_DIR="$BUILD_ROOT/i686/bin" \
+    -DSHIPPED_PACKAGE_DIR="$shipped_packages"
 
 trap stop_wine EXIT
 passed=0 failed=0 summary=()
