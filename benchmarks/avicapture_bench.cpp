@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "AviWriter.h"
-#include "AviWriterThread.h"
+#include "capturefile/AviWriter.h"
+#include "capturefile/AviWriterThread.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <optional>
 
-#include "AviWriter.h"
-#include "AviWriterThread.h"
+#include "capturefile/AviWriter.h"
+#include "capturefile/AviWriterThread.h"
 #include "CaptureWindowState.h"
 #include "DeviceFaults.h"
 #include "PaletteFormat.h"

@@ -37,8 +37,8 @@
 #include <utility>
 #include <vector>
 
-#include "AviWriter.h"
-#include "AviWriterThread.h"
+#include "capturefile/AviWriter.h"
+#include "capturefile/AviWriterThread.h"
 #include "FrameGenerator.h"
 
 class CaptureWindowState;

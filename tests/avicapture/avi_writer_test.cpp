@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "AviWriter.h"
+#include "capturefile/AviWriter.h"
 #include "RiffReader.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "AviWriter.h"
+#include "capturefile/AviWriter.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "AviLayout.h"
+#include "capturefile/AviLayout.h"
 #include "framework/Handle.h"
 
 struct AviInfoEntry {

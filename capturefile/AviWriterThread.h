@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "AviWriter.h"
+#include "capturefile/AviWriter.h"
 
 class CAviWriterThread {
 public:

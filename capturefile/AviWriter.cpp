@@ -1,4 +1,4 @@
-#include "AviWriter.h"
+#include "capturefile/AviWriter.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "AviWriterThread.h"
+#include "capturefile/AviWriterThread.h"
 
 #include <algorithm>
 #include <new>
