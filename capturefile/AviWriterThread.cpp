@@ -89,8 +89,9 @@ BYTE* CAviWriterThread::WaitForBuffer() {
     return buffer;
 }
 
-void CAviWriterThread::QueueFrame(BYTE* buffer) {
-    Queue({ItemKind::Frame, buffer, nullptr, 0});
+void CAviWriterThread::QueueFrame(BYTE* buffer, DWORD bytes) {
+    Queue({ItemKind::Frame, buffer, nullptr,
+           bytes == 0 || bytes > m_frameBytes ? m_frameBytes : bytes});
 }
 
 void CAviWriterThread::QueueDroppedFrame() {
@@ -176,6 +177,8 @@ void CAviWriterThread::Run() {
         // chunk written whole.
         if (!m_failed.load()) {
             if (!Write(item)) {
+                const DWORD error = m_writer.LastError() != 0 ? m_writer.LastError() : GetLastError();
+                m_error = error != 0 ? error : ERROR_WRITE_FAULT;
                 // Under the lock, so that a thread waiting for a buffer sees it.
                 std::lock_guard lock(m_mutex);
                 m_failed.store(true);
@@ -199,17 +202,27 @@ void CAviWriterThread::Run() {
 bool CAviWriterThread::Write(const Item& item) {
     switch (item.kind) {
     case ItemKind::Frame:
-        return WriteFrame(item.buffer);
+        return WriteFrame(item.buffer, item.bytes);
     case ItemKind::DroppedFrame:
         return WriteDroppedFrame();
     case ItemKind::Audio:
-        return m_writer.WriteAudioInPlace(item.buffer, item.audioBytes);
+        return m_writer.WriteAudioInPlace(item.buffer, item.bytes);
     }
     return false;
 }
 
-bool CAviWriterThread::WriteFrame(BYTE* buffer) {
-    const bool written = m_writer.WriteVideoInPlace(buffer, m_frameBytes, true);
+bool CAviWriterThread::WriteFrame(BYTE* buffer, DWORD bytes) {
+    bool written = false;
+    if (m_compressor != nullptr) {
+        const CFrameCompressor::Frame frame = m_compressor->Compress(buffer);
+        if (frame.data == nullptr) {
+            SetLastError(ERROR_INVALID_DATA); // the compressor refused the frame
+            return false;
+        }
+        written = m_writer.WriteVideo(frame.data, frame.size, frame.keyFrame);
+    } else {
+        written = m_writer.WriteVideoInPlace(buffer, bytes, true);
+    }
     m_framesWritten += written ? 1 : 0;
     return written;
 }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "capturefile/AviWriter.h"
+#include "capturefile/FrameCompressor.h"
 
 class CAviWriterThread {
 public:
@@ -44,8 +45,12 @@ public:
     BYTE* TryTakeBuffer();
     // Waits for a free frame buffer (null once the writer has failed).
     BYTE* WaitForBuffer();
-    // Queues a buffer from TryTakeBuffer/WaitForBuffer holding one frame.
-    void QueueFrame(BYTE* buffer);
+    // Frames are compressed with `compressor` (started, and outliving the
+    // thread's work) before they are written; call before the first frame.
+    void CompressWith(CFrameCompressor* compressor) { m_compressor = compressor; }
+    // Queues a buffer from TryTakeBuffer/WaitForBuffer holding one frame of
+    // `bytes` (at most the frame size the pool was made for; all of it when 0).
+    void QueueFrame(BYTE* buffer, DWORD bytes = 0);
     // Queues the place of a dropped frame.
     void QueueDroppedFrame();
 
@@ -61,6 +66,9 @@ public:
     bool AllocationFailed() const { return m_allocationFailed; }
     // True once a write failed or was refused; later items are discarded.
     bool Failed() const { return m_failed.load(); }
+    // Why the writing stopped (read after Finish): the writer's error, or
+    // ERROR_INVALID_DATA when the compressor refused a frame; 0 while all went well.
+    DWORD LastError() const { return m_error; }
     // Writes everything queued and stops the thread.
     void Finish();
 
@@ -74,7 +82,7 @@ private:
         ItemKind kind = ItemKind::DroppedFrame;
         BYTE* buffer = nullptr;             // a frame's data
         std::vector<BYTE>* audio = nullptr; // audio storage
-        DWORD audioBytes = 0;
+        DWORD bytes = 0; // a frame's or an audio chunk's
     };
 
     BYTE* AddBuffer();
@@ -82,7 +90,7 @@ private:
     bool PassGate();
     void Run();
     bool Write(const Item& item);
-    bool WriteFrame(BYTE* buffer);
+    bool WriteFrame(BYTE* buffer, DWORD bytes);
     bool WriteDroppedFrame();
     void Queue(const Item& item);
     // The queue: a ring that grows only when full, under m_mutex.
@@ -93,6 +101,7 @@ private:
     DWORD m_frameBytes;
     UINT m_maxBuffers = 1;
     BufferGate m_gate;
+    CFrameCompressor* m_compressor = nullptr;
     unsigned long long m_buffersHandedOut = 0;
     bool m_allocationFailed = false;
     std::vector<std::vector<BYTE>> m_buffers; // grown by the capturing thread only
@@ -106,6 +115,7 @@ private:
     std::condition_variable m_changed;
     bool m_finishing = false;
     std::atomic<bool> m_failed{false};
+    DWORD m_error = 0;
     DWORD m_framesWritten = 0;
     DWORD m_droppedWritten = 0;
     DWORD m_lastCheckpoint = GetTickCount();

@@ -1,5 +1,7 @@
 #include "framework/WinApp.h"
 
+#include "framework/RecentFileList.h"
+
 #include "framework/FrameworkResource.h"
 
 #include <cstring>
@@ -301,4 +303,16 @@ BOOL AfxDllMain(HINSTANCE hInstance, DWORD dwReason) {
     if (dwReason == DLL_PROCESS_DETACH)
         app->ExitInstance();
     return TRUE;
+}
+
+UINT CWinApp::GetProfileInt(const char* lpszSection, const char* lpszEntry, int nDefault) const {
+    return GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault,
+                                 CRecentFileList::DefaultProfileName().c_str());
+}
+
+bool CWinApp::WriteProfileInt(const char* lpszSection, const char* lpszEntry, int nValue) const {
+    char value[16];
+    wsprintfA(value, "%d", nValue);
+    return WritePrivateProfileStringA(lpszSection, lpszEntry, value,
+                                      CRecentFileList::DefaultProfileName().c_str()) != FALSE;
 }

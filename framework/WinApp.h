@@ -40,6 +40,11 @@ public:
     // Shows a message box for AfxMessageBox; tests override it to observe.
     virtual int DoMessageBox(const char* lpszPrompt, UINT nType, UINT nIDPrompt);
 
+    // A number of the program's profile file (its recent-file list's file),
+    // and the default when the entry is missing.
+    UINT GetProfileInt(const char* lpszSection, const char* lpszEntry, int nDefault) const;
+    bool WriteProfileInt(const char* lpszSection, const char* lpszEntry, int nValue) const;
+
     // Background and text colour of dialogs and message boxes.
     void SetDialogBkColor(COLORREF clrCtlBk = RGB(192, 192, 192),
                           COLORREF clrCtlText = RGB(0, 0, 0));

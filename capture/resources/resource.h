@@ -44,6 +44,7 @@
 #define IDC_ENABLETIMELIMIT 115
 #define IDC_SECONDS_LABEL 116
 #define IDC_TIMELIMIT 117
+#define IDC_PLATFORMWRITER 123
 
 // The Video Format dialog.
 #define IDD_VIDEOFORMAT 106
@@ -52,3 +53,12 @@
 #define IDC_SIZE_QUARTER 120
 #define IDC_SIZE_HALF 121
 #define IDC_SIZE_FULL 122
+
+// The status bar's panes while a capture runs; each string is the widest
+// text its pane shows, measured in the bar's font at the display's scale.
+#define ID_INDICATOR_CAPTURE_FRAMES 0xE710
+#define ID_INDICATOR_CAPTURE_DROPPED 0xE711
+#define ID_INDICATOR_CAPTURE_TIME 0xE712
+#define ID_INDICATOR_CAPTURE_RATE 0xE713
+#define ID_INDICATOR_CAPTURE_FREE 0xE714
+#define ID_INDICATOR_CAPTURE_LEFT 0xE715

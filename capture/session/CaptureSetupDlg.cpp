@@ -82,6 +82,7 @@ void CCaptureSetupDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Check(dx, IDC_ENABLETIMELIMIT, m_bEnableTimeLimit);
     // Checked even while disabled: the value goes into the record either way.
     DDX_Text(dx, IDC_TIMELIMIT, m_nTimeLimit);
+    DDX_Check(dx, IDC_PLATFORMWRITER, m_bPlatformWriter);
 }
 
 bool CCaptureSetupDlg::OnInitDialog() {

@@ -21,6 +21,9 @@ public:
     BOOL m_bDisableWriteCache = FALSE;
     BOOL m_bEnableTimeLimit = FALSE;
     UINT m_nTimeLimit = 1;
+    // Capture Video lets the capture window write the file (AVI 1.0, at most
+    // 2 GB) instead of the program's own writer.
+    BOOL m_bPlatformWriter = FALSE;
 
     // The members from the record and back; the record's other fields stay.
     void FromCaptureParms(const CAPTUREPARMS& parms);

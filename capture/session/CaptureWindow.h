@@ -110,6 +110,26 @@ inline bool FileSetInfoChunk(HWND h, CAPINFOCHUNK& chunk) {
 inline bool Sequence(HWND h) {
     return Send(h, WM_CAP_SEQUENCE) != 0;
 }
+// The program's own capture files: the capture window hands every frame
+// and sound buffer to the stream callbacks and writes no file.
+inline bool SequenceNoFile(HWND h) {
+    return Send(h, WM_CAP_SEQUENCE_NOFILE) != 0;
+}
+inline bool Stop(HWND h) {
+    return Send(h, WM_CAP_STOP) != 0;
+}
+inline bool SetCallbackOnVideoStream(HWND h, CAPVIDEOCALLBACK callback) {
+    return Send(h, WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, reinterpret_cast<LPARAM>(callback)) != 0;
+}
+inline bool SetCallbackOnWaveStream(HWND h, CAPWAVECALLBACK callback) {
+    return Send(h, WM_CAP_SET_CALLBACK_WAVESTREAM, 0, reinterpret_cast<LPARAM>(callback)) != 0;
+}
+inline bool SetUserData(HWND h, LPARAM data) {
+    return Send(h, WM_CAP_SET_USER_DATA, 0, data) != 0;
+}
+inline LPARAM GetUserData(HWND h) {
+    return LPARAM(Send(h, WM_CAP_GET_USER_DATA));
+}
 inline bool FileGetCaptureFile(HWND h, char* path, WPARAM size) {
     return Send(h, WM_CAP_FILE_GET_CAPTURE_FILEA, size, reinterpret_cast<LPARAM>(path)) != 0;
 }

@@ -117,6 +117,7 @@ int CVidrakeView::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
 
     capwnd::GetSequenceSetup(m_hWndCap, m_CaptureParms);
     m_CaptureParms.dwRequestMicroSecPerFrame = kViewMicroSecPerFrame;
+    LoadWriterChoice();
 
     FitFrameToVideo();
 

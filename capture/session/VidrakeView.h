@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/View.h"
+#include "session/CompressorChoice.h"
 
 #include <windows.h>
 
@@ -31,6 +32,11 @@ public:
     CAPTUREPARMS m_CaptureParms{};
     int m_nDriverIndex = -1;
     BOOL m_bDialogOpen = FALSE;
+    // Capture Video lets the capture window write the file (the check box
+    // of Capture Setup, kept in the program's profile); else the program
+    // writes it, compressed with m_compressor's choice.
+    BOOL m_bPlatformWriter = FALSE;
+    CCompressorChoice m_compressor;
 
     // Re-reads the capture window's status into m_CapStatus.
     void RefreshStatus();
@@ -119,6 +125,11 @@ private:
     // The frame's window size for a client area of the given size.
     SIZE FrameSizeFor(int cx, int cy) const;
     void ClearDriverRecords();
+    // Capture Video's two ways to the file (VidrakeViewCapture.cpp).
+    void CaptureWithPlatformWriter();
+    void CaptureWithOwnWriter();
+    // Reads the choice of writer from the program's profile.
+    void LoadWriterChoice();
     // A video dialog needs a driver that reports it and the live display.
     bool CanOpenVideoDialog(BOOL fHasDialog) const;
     // Runs the file dialog on the path buffer (260 characters); true on OK,

@@ -2,8 +2,11 @@
 // and Video Compression.
 
 #include "framework/CmdUI.h"
+#include "framework/WinApp.h"
 #include "session/CaptureSetupDlg.h"
+#include "session/CaptureStatusPanes.h"
 #include "session/CaptureWindow.h"
+#include "session/FileCapture.h"
 #include "session/VideoFormat.h"
 #include "session/VidrakeView.h"
 
@@ -19,6 +22,9 @@ static_assert(sizeof kCopyrightNotice == 46 + 1);
 constexpr FOURCC kCopyrightChunkId = mmioFOURCC('I', 'C', 'O', 'P');
 // Lets the prompt's window go and the picture settle.
 constexpr DWORD kSettleMilliseconds = 500;
+// Where the program's profile keeps the choice of writer.
+constexpr char kProfileSection[] = "Capture";
+constexpr char kPlatformWriterEntry[] = "PlatformWriter";
 
 // Handles every waiting message; false when a quit message came, which is
 // posted again for the program's own message loop.
@@ -41,13 +47,23 @@ void CVidrakeView::OnCaptureSetup() {
     CCaptureSetupDlg dialog;
     dialog.FromCaptureParms(m_CaptureParms);
     dialog.m_hWndCap = m_hWndCap;
+    dialog.m_bPlatformWriter = m_bPlatformWriter;
     INT_PTR result = IDCANCEL;
     RunModal(
         ModalMark::DialogOpen, [&] { result = dialog.DoModal(); },
         [&] {
-            if (result == IDOK)
-                dialog.ToCaptureParms(m_CaptureParms);
+            if (result != IDOK)
+                return;
+            dialog.ToCaptureParms(m_CaptureParms);
+            m_bPlatformWriter = dialog.m_bPlatformWriter;
+            AfxGetApp()->WriteProfileInt(kProfileSection, kPlatformWriterEntry,
+                                         m_bPlatformWriter ? 1 : 0);
         });
+}
+
+void CVidrakeView::LoadWriterChoice() {
+    m_bPlatformWriter =
+        AfxGetApp()->GetProfileInt(kProfileSection, kPlatformWriterEntry, 0) != 0 ? TRUE : FALSE;
 }
 
 void CVidrakeView::OnUpdateCaptureSetup(CCmdUI* pCmdUI) {
@@ -64,7 +80,13 @@ void CVidrakeView::OnCaptureVideo() {
     });
     if (!bViewAlive || !bStart)
         return;
+    if (m_bPlatformWriter)
+        CaptureWithPlatformWriter();
+    else
+        CaptureWithOwnWriter();
+}
 
+void CVidrakeView::CaptureWithPlatformWriter() {
     char notice[sizeof kCopyrightNotice];
     std::memcpy(notice, kCopyrightNotice, sizeof notice);
     CAPINFOCHUNK chunk{};
@@ -76,6 +98,21 @@ void CVidrakeView::OnCaptureVideo() {
     // Returns when the capture ends; progress and errors reach the user
     // through the status and error callbacks meanwhile.
     capwnd::Sequence(m_hWndCap);
+}
+
+void CVidrakeView::CaptureWithOwnWriter() {
+    CFileCapture::Settings settings;
+    settings.parms = m_CaptureParms;
+    settings.info.push_back({kCopyrightChunkId, std::vector<BYTE>(std::begin(kCopyrightNotice),
+                                                                  std::end(kCopyrightNotice))});
+    settings.compressor = m_compressor.Compressor();
+    CCaptureStatusPanes panes;
+    panes.SetFramePeriod(m_CaptureParms.dwRequestMicroSecPerFrame);
+    CFileCapture capture(m_hWndCap, panes);
+    // Returns when the capture ends; the device's status texts, the panes'
+    // figures and any error reach the user meanwhile.
+    if (capture.Run(settings) || capture.Figures().frames != 0)
+        panes.ShowSummary(capture.Figures(), capture.FileName().c_str());
 }
 
 void CVidrakeView::OnUpdateCaptureVideo(CCmdUI* pCmdUI) {
@@ -104,5 +141,13 @@ void CVidrakeView::OnUpdateSingleFrame(CCmdUI* pCmdUI) {
 }
 
 void CVidrakeView::OnVideoCompression() {
-    capwnd::DlgVideoCompression(m_hWndCap);
+    if (m_bPlatformWriter) {
+        capwnd::DlgVideoCompression(m_hWndCap);
+        return;
+    }
+    // The compressors that take the driver's frames, in the platform's chooser.
+    CVideoFormat format;
+    if (!format.Read(m_hWndCap))
+        return;
+    RunModal(ModalMark::None, [&] { m_compressor.Choose(m_hWnd, &format.Header()); });
 }

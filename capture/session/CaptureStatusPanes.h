@@ -1,0 +1,41 @@
+#pragma once
+// Shows a running capture in the main window's status bar: panes of their
+// own for the frames captured and dropped, the time, the data rate, the free
+// space on the capture file's disk and the time it leaves at this rate;
+// pane 0 keeps the capture window's status texts. When the capture ends the
+// bar gets its own panes back and pane 0 a one-line summary. Errors go the
+// program's error path, a message box.
+
+#include "session/FileCapture.h"
+
+#include <string>
+#include <vector>
+
+class CStatusBar;
+
+class CCaptureStatusPanes final : public CCaptureListener {
+public:
+    CCaptureStatusPanes();
+    // Puts the bar's own panes back.
+    ~CCaptureStatusPanes() override;
+    CCaptureStatusPanes(const CCaptureStatusPanes&) = delete;
+    CCaptureStatusPanes& operator=(const CCaptureStatusPanes&) = delete;
+
+    void OnCaptureProgress(const CCaptureFigures& figures) override;
+    void OnCaptureError(int nID, const char* lpszText) override;
+    // The summary of a capture that ended, in pane 0.
+    void ShowSummary(const CCaptureFigures& figures, const char* lpszFile);
+
+    // The texts of the panes (frames, dropped, time, rate, free, left).
+    static std::vector<std::string> PaneTexts(const CCaptureFigures& figures);
+    static std::string Summary(const CCaptureFigures& figures, DWORD microSecPerFrame,
+                               const char* lpszFile);
+
+    // The frame period, for the time the frames stand for.
+    void SetFramePeriod(DWORD microSecPerFrame) { m_microSecPerFrame = microSecPerFrame; }
+
+private:
+    CStatusBar* m_pStatusBar;
+    std::vector<UINT> m_savedIndicators;
+    DWORD m_microSecPerFrame = 50000;
+};

@@ -1,0 +1,106 @@
+#pragma once
+// Captures a video sequence into the capture file with the program's own
+// writer. The platform's capture window writes AVI 1.0 only (2 GB at most,
+// its index only at the end); here it captures without a file
+// (WM_CAP_SEQUENCE_NOFILE) and hands each frame and sound buffer to the
+// stream callbacks, which copy it into a buffer of the writer thread's and
+// return at once. The writer thread writes an OpenDML file that is readable
+// up to its last second at any moment, goes past 2 GiB, stops before the
+// disk fills and compresses with the user's compressor.
+//
+// Each frame is placed by its capture time (VIDEOHDR::dwTimeCaptured): the
+// frames the driver dropped, and those that found no free buffer, keep their
+// places as empty chunks, so that the clip lasts as long as the capture did
+// and the sound stays in step with the picture.
+
+#include <windows.h>
+
+#include <vfw.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capturefile/AviWriter.h"
+#include "capturefile/AviWriterThread.h"
+#include "capturefile/FrameCompressor.h"
+
+// What a capture has done so far.
+struct CCaptureFigures {
+    DWORD frames = 0;     // frames placed in the file, dropped ones included
+    DWORD dropped = 0;    // of them, empty chunks
+    DWORD elapsedMs = 0;  // the capture time of the last frame
+    ULONGLONG bytes = 0;  // of frames and sound handed to the writer
+    ULONGLONG freeBytes = 0; // on the capture file's disk, when known
+    bool freeKnown = false;
+};
+
+// Whoever runs a capture hears of its progress and its errors here.
+class CCaptureListener {
+public:
+    virtual ~CCaptureListener() = default;
+    // At the start of the capture and then at least twice a second.
+    virtual void OnCaptureProgress(const CCaptureFigures& figures) = 0;
+    // An error that ended or prevented the capture (a platform error id
+    // and its text).
+    virtual void OnCaptureError(int nID, const char* lpszText) = 0;
+};
+
+class CFileCapture {
+public:
+    struct Settings {
+        CAPTUREPARMS parms{};
+        std::vector<AviInfoEntry> info;       // the INFO list of the file
+        COMPVARS* compressor = nullptr;       // null: frames as the driver gives them
+        ULONGLONG riffBlockBytes = 1ULL << 30; // where an OpenDML block ends
+        ULONGLONG freeSpaceReserve = 1ULL << 20; // kept free beyond what closing needs
+    };
+
+    CFileCapture(HWND hWndCap, CCaptureListener& listener);
+    ~CFileCapture();
+    CFileCapture(const CFileCapture&) = delete;
+    CFileCapture& operator=(const CFileCapture&) = delete;
+
+    // Captures into the capture window's capture file until the capture
+    // ends (the abort key, the time limit, a stop, or the writer's end);
+    // false, with the reason told to the listener, when the file could not
+    // be made or is not complete.
+    bool Run(const Settings& settings);
+
+    const std::string& FileName() const { return m_fileName; }
+    const CCaptureFigures& Figures() const { return m_figures; }
+
+private:
+    bool Prepare(const Settings& settings);
+    bool ReadFormats(const Settings& settings, AviWriterSettings& file);
+    bool StartCompressor(COMPVARS* compressor, AviWriterSettings& file);
+    bool OpenFile(const Settings& settings, AviWriterSettings& file);
+    void CaptureWithCallbacks(const CAPTUREPARMS& parms);
+    bool Finish();
+    void ReportWriterError(DWORD error);
+
+    static LRESULT CALLBACK OnVideoStream(HWND hWnd, LPVIDEOHDR lpVHdr);
+    static LRESULT CALLBACK OnWaveStream(HWND hWnd, LPWAVEHDR lpWHdr);
+    static CFileCapture* FromWindow(HWND hWnd);
+    void TakeFrame(const VIDEOHDR& header);
+    void TakeSound(const WAVEHDR& header);
+    void PlaceDroppedFrames(DWORD frameIndex);
+    void StopWhenTheWriterCannotGoOn();
+    void ReportProgress(bool force);
+
+    HWND m_hWndCap;
+    CCaptureListener& m_listener;
+    std::string m_fileName;
+    CAviWriter m_writer;
+    std::unique_ptr<CFrameCompressor> m_compressor;
+    std::unique_ptr<CAviWriterThread> m_thread;
+    DWORD m_frameBytes = 0;
+    DWORD m_microSecPerFrame = 0;
+    WORD m_soundBlockAlign = 0;
+    DWORD m_nextFrame = 0; // the place of the next frame in the stream
+    bool m_stopSent = false;
+    bool m_outOfMemory = false;
+    DWORD m_lastReportTick = 0;
+    std::string m_directory; // of the capture file, for its free space
+    CCaptureFigures m_figures;
+};
