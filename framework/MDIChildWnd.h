@@ -9,9 +9,6 @@ class CDocTemplate;
 class CMDIFrameWnd;
 struct CCreateContext;
 
-// The id of a frame's view window.
-constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
-
 // A child frame in the MDI client area, holding one view. Its menu (the
 // template's shared menu) replaces the main window's while it is active.
 class CMDIChildWnd : public CFrameWnd {

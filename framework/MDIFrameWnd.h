@@ -4,15 +4,14 @@
 
 #include <string>
 
-class CControlBar;
 class CMDIChildWnd;
 
 // Frame style: the active document's title follows the frame's own title.
 constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
 
-// The main window of a multiple-document program: an MDI client area
-// between its control bars, the menu of the active child (or its own when
-// none is active), and command routing through the active child first.
+// The main window of a multiple-document program: an MDI client area as the
+// pane between its control bars, the menu of the active child (or its own
+// when none is active), and command routing through the active child first.
 class CMDIFrameWnd : public CFrameWnd {
     DECLARE_DYNAMIC(CMDIFrameWnd)
 public:
@@ -30,20 +29,6 @@ public:
     bool PreTranslateMessage(MSG* pMsg) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Control bars: found among the frame's children by their ids.
-    CControlBar* GetControlBar(UINT nID) const;
-    void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
-    // Docks the bar on the first side both allow, the top first.
-    void DockControlBar(CControlBar* pBar);
-    void ShowControlBar(CControlBar* pBar, bool bShow);
-    // Places the bars and gives the rest of the client area to the MDI client.
-    void RecalcLayout();
-
-    // Status pane 0: a text, or the prompt of a command (its string up to
-    // the line break); AFX_IDS_IDLEMESSAGE shows the idle text.
-    void SetMessageText(const char* lpszText);
-    void SetMessageText(UINT nID);
-
     // Shows the active child's menu, or the frame's own for null.
     void OnUpdateFrameMenu(HMENU hMenuAlt);
     // "Title - Document" while a child is active, else the title alone.
@@ -56,24 +41,14 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
-    void OnSize(UINT nType, int cx, int cy);
     void OnDestroy();
     // The child frames go through the MDI client, one by one, as the user's
     // Close makes them go, before the client itself.
     void DestroyChildFrames();
-    void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
     void OnAppExit();
-    void OnBarCheck(UINT nID);
-    void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
-    // Moved to a monitor of another scale, or the scale changed: the bars
-    // redraw themselves at the new scale and the frame takes the rectangle
-    // the system suggests.
-    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
-    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
     std::string m_strTitle;
     bool m_bAddToTitle = false;
     // Set from WM_DESTROY on: the MDI client is going and is no longer asked.
     bool m_bDestroying = false;
-    DWORD m_dwDockStyle = 0;
 };

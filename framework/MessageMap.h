@@ -263,6 +263,8 @@ protected:                                                                      
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
 #define ON_EN_CHANGE(id, fn) ON_CONTROL(EN_CHANGE, id, fn)
 #define ON_NOTIFY(code, id, fn) msgmap::Notify<ThisClass, &ThisClass::fn>(code, id, id),
+#define ON_NOTIFY_RANGE(code, idFirst, idLast, fn)                                                 \
+    msgmap::Notify<ThisClass, &ThisClass::fn>(code, idFirst, idLast),
 #define ON_CONTROL_REFLECT(code, fn) msgmap::ReflectCommand<ThisClass, &ThisClass::fn>(code),
 #define ON_NOTIFY_REFLECT(code, fn) msgmap::ReflectNotify<ThisClass, &ThisClass::fn>(code),
 

@@ -2,11 +2,19 @@
 
 #include "framework/CmdUI.h"
 #include "framework/Dpi.h"
+#include "framework/FrameWnd.h"
+#include "framework/FrameworkResource.h"
 #include "framework/WinApp.h"
+
+#include <string>
 
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
+// The tooltip window sends its requests to the toolbar, whatever the button.
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
+ON_NOTIFY_RANGE(TTN_GETDISPINFOA, 0, 0xFFFF, OnToolTipText)
+ON_NOTIFY_RANGE(TTN_GETDISPINFOW, 0, 0xFFFF, OnToolTipText)
+ON_NOTIFY_REFLECT(TBN_HOTITEMCHANGE, OnHotItemChange)
 END_MESSAGE_MAP()
 
 namespace {
@@ -34,11 +42,6 @@ bool CToolBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
         return false;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
     return true;
-}
-
-bool CToolBar::LoadBitmap(UINT nIDResource, int cx, int cy) {
-    const CToolBarImages only{AFX_DEFAULT_DPI, nIDResource, cx, cy};
-    return LoadBitmaps(&only, 1);
 }
 
 bool CToolBar::LoadBitmaps(const CToolBarImages* pSets, int nCount) {
@@ -144,4 +147,33 @@ void CToolBar::OnUpdateCmdUI(CWnd* pTarget) {
         state.m_pOther = this;
         state.DoUpdate(pTarget, true);
     }
+}
+
+void CToolBar::OnToolTipText(NMHDR* pNMHDR, LRESULT* pResult) {
+    const std::string text = AfxLoadString(UINT(pNMHDR->idFrom));
+    const size_t lineBreak = text.find('\n');
+    const std::string tip = lineBreak == std::string::npos ? "" : text.substr(lineBreak + 1);
+    if (pNMHDR->code == TTN_GETDISPINFOA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
+        lstrcpynA(info->szText, tip.c_str(), int(sizeof info->szText));
+        info->lpszText = info->szText;
+        info->hinst = nullptr;
+    } else {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
+        MultiByteToWideChar(CP_ACP, 0, tip.c_str(), -1, info->szText,
+                            int(sizeof info->szText / sizeof info->szText[0]));
+        info->lpszText = info->szText;
+        info->hinst = nullptr;
+    }
+    *pResult = 0;
+}
+
+void CToolBar::OnHotItemChange(NMHDR* pNMHDR, LRESULT* pResult) {
+    CFrameWnd* frame = GetParentFrame();
+    if (frame != nullptr) {
+        const auto* hot = reinterpret_cast<const NMTBHOTITEM*>(pNMHDR);
+        frame->SetMessageText((hot->dwFlags & HICF_LEAVING) ? UINT(AFX_IDS_IDLEMESSAGE)
+                                                            : UINT(hot->idNew));
+    }
+    *pResult = 0;
 }

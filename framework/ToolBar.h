@@ -19,16 +19,15 @@ struct CToolBarImages {
 using CImageListHandle = UniqueHandle<handle_traits::NullIsInvalid<HIMAGELIST, ImageList_Destroy>>;
 
 // A toolbar of the common controls: buttons from one bitmap of equally
-// sized images, separators for id 0. Tooltips and fly-by prompts come from
-// the frame (the command strings); button states from the update handlers.
-// Given the images at several scales, it shows those of its monitor's scale.
+// sized images, separators for id 0. It answers its tooltips itself and
+// shows its fly-by prompts through its frame, both from the command strings;
+// button states come from the update handlers. Given the images at several
+// scales, it shows those of its monitor's scale.
 class CToolBar : public CControlBar {
     DECLARE_DYNAMIC(CToolBar)
 public:
     bool Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP,
                 UINT nID = AFX_IDW_TOOLBAR);
-    // The bitmap resource of the button images, each cx by cy pixels.
-    bool LoadBitmap(UINT nIDResource, int cx = 16, int cy = 15);
     // The same images at several scales, by rising scale: the toolbar takes
     // those of the smallest scale not below its own (the largest beyond all).
     bool LoadBitmaps(const CToolBarImages* pSets, int nCount);
@@ -44,6 +43,12 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
+    // A button's tooltip, asked by the control's tooltip window: the
+    // command string after its line break.
+    void OnToolTipText(NMHDR* pNMHDR, LRESULT* pResult);
+    // The hot button changed: its prompt in the frame's status pane 0, the
+    // idle text once the mouse left the buttons.
+    void OnHotItemChange(NMHDR* pNMHDR, LRESULT* pResult);
 
 private:
     bool UseImagesFor(UINT nDpi);

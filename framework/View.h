@@ -16,6 +16,9 @@ public:
     bool CreateView(CWnd* pParentFrame, UINT nID, CCreateContext* pContext);
     // Called once the frame holding the view is complete.
     virtual void OnInitialUpdate() {}
+    // Called by the frame after it moved to a monitor of another scale and
+    // laid itself out again, on its active view.
+    virtual void OnParentDpiChanged(UINT /*nDpi*/) {}
 
     // The view itself, then its document.
     bool OnCmdMsg(const CommandMessage& command) override;

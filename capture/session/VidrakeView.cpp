@@ -10,7 +10,6 @@
 #include "resources/resource.h"
 #include "session/CapturePlatform.h"
 #include "session/CaptureWindow.h"
-#include "shell/MainFrame.h"
 
 #include <cstring>
 
@@ -37,8 +36,8 @@ LRESULT CALLBACK CapStatusCallback(HWND, int nID, LPCSTR lpsz) {
     } else if (nID == IDS_CAP_END) {
         return 0; // the end of a capture is not worth a status text
     }
-    if (auto* frame = DynamicDowncast<CMainFrame>(AfxGetMainWnd()))
-        frame->ShowCaptureStatus(nID, lpsz);
+    if (auto* frame = DynamicDowncast<CFrameWnd>(AfxGetMainWnd()))
+        frame->SetMessageText(lpsz);
     return 0;
 }
 
@@ -58,7 +57,6 @@ ON_WM_MOVE()
 ON_WM_SETFOCUS()
 ON_WM_KILLFOCUS()
 ON_WM_QUERYENDSESSION()
-ON_WM_DESTROY()
 ON_COMMAND(ID_OPTIONS_OVERLAY, OnOverlay)
 ON_UPDATE_COMMAND_UI(ID_OPTIONS_OVERLAY, OnUpdateOverlay)
 ON_COMMAND(ID_OPTIONS_PREVIEW, OnPreview)
@@ -233,11 +231,6 @@ BOOL CVidrakeView::OnQueryEndSession() {
 // modal loops; its handle may then name no window, or another's.
 bool CVidrakeView::IsViewAlive(HWND hWndView, const CVidrakeView* pView) {
     return ::IsWindow(hWndView) && CWnd::FromHandlePermanent(hWndView) == pView;
-}
-
-void CVidrakeView::OnDestroy() {
-    // The capture and playback windows go with the view, as its children.
-    Default();
 }
 
 void CVidrakeView::BuildDriverMenu() {

@@ -59,7 +59,8 @@ protected:
     void OnSetFocus(CWnd* pOldWnd);
     void OnKillFocus(CWnd* pNewWnd);
     BOOL OnQueryEndSession();
-    void OnDestroy();
+    // The image keeps its pixel size; the frame around it follows the scale.
+    void OnParentDpiChanged(UINT) override { FitFrameToVideo(); }
 
     void OnOverlay();
     void OnUpdateOverlay(CCmdUI* pCmdUI);

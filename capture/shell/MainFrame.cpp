@@ -1,11 +1,9 @@
 #include "shell/MainFrame.h"
 
-#include "framework/Dpi.h"
 #include "framework/FrameworkResource.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/View.h"
 #include "resources/resource.h"
-#include "session/VidrakeView.h"
 
 IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
 
@@ -15,8 +13,6 @@ ON_WM_SIZE()
 ON_WM_MOVE()
 ON_WM_PALETTECHANGED()
 ON_WM_QUERYENDSESSION()
-ON_WM_DESTROY()
-ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 namespace {
@@ -69,16 +65,6 @@ void CMainFrame::OnSize(UINT nType, int cx, int cy) {
         child->CenterWindow();
 }
 
-LRESULT CMainFrame::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CMDIFrameWnd::OnDpiChanged(wParam, lParam);
-    // The image keeps its pixel size; the frame around it follows the scale.
-    if (CMDIChildWnd* child = MDIGetActive()) {
-        if (auto* view = DynamicDowncast<CVidrakeView>(child->GetActiveView()))
-            view->FitFrameToVideo();
-    }
-    return result;
-}
-
 void CMainFrame::OnMove(int x, int) {
     // The client area starts at a screen x that is a multiple of 4; the
     // move below brings a further WM_MOVE with a remainder of 0.
@@ -100,13 +86,4 @@ BOOL CMainFrame::OnQueryEndSession() {
     if (view == nullptr)
         return TRUE;
     return BOOL(view->SendMessage(WM_QUERYENDSESSION));
-}
-
-void CMainFrame::OnDestroy() {
-    CMDIFrameWnd::OnDestroy();
-}
-
-void CMainFrame::ShowCaptureStatus(int, const char* lpszText) {
-    m_wndStatusBar.SetPaneText(0, lpszText, false);
-    m_wndStatusBar.UpdateWindow();
 }

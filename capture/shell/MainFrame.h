@@ -8,9 +8,6 @@
 class CMainFrame : public CMDIFrameWnd {
     DECLARE_DYNAMIC(CMainFrame)
 public:
-    // Shows a capture status text in status pane 0 at once (the id is not used).
-    void ShowCaptureStatus(int nID, const char* lpszText);
-
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
 
@@ -21,8 +18,6 @@ protected:
     void OnMove(int x, int y);
     void OnPaletteChanged(CWnd*) {}
     BOOL OnQueryEndSession();
-    void OnDestroy();
-    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;

@@ -21,9 +21,6 @@ public:
     // recent files).
     bool OnCmdMsg(const CommandMessage& command) override;
 
-    CDocManager* GetDocManager() const { return m_pDocManager.get(); }
-    CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
-
 protected:
     DECLARE_MESSAGE_MAP()
     void OnAppAbout();

@@ -17,9 +17,11 @@ class CMultiDocTemplate;
 class CVidrakeView;
 class CMDIChildWnd;
 
-// The application with message boxes recorded instead of shown.
+// The application with message boxes recorded instead of shown, and its
+// document manager, which the program keeps to itself, open to the tests.
 class CaptureTestApp : public CVidrakeApp {
 public:
+    CDocManager* GetDocManager() const { return m_pDocManager.get(); }
     struct ShownMessage {
         std::string text;
         UINT type;
@@ -43,7 +45,7 @@ protected:
     void Start(std::vector<FakeDriver> drivers, const char* lpCmdLine = "");
     void TearDown() override;
 
-    CMainFrame& MainFrame() { return *theTestApp.GetMainFrame(); }
+    CMainFrame& MainFrame() { return *DynamicDowncast<CMainFrame>(AfxGetMainWnd()); }
     CMultiDocTemplate& Template();
     CMDIChildWnd* ActiveChild();
     CVidrakeView* ActiveView();

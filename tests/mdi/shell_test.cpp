@@ -150,13 +150,22 @@ TEST_F(ShellTest, ToolbarHasTheTwelveEntriesWithTheirTooltips) {
                       {ID_CAPTURE_SINGLEFRAME, "Single Frame"},
                       {ID_CAPTURE_VIDEO, "Capture Video"},
                       {ID_APP_ABOUT, "About"}};
+    // Asked as the toolbar's tooltip window asks: of the toolbar, in either
+    // character set.
+    const auto hTip = reinterpret_cast<HWND>(toolbar.SendMessage(TB_GETTOOLTIPS));
+    ASSERT_NE(hTip, nullptr);
     for (const Case& c : tips) {
         NMTTDISPINFOA info{};
-        info.hdr.hwndFrom = toolbar.m_hWnd;
-        info.hdr.idFrom = c.id;
-        info.hdr.code = TTN_GETDISPINFOA;
-        MainFrame().SendMessage(WM_NOTIFY, c.id, reinterpret_cast<LPARAM>(&info));
+        info.hdr = {hTip, c.id, TTN_GETDISPINFOA};
+        toolbar.SendMessage(WM_NOTIFY, c.id, reinterpret_cast<LPARAM>(&info));
         EXPECT_STREQ(info.lpszText, c.tip) << "command " << c.id;
+        NMTTDISPINFOW wide{};
+        wide.hdr = {hTip, c.id, TTN_GETDISPINFOW};
+        toolbar.SendMessage(WM_NOTIFY, c.id, reinterpret_cast<LPARAM>(&wide));
+        char narrowed[80] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide.lpszText != nullptr ? wide.lpszText : L"", -1, narrowed,
+                            sizeof narrowed, nullptr, nullptr);
+        EXPECT_STREQ(narrowed, c.tip) << "command " << c.id << ", wide";
     }
     // The toolbar sits at the top of the client area, the status bar at the bottom.
     RECT bar = toolbar.GetWindowRect();
@@ -191,6 +200,29 @@ TEST_F(ShellTest, StatusBarShowsPromptsAndReadyWhenIdle) {
     }
     MainFrame().SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(status.GetPaneText(0), "Ready") << "after the menu closed";
+
+    // The toolbar's hot button, as the toolbar tells its frame.
+    CToolBar& toolbar = MainFrame().GetToolBar();
+    struct HotCase {
+        const char* context;
+        UINT id;
+        DWORD flags;
+        const char* prompt;
+    } const hot[] = {
+        {"mouse on Capture Video", ID_CAPTURE_VIDEO, HICF_MOUSE, "Begin capturing video to file"},
+        {"then on New", ID_FILE_NEW, HICF_MOUSE, "Create a new capture window"},
+        {"mouse left the buttons", 0, HICF_MOUSE | HICF_LEAVING, "Ready"},
+    };
+    for (const HotCase& c : hot) {
+        NMTBHOTITEM info{};
+        info.hdr = {toolbar.m_hWnd, AFX_IDW_TOOLBAR, UINT(TBN_HOTITEMCHANGE)};
+        info.idNew = int(c.id);
+        info.dwFlags = c.flags;
+        EXPECT_EQ(
+            MainFrame().SendMessage(WM_NOTIFY, AFX_IDW_TOOLBAR, reinterpret_cast<LPARAM>(&info)), 0)
+            << c.context;
+        EXPECT_EQ(status.GetPaneText(0), c.prompt) << c.context;
+    }
 
     // The lock indicators follow their keys.
     status.SendMessage(WM_IDLEUPDATECMDUI, TRUE);

@@ -7,22 +7,28 @@
 #include <string>
 #include <vector>
 
+#include "capture/resources/resource.h"
+#include "framework/FrameworkResource.h"
 #include "support/WindowText.h"
 
-// Command ids of the program's menus.
+// Command ids of the program's menus, by the names of its resources.
 namespace command {
-constexpr UINT kFileNew = 57600;
-constexpr UINT kSetCaptureFile = 57601;
-constexpr UINT kSaveCapturedVideoAs = 57604;
-constexpr UINT kSaveSingleFrame = 32799;
-constexpr UINT kOverlay = 32770;
-constexpr UINT kVideoFormat = 32772;
-constexpr UINT kVideoSource = 32773;
-constexpr UINT kVideoDisplay = 32774;
-constexpr UINT kCaptureVideo = 32778;
-constexpr UINT kCaptureSetup = 32795;
-constexpr UINT kPlaybackWindow = 32798;
-constexpr UINT kEditCopy = 57634;
+constexpr UINT kFileNew = ID_FILE_NEW;
+constexpr UINT kSetCaptureFile = ID_FILE_OPEN;
+constexpr UINT kSaveCapturedVideoAs = ID_FILE_SAVE_AS;
+constexpr UINT kSaveSingleFrame = ID_FILE_SAVESINGLEFRAME;
+constexpr UINT kOverlay = ID_OPTIONS_OVERLAY;
+constexpr UINT kPreview = ID_OPTIONS_PREVIEW;
+constexpr UINT kVideoFormat = ID_OPTIONS_VIDEOFORMAT;
+constexpr UINT kVideoSource = ID_OPTIONS_VIDEOSOURCE;
+constexpr UINT kVideoDisplay = ID_OPTIONS_VIDEODISPLAY;
+constexpr UINT kVideoCompression = ID_OPTIONS_VIDEOCOMPRESSION;
+constexpr UINT kCaptureVideo = ID_CAPTURE_VIDEO;
+constexpr UINT kCaptureSetup = ID_CAPTURE_SETUP;
+constexpr UINT kSingleFrame = ID_CAPTURE_SINGLEFRAME;
+constexpr UINT kPlaybackWindow = ID_VIEW_PLAYBACK;
+constexpr UINT kEditCopy = ID_EDIT_COPY;
+constexpr UINT kAbout = ID_APP_ABOUT;
 } // namespace command
 
 // One item of a menu as the program shows it.

@@ -33,20 +33,13 @@ const char* const kFaultModes[] = {
     "size-1",    "size-huge", "palette", "formats", "long-names",
     "callbacks", "no-window", "dialogs", "alloc",   "callbacks,dialogs,formats"};
 // The menu commands besides Capture Video, New and the drivers.
-const UINT kCommands[] = {command::kSetCaptureFile,
-                          command::kSaveCapturedVideoAs,
-                          command::kSaveSingleFrame,
-                          command::kOverlay,
-                          32771 /* Preview */,
-                          command::kVideoFormat,
-                          command::kVideoSource,
-                          command::kVideoDisplay,
-                          32801 /* Video Compression */,
-                          command::kCaptureSetup,
-                          32800 /* Single Frame */,
-                          command::kPlaybackWindow,
-                          command::kEditCopy,
-                          57664 /* About */};
+const UINT kCommands[] = {command::kSetCaptureFile,   command::kSaveCapturedVideoAs,
+                          command::kSaveSingleFrame,  command::kOverlay,
+                          command::kPreview,          command::kVideoFormat,
+                          command::kVideoSource,      command::kVideoDisplay,
+                          command::kVideoCompression, command::kCaptureSetup,
+                          command::kSingleFrame,      command::kPlaybackWindow,
+                          command::kEditCopy,         command::kAbout};
 const char* const kTexts[] = {"", "0", "1", "15", "30", "-3", "99999", "abc", "2.5", "65535"};
 constexpr UINT kAnswerMs = 5000;
 
