@@ -22,7 +22,7 @@ constexpr FaultName kFaultNames[] = {
     {"palette", Fault::Palette},      {"formats", Fault::OddFormats},
     {"long-names", Fault::LongNames}, {"callbacks", Fault::Callbacks},
     {"no-window", Fault::NoWindow},   {"dialogs", Fault::Dialogs},
-    {"alloc", Fault::FrameBuffers},
+    {"alloc", Fault::FrameBuffers},   {"drop", Fault::DropFrames},
 };
 
 constexpr unsigned kSizeFaults = static_cast<unsigned>(Fault::SizeZero) |
@@ -314,6 +314,12 @@ bool GrantFrameBuffer(unsigned long long n) {
     return n < kFrameBuffersGranted;
 }
 
+// A fixed pattern, so that a test knows which frames are missing.
+bool DropFromPattern(unsigned long long frame) {
+    const unsigned long long at = frame % 30;
+    return at >= 5 && at <= 7;
+}
+
 } // namespace
 
 unsigned ActiveFaults() {
@@ -400,4 +406,8 @@ const char* FaultDriverSetting() {
 
 FrameBufferGate FaultFrameBufferGate() {
     return HasFault(ActiveFaults(), Fault::FrameBuffers) ? &GrantFrameBuffer : nullptr;
+}
+
+FrameDropRule FaultFrameDropRule() {
+    return HasFault(ActiveFaults(), Fault::DropFrames) ? &DropFromPattern : nullptr;
 }

@@ -88,21 +88,14 @@ std::string ErrorText(DWORD error) {
 
 SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
     SequenceDeviceSettings settings;
-    if (auto bytes = EnvironmentNumber("SOFTCAP_RIFF_BLOCK_BYTES"); bytes && *bytes != 0) {
-        settings.riffBlockBytes = *bytes;
-    }
-    if (auto bytes = EnvironmentNumber("SOFTCAP_FREE_SPACE_RESERVE")) {
-        settings.freeSpaceReserve = *bytes;
-    } else {
-        char value[8];
-        const DWORD length =
-            GetEnvironmentVariableA("SOFTCAP_FREE_SPACE_RESERVE", value, sizeof value);
-        settings.checkFreeSpace = !(length == 4 && lstrcmpiA(value, "none") == 0);
+    if (auto bytes = EnvironmentNumber("SOFTCAP_MAX_FILE_BYTES"); bytes && *bytes != 0) {
+        settings.maxFileBytes = std::min(*bytes, SequenceDeviceSettings::kAviFileLimit);
     }
     if (auto unpaced = EnvironmentNumber("SOFTCAP_CAPTURE_UNPACED")) {
         settings.unpaced = *unpaced != 0;
     }
     settings.bufferGate = FaultFrameBufferGate();
+    settings.dropFrame = FaultFrameDropRule();
     return settings;
 }
 
@@ -204,7 +197,7 @@ void CSequenceCapture::ReportSummary(DWORD elapsedMs) {
     m_state.ReportStatus(withAudio ? IDS_CAP_STAT_VIDEOAUDIO : IDS_CAP_STAT_VIDEOONLY, text);
 }
 
-void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD elapsedMs) {
+void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD capturedMs) {
     if (m_state.VideoStreamCallback() == nullptr || !m_state.WindowAlive()) {
         return;
     }
@@ -212,7 +205,7 @@ void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD elapsedMs) {
     header.lpData = frame;
     header.dwBufferLength = m_state.VideoFormat().biSizeImage;
     header.dwBytesUsed = header.dwBufferLength;
-    header.dwTimeCaptured = elapsedMs;
+    header.dwTimeCaptured = capturedMs;
     header.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
     m_state.VideoStreamCallback()(m_state.Window(), &header);
 }
@@ -282,9 +275,11 @@ bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
     for (const InfoChunk& chunk : m_state.InfoChunks()) {
         settings.info.push_back({chunk.id, chunk.data});
     }
-    settings.riffBlockBytes = m_settings.riffBlockBytes;
-    settings.freeSpaceReserve = m_settings.freeSpaceReserve;
-    settings.checkFreeSpace = m_settings.checkFreeSpace;
+    // As the platform writes: AVI 1.0 up to its limit, no look at the free
+    // space (a full disk fails a write), nothing readable before the end.
+    settings.openDml = false;
+    settings.maxFileBytes = m_settings.maxFileBytes;
+    settings.checkFreeSpace = false;
     if (!m_writer.Open(m_state.CaptureFileName(), settings)) {
         const std::string text = "Cannot open the capture file " + m_state.CaptureFileName() +
                                  ": " + ErrorText(m_writer.LastError()) + ".";
@@ -294,6 +289,7 @@ bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
     m_writerThread = std::make_unique<CAviWriterThread>(
         m_writer, m_frameBytes, std::max<UINT>(m_parms.wNumVideoRequested, 1),
         m_settings.bufferGate);
+    m_writerThread->SetCheckpoints(false);
     return true;
 }
 
@@ -377,7 +373,9 @@ DWORD CSequenceCapture::Loop() {
 
 void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs) {
     BYTE* buffer = nullptr;
-    if (!late) {
+    const bool delivered =
+        !late && (m_settings.dropFrame == nullptr || !m_settings.dropFrame(frame));
+    if (delivered) {
         if (m_writerThread) {
             buffer = m_settings.unpaced ? m_writerThread->WaitForBuffer()
                                         : m_writerThread->TryTakeBuffer();
@@ -397,7 +395,10 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
     }
     m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
                             std::span<BYTE>(buffer, m_frameBytes), RecordOf(buffer));
-    StreamFrameCallback(buffer, ms);
+    // A card stamps each frame with its own time; a frame taken a little
+    // late is still the one of its frame time.
+    StreamFrameCallback(
+        buffer, m_settings.unpaced ? ms : static_cast<DWORD>(frame * m_microSecPerFrame / 1000));
     if (m_state.previewOn && ms - lastShownMs >= kShowFrameIntervalMs) {
         m_state.ShowFrame(buffer);
         lastShownMs = ms;
@@ -506,21 +507,21 @@ LRESULT CSequenceCapture::CloseFile() {
     const char* file = m_state.CaptureFileName().c_str();
     char text[MAX_PATH + 256];
     LRESULT result = TRUE;
-    if (error != 0) {
-        if (m_writer.StoppedForSpace()) {
-            std::snprintf(text, sizeof text,
-                          "The disk holding %s is nearly full: the capture stopped after "
-                          "%lu frames and the file was closed.",
-                          file, static_cast<unsigned long>(progress.currentVideoFrame));
-            m_state.ReportError(IDS_CAP_NODISKSPACE, text);
-        } else {
-            std::snprintf(text, sizeof text,
-                          "Cannot write to the capture file %s (%s): the capture stopped "
-                          "after %lu frames.",
-                          file, ErrorText(error).c_str(),
-                          static_cast<unsigned long>(progress.currentVideoFrame));
-            m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
-        }
+    if (error == ERROR_FILE_TOO_LARGE) {
+        std::snprintf(text, sizeof text,
+                      "The capture file %s reached the largest size of an AVI file (%lu MB): "
+                      "the capture stopped after %lu frames and the file was closed.",
+                      file, static_cast<unsigned long>(m_settings.maxFileBytes / 1000000),
+                      static_cast<unsigned long>(progress.currentVideoFrame));
+        m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
+        result = FALSE;
+    } else if (error != 0) {
+        std::snprintf(text, sizeof text,
+                      "Cannot write to the capture file %s (%s): the capture stopped "
+                      "after %lu frames.",
+                      file, ErrorText(error).c_str(),
+                      static_cast<unsigned long>(progress.currentVideoFrame));
+        m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
         result = FALSE;
     }
     if (!completed) {
