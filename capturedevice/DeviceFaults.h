@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
 
 class CaptureWindowState;
@@ -31,6 +32,17 @@ enum class Fault : unsigned {
     Dialogs = 1u << 9,       // "dialogs": the driver's dialogs fail
     FrameBuffers = 1u << 10, // "alloc": frame buffers run out during a capture
     DropFrames = 1u << 11,   // "drop": frames 5, 6 and 7 of every 30 never come
+};
+
+// What the fault modes remember between the calls on one capture window.
+struct FaultMemory {
+    int oddFormat = -1; // "formats": the unusual format shown, the next at each connect
+    // "callbacks": the next status and error texts, the messages since the
+    // last status callback, and whether one of the callbacks runs.
+    size_t nextStatus = 0;
+    size_t nextError = 0;
+    unsigned messagesSinceCallback = 0;
+    bool inCallback = false;
 };
 
 // The faults the setting asks for, read at each call; 0 when none.

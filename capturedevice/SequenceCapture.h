@@ -90,7 +90,15 @@ private:
     DWORD Loop();
     LRESULT Finish(DWORD totalMs);
     LRESULT CloseFile();
-    void TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs);
+    // The steps of Loop.
+    void StartClock();
+    static LONGLONG Now();
+    DWORD ElapsedMs(LONGLONG at) const;
+    void WaitUntil(LONGLONG due, LONGLONG now) const;
+    bool IsLate(LONGLONG now, LONGLONG due) const;
+    EndReason NextEnd(ULONGLONG frame);
+    void UpdateProgress(DWORD ms);
+    void TakeFrame(ULONGLONG frame, bool late, DWORD ms);
     FrameGenerator::BufferRecord* RecordOf(const BYTE* buffer);
     void TakeAudio(ULONGLONG framesTaken);
     EndReason CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit);
@@ -104,6 +112,14 @@ private:
     CAPTUREPARMS m_parms{};
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
+    // The frame clock, in performance-counter ticks.
+    LONGLONG m_frequency = 1;
+    LONGLONG m_start = 0;
+    double m_ticksPerFrame = 0;
+    UINT m_catchUpFrames = 1; // frames the buffers cover: later ones are dropped
+    ULONGLONG m_frameLimit = 0;
+    DWORD m_nextProgressMs = 1000;
+    DWORD m_lastShownMs = 0;
     std::optional<WAVEFORMATEX> m_audio;
     CAviWriter m_writer;
     std::unique_ptr<CAviWriterThread> m_writerThread;
