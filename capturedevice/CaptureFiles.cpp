@@ -73,16 +73,16 @@ LRESULT OnSetCaptureFile(CaptureWindowState& s, LPARAM pathArg) {
     if (IsCapturing(s) || !AcceptPath(s, pathArg, path)) {
         return FALSE;
     }
-    s.SetCaptureFileName(path);
+    s.setup.file = path;
     return TRUE;
 }
 
 LRESULT OnGetCaptureFile(const CaptureWindowState& s, WPARAM size, LPARAM buffer) {
     char* out = reinterpret_cast<char*>(buffer);
-    if (out == nullptr || size <= s.CaptureFileName().size()) {
+    if (out == nullptr || size <= s.setup.file.size()) {
         return FALSE;
     }
-    std::memcpy(out, s.CaptureFileName().c_str(), s.CaptureFileName().size() + 1);
+    std::memcpy(out, s.setup.file.c_str(), s.setup.file.size() + 1);
     return TRUE;
 }
 
@@ -92,7 +92,7 @@ LRESULT OnSaveAs(CaptureWindowState& s, LPARAM pathArg) {
     if (IsCapturing(s) || !AcceptPath(s, pathArg, path)) {
         return FALSE;
     }
-    const std::string& source = s.CaptureFileName();
+    const std::string& source = s.setup.file;
     char fullSource[MAX_PATH], fullTarget[MAX_PATH];
     if (GetFullPathNameA(source.c_str(), MAX_PATH, fullSource, nullptr) - 1 >= MAX_PATH - 1 ||
         GetFullPathNameA(path.c_str(), MAX_PATH, fullTarget, nullptr) - 1 >= MAX_PATH - 1) {
@@ -121,7 +121,7 @@ LRESULT OnSetInfoChunk(CaptureWindowState& s, LPARAM buffer) {
     if (chunk == nullptr || chunk->cbData < 0 || chunk->cbData > kMaxInfoChunk || IsCapturing(s)) {
         return FALSE;
     }
-    s.SetInfoChunk(chunk->fccInfoID, static_cast<const BYTE*>(chunk->lpData),
-                   chunk->lpData != nullptr ? static_cast<size_t>(chunk->cbData) : 0);
+    s.setup.info.Set(chunk->fccInfoID, static_cast<const BYTE*>(chunk->lpData),
+                     chunk->lpData != nullptr ? static_cast<size_t>(chunk->cbData) : 0);
     return TRUE;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 #include "CaptureWindowHandlers.h"
 #include "CaptureWindowRegistry.h"
@@ -40,28 +41,56 @@ LRESULT OnSetUserData(CaptureWindowState& s, LPARAM data) {
     return TRUE;
 }
 
-// The one dispatch of the capture messages.
-LRESULT DispatchCaptureMessage(CaptureWindowState& s, UINT message, WPARAM wParam, LPARAM lParam) {
-    using S = CaptureWindowState;
+// The capture messages by feature: each dispatch answers its own messages
+// and leaves the rest (nullopt) to the next.
+using FeatureDispatch = std::optional<LRESULT> (*)(CaptureWindowState&, UINT, WPARAM, LPARAM);
+
+// Callbacks, user data, the capture file and what the next capture uses.
+std::optional<LRESULT> DispatchSetupMessage(CaptureWindowState& s, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+    CaptureCallbacks& installed = s.callbacks;
     switch (message) {
     case WM_CAP_SET_CALLBACK_ERRORA:
-        return OnSetCallback(s, &S::SetErrorCallback, lParam);
+        return OnSetCallback(s, installed.error, lParam);
     case WM_CAP_SET_CALLBACK_STATUSA:
-        return OnSetCallback(s, &S::SetStatusCallback, lParam);
+        return OnSetCallback(s, installed.status, lParam);
     case WM_CAP_SET_CALLBACK_YIELD:
-        return OnSetCallback(s, &S::SetYieldCallback, lParam);
+        return OnSetCallback(s, installed.yield, lParam);
     case WM_CAP_SET_CALLBACK_FRAME:
-        return OnSetCallback(s, &S::SetFrameCallback, lParam);
+        return OnSetCallback(s, installed.frame, lParam);
     case WM_CAP_SET_CALLBACK_VIDEOSTREAM:
-        return OnSetCallback(s, &S::SetVideoStreamCallback, lParam);
+        return OnSetCallback(s, installed.videoStream, lParam);
     case WM_CAP_SET_CALLBACK_WAVESTREAM:
-        return OnSetCallback(s, &S::SetWaveStreamCallback, lParam);
+        return OnSetCallback(s, installed.waveStream, lParam);
     case WM_CAP_SET_CALLBACK_CAPCONTROL:
-        return OnSetCallback(s, &S::SetCapControlCallback, lParam);
+        return OnSetCallback(s, installed.capControl, lParam);
     case WM_CAP_GET_USER_DATA:
         return OnGetUserData(s);
     case WM_CAP_SET_USER_DATA:
         return OnSetUserData(s, lParam);
+    case WM_CAP_FILE_SET_CAPTURE_FILEA:
+        return OnSetCaptureFile(s, lParam);
+    case WM_CAP_FILE_GET_CAPTURE_FILEA:
+        return OnGetCaptureFile(s, wParam, lParam);
+    case WM_CAP_FILE_SET_INFOCHUNK:
+        return OnSetInfoChunk(s, lParam);
+    case WM_CAP_SET_AUDIOFORMAT:
+        return OnSetAudioFormat(s, wParam, lParam);
+    case WM_CAP_GET_AUDIOFORMAT:
+        return OnGetAudioFormat(s, wParam, lParam);
+    case WM_CAP_SET_SEQUENCE_SETUP:
+        return OnSetSequenceSetup(s, wParam, lParam);
+    case WM_CAP_GET_SEQUENCE_SETUP:
+        return OnGetSequenceSetup(s, wParam, lParam);
+    default:
+        return std::nullopt;
+    }
+}
+
+// The driver: connection, caps, video format and dialogs.
+std::optional<LRESULT> DispatchDriverMessage(CaptureWindowState& s, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    switch (message) {
     case WM_CAP_DRIVER_CONNECT:
         return OnDriverConnect(s, wParam);
     case WM_CAP_DRIVER_DISCONNECT:
@@ -72,22 +101,10 @@ LRESULT DispatchCaptureMessage(CaptureWindowState& s, UINT message, WPARAM wPara
         return OnGetDriverText(s, wParam, lParam, false);
     case WM_CAP_DRIVER_GET_CAPS:
         return OnGetCaps(s, wParam, lParam);
-    case WM_CAP_FILE_SET_CAPTURE_FILEA:
-        return OnSetCaptureFile(s, lParam);
-    case WM_CAP_FILE_GET_CAPTURE_FILEA:
-        return OnGetCaptureFile(s, wParam, lParam);
-    case WM_CAP_FILE_SAVEASA:
-        return OnSaveAs(s, lParam);
-    case WM_CAP_FILE_SET_INFOCHUNK:
-        return OnSetInfoChunk(s, lParam);
-    case WM_CAP_FILE_SAVEDIBA:
-        return OnSaveDib(s, lParam);
-    case WM_CAP_EDIT_COPY:
-        return OnEditCopy(s);
-    case WM_CAP_SET_AUDIOFORMAT:
-        return OnSetAudioFormat(s, wParam, lParam);
-    case WM_CAP_GET_AUDIOFORMAT:
-        return OnGetAudioFormat(s, wParam, lParam);
+    case WM_CAP_GET_VIDEOFORMAT:
+        return OnGetVideoFormat(s, wParam, lParam);
+    case WM_CAP_SET_VIDEOFORMAT:
+        return OnSetVideoFormat(s, wParam, lParam);
     case WM_CAP_DLG_VIDEOFORMAT:
         return OnDriverDialog(s, TunerSheetMode::VideoFormat);
     case WM_CAP_DLG_VIDEOSOURCE:
@@ -96,10 +113,15 @@ LRESULT DispatchCaptureMessage(CaptureWindowState& s, UINT message, WPARAM wPara
         return OnDriverDialog(s, TunerSheetMode::VideoDisplay);
     case WM_CAP_DLG_VIDEOCOMPRESSION:
         return OnVideoCompressionDialog(s);
-    case WM_CAP_GET_VIDEOFORMAT:
-        return OnGetVideoFormat(s, wParam, lParam);
-    case WM_CAP_SET_VIDEOFORMAT:
-        return OnSetVideoFormat(s, wParam, lParam);
+    default:
+        return std::nullopt;
+    }
+}
+
+// Live video, status, single frames and what is made of them.
+std::optional<LRESULT> DispatchPictureMessage(CaptureWindowState& s, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+    switch (message) {
     case WM_CAP_SET_PREVIEW:
         return OnSetPreview(s, wParam != 0);
     case WM_CAP_SET_OVERLAY:
@@ -108,31 +130,56 @@ LRESULT DispatchCaptureMessage(CaptureWindowState& s, UINT message, WPARAM wPara
         return OnSetPreviewRate(s, wParam);
     case WM_CAP_SET_SCALE:
         return OnSetScale(s, wParam != 0);
-    case WM_CAP_GET_STATUS:
-        return OnGetStatus(s, wParam, lParam);
     case WM_CAP_SET_SCROLL:
         return OnSetScroll(s, lParam);
+    case WM_CAP_GET_STATUS:
+        return OnGetStatus(s, wParam, lParam);
     case WM_CAP_GRAB_FRAME:
         return OnGrabFrame(s, true);
     case WM_CAP_GRAB_FRAME_NOSTOP:
         return OnGrabFrame(s, false);
+    case WM_CAP_FILE_SAVEASA:
+        return OnSaveAs(s, lParam);
+    case WM_CAP_FILE_SAVEDIBA:
+        return OnSaveDib(s, lParam);
+    case WM_CAP_EDIT_COPY:
+        return OnEditCopy(s);
+    default:
+        return std::nullopt;
+    }
+}
+
+// Sequence capture and its end.
+std::optional<LRESULT> DispatchSequenceMessage(CaptureWindowState& s, UINT message, WPARAM,
+                                               LPARAM) {
+    switch (message) {
     case WM_CAP_SEQUENCE:
         return OnSequenceCommand(s, SequenceCommand::Sequence);
     case WM_CAP_SEQUENCE_NOFILE:
         return OnSequenceCommand(s, SequenceCommand::SequenceNoFile);
-    case WM_CAP_SET_SEQUENCE_SETUP:
-        return OnSetSequenceSetup(s, wParam, lParam);
-    case WM_CAP_GET_SEQUENCE_SETUP:
-        return OnGetSequenceSetup(s, wParam, lParam);
     case WM_CAP_STOP:
         return OnSequenceCommand(s, SequenceCommand::Stop);
     case WM_CAP_ABORT:
         return OnSequenceCommand(s, SequenceCommand::Abort);
     default:
-        // WM_CAP_GET_CAPSTREAMPTR, WM_CAP_FILE_ALLOCATE and the rest of the
-        // range: capture messages this device does not offer.
-        return FALSE;
+        return std::nullopt;
     }
+}
+
+constexpr FeatureDispatch kFeatureDispatches[] = {&DispatchSetupMessage, &DispatchDriverMessage,
+                                                  &DispatchPictureMessage,
+                                                  &DispatchSequenceMessage};
+
+// The one dispatch of the capture messages.
+LRESULT DispatchCaptureMessage(CaptureWindowState& s, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (FeatureDispatch dispatch : kFeatureDispatches) {
+        if (const std::optional<LRESULT> result = dispatch(s, message, wParam, lParam)) {
+            return *result;
+        }
+    }
+    // WM_CAP_GET_CAPSTREAMPTR, WM_CAP_FILE_ALLOCATE and the rest of the
+    // range: capture messages this device does not offer.
+    return FALSE;
 }
 
 void OnNcDestroy(HWND window) {

@@ -10,7 +10,7 @@
 #include "tunerprops/SheetMode.h"
 
 inline bool IsCapturing(const CaptureWindowState& s) {
-    return s.Progress().capturingNow;
+    return s.progress.capturingNow;
 }
 
 // --- connection and settings (DriverConnection.cpp) ---------------------------
@@ -72,11 +72,10 @@ LRESULT OnSequenceCommand(CaptureWindowState& s, SequenceCommand command);
 // Installs (or with 0 removes) a callback; refused while a capture runs, as
 // on the platform, so that the capture calls what it started with.
 template <typename Callback>
-LRESULT OnSetCallback(CaptureWindowState& s, void (CaptureWindowState::*install)(Callback),
-                      LPARAM callback) {
+LRESULT OnSetCallback(const CaptureWindowState& s, Callback& installed, LPARAM callback) {
     if (IsCapturing(s)) {
         return FALSE;
     }
-    (s.*install)(reinterpret_cast<Callback>(callback));
+    installed = reinterpret_cast<Callback>(callback);
     return TRUE;
 }

@@ -53,8 +53,11 @@ std::vector<BYTE> DefaultAudioFormat() {
 } // namespace
 
 CaptureWindowState::CaptureWindowState(HWND window)
-    : m_window(window), m_createdTick(GetTickCount()), m_captureParms(DefaultCaptureParms()),
-      m_audioFormat(DefaultAudioFormat()), m_captureFile("C:\\CAPTURE.AVI") {}
+    : m_window(window), m_createdTick(GetTickCount()) {
+    setup.parms = DefaultCaptureParms();
+    setup.audioFormat = DefaultAudioFormat();
+    setup.file = "C:\\CAPTURE.AVI";
+}
 
 bool CaptureWindowState::IsRecordablePcm(const WAVEFORMATEX& f) {
     return f.wFormatTag == WAVE_FORMAT_PCM && f.nChannels != 0 && f.nChannels <= 8 &&
@@ -83,42 +86,42 @@ DWORD CaptureWindowState::ClockMs() const {
     return GetTickCount() - m_createdTick;
 }
 
-void CaptureWindowState::SetInfoChunk(FOURCC id, const BYTE* data, size_t size) {
+void InfoList::Set(FOURCC id, const BYTE* data, size_t size) {
     if (id == 0) {
-        m_infoChunks.clear();
+        m_entries.clear();
         return;
     }
-    auto existing = std::find_if(m_infoChunks.begin(), m_infoChunks.end(),
+    auto existing = std::find_if(m_entries.begin(), m_entries.end(),
                                  [id](const InfoChunk& chunk) { return chunk.id == id; });
     if (data == nullptr || size == 0) {
-        if (existing != m_infoChunks.end()) {
-            m_infoChunks.erase(existing);
+        if (existing != m_entries.end()) {
+            m_entries.erase(existing);
         }
         return;
     }
     std::vector<BYTE> bytes(data, data + size);
-    if (existing != m_infoChunks.end()) {
+    if (existing != m_entries.end()) {
         existing->data = std::move(bytes);
     } else {
-        m_infoChunks.push_back({id, std::move(bytes)});
+        m_entries.push_back({id, std::move(bytes)});
     }
 }
 
 void CaptureWindowState::ReportStatus(int id, const char* text) const {
-    if (m_statusCallback != nullptr && m_windowAlive) {
-        m_statusCallback(m_window, id, text);
+    if (callbacks.status != nullptr && m_windowAlive) {
+        callbacks.status(m_window, id, text);
     }
 }
 
 void CaptureWindowState::ReportError(int id, const char* text) {
-    m_progress.returnCode = static_cast<DWORD>(id);
-    if (m_errorCallback != nullptr && m_windowAlive) {
-        m_errorCallback(m_window, id, text);
+    progress.returnCode = static_cast<DWORD>(id);
+    if (callbacks.error != nullptr && m_windowAlive) {
+        callbacks.error(m_window, id, text);
     }
 }
 
 LRESULT CaptureWindowState::CallYield() const {
-    return m_yieldCallback != nullptr && m_windowAlive ? m_yieldCallback(m_window) : TRUE;
+    return callbacks.yield != nullptr && m_windowAlive ? callbacks.yield(m_window) : TRUE;
 }
 
 void CaptureWindowState::ReportErrorf(int id, const char* format, const char* arg) {
@@ -130,10 +133,10 @@ void CaptureWindowState::ReportErrorf(int id, const char* format, const char* ar
 }
 
 void CaptureWindowState::ClearShownError() {
-    if (m_progress.returnCode != 0) {
-        m_progress.returnCode = 0;
-        if (m_errorCallback != nullptr && m_windowAlive) {
-            m_errorCallback(m_window, 0, nullptr);
+    if (progress.returnCode != 0) {
+        progress.returnCode = 0;
+        if (callbacks.error != nullptr && m_windowAlive) {
+            callbacks.error(m_window, 0, nullptr);
         }
     }
 }

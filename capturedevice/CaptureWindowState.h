@@ -9,15 +9,15 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "DeviceFaults.h"
 #include "DriverSettingsLink.h"
 #include "FrameGenerator.h"
 #include "VirtualDrivers.h"
 #include "framework/Handle.h"
-
-#include <optional>
 
 // One RIFF INFO entry set with WM_CAP_FILE_SET_INFOCHUNK, written into the next
 // capture file.
@@ -42,6 +42,64 @@ struct SequenceProgress {
     DWORD returnCode = 0; // CAPSTATUS.dwReturn: the last error id
 };
 
+// The callbacks the program installed (null: none).
+struct CaptureCallbacks {
+    CAPSTATUSCALLBACKA status = nullptr;
+    CAPERRORCALLBACKA error = nullptr;
+    CAPYIELDCALLBACK yield = nullptr;
+    CAPVIDEOCALLBACK frame = nullptr;
+    CAPVIDEOCALLBACK videoStream = nullptr;
+    CAPWAVECALLBACK waveStream = nullptr;
+    CAPCONTROLCALLBACK capControl = nullptr;
+};
+
+// Live video in the window, as CAPSTATUS reports it.
+struct DisplayState {
+    bool previewOn = false;
+    bool overlayOn = false;
+    bool scaleOn = false;
+    UINT previewRateMs = 66; // WM_CAP_SET_PREVIEWRATE
+    POINT scroll{};
+};
+
+// The connected driver and what ties it to the settings key.
+struct DriverLink {
+    std::optional<VirtualDriver> driver; // none: no driver connected
+    // The settings-changed event, held while a driver is connected.
+    UniqueKernelHandle settingsEvent;
+    // The device settings as the device last took them from the key (at
+    // connect, or when the event was set): only values that differ from
+    // these are applied, so a signal without a change changes nothing.
+    DriverSettings settingsTaken;
+};
+
+// RIFF INFO entries for the next capture file, in the order set.
+class InfoList {
+public:
+    const std::vector<InfoChunk>& Entries() const { return m_entries; }
+    // WM_CAP_FILE_SET_INFOCHUNK: id 0 clears all, empty data removes the id,
+    // otherwise the id's entry is added or replaced.
+    void Set(FOURCC id, const BYTE* data, size_t size);
+
+private:
+    std::vector<InfoChunk> m_entries;
+};
+
+// What the next capture uses.
+struct CaptureSetup {
+    CAPTUREPARMS parms{}; // WM_CAP_GET/SET_SEQUENCE_SETUP
+    // The audio format: a WAVEFORMATEX followed by cbSize extra bytes.
+    std::vector<BYTE> audioFormat;
+    std::string file; // WM_CAP_FILE_SET/GET_CAPTURE_FILE
+    InfoList info;
+    // The compressor chosen with WM_CAP_DLG_VIDEOCOMPRESSION (0: none).
+    DWORD compressorHandler = 0;
+
+    const WAVEFORMATEX& Audio() const {
+        return *reinterpret_cast<const WAVEFORMATEX*>(audioFormat.data());
+    }
+};
+
 class CaptureWindowState {
 public:
     explicit CaptureWindowState(HWND window);
@@ -55,10 +113,8 @@ public:
     void SetWindowGone() { m_windowAlive = false; }
 
     // Driver connection: index 0..9, or -1 when none is connected.
-    bool IsConnected() const { return m_driver.has_value(); }
-    int DriverIndex() const { return m_driver ? m_driver->index : -1; }
-    const std::optional<VirtualDriver>& Driver() const { return m_driver; }
-    void SetDriver(std::optional<VirtualDriver> driver) { m_driver = driver; }
+    bool IsConnected() const { return link.driver.has_value(); }
+    int DriverIndex() const { return link.driver ? link.driver->index : -1; }
 
     // The picture source in the current video format, with the picture
     // controls applied. VideoFormat() is the header WM_CAP_GET_VIDEOFORMAT
@@ -68,10 +124,9 @@ public:
     const BITMAPINFOHEADER& VideoFormat() const { return m_frames.Format(); }
 
     // The frame last grabbed or previewed (VideoFormat() layout; empty before
-    // the first one) and its number. The sequence engine may show its frames
-    // here with ShowFrame.
+    // the first one). The sequence engine may show its frames here with
+    // ShowFrame.
     const std::vector<BYTE>& CurrentFrame() const { return m_currentFrame; }
-    DWORD FramesGenerated() const { return m_framesGenerated; }
     // Renders the next frame of the pattern into CurrentFrame().
     void GenerateNextFrame();
     // Drops the frame buffer after a format change.
@@ -82,45 +137,9 @@ public:
     // Milliseconds since the window was created: the clock of the pattern.
     DWORD ClockMs() const;
 
-    // Capture parameters (WM_CAP_GET/SET_SEQUENCE_SETUP).
-    const CAPTUREPARMS& CaptureParms() const { return m_captureParms; }
-    void SetCaptureParms(const CAPTUREPARMS& parms) { m_captureParms = parms; }
-
-    // The audio format: a WAVEFORMATEX followed by cbSize extra bytes.
-    const std::vector<BYTE>& AudioFormatBytes() const { return m_audioFormat; }
-    const WAVEFORMATEX& AudioFormat() const {
-        return *reinterpret_cast<const WAVEFORMATEX*>(m_audioFormat.data());
-    }
-    void SetAudioFormat(std::vector<BYTE> format) { m_audioFormat = std::move(format); }
     // An 8- or 16-bit PCM format with consistent block and byte rates: what
     // the capture can record (its tone is generated in that format).
     static bool IsRecordablePcm(const WAVEFORMATEX& format);
-
-    // RIFF INFO entries for the next capture file, in the order set.
-    const std::vector<InfoChunk>& InfoChunks() const { return m_infoChunks; }
-    // WM_CAP_FILE_SET_INFOCHUNK: id 0 clears all, empty data removes the id,
-    // otherwise the id's entry is added or replaced.
-    void SetInfoChunk(FOURCC id, const BYTE* data, size_t size);
-
-    // The capture file (WM_CAP_FILE_SET/GET_CAPTURE_FILE).
-    const std::string& CaptureFileName() const { return m_captureFile; }
-    void SetCaptureFileName(std::string path) { m_captureFile = std::move(path); }
-
-    // Installed callbacks (null when none).
-    CAPSTATUSCALLBACKA StatusCallback() const { return m_statusCallback; }
-    CAPERRORCALLBACKA ErrorCallback() const { return m_errorCallback; }
-    CAPYIELDCALLBACK YieldCallback() const { return m_yieldCallback; }
-    CAPVIDEOCALLBACK FrameCallback() const { return m_frameCallback; }
-    CAPVIDEOCALLBACK VideoStreamCallback() const { return m_videoStreamCallback; }
-    CAPWAVECALLBACK WaveStreamCallback() const { return m_waveStreamCallback; }
-    CAPCONTROLCALLBACK CapControlCallback() const { return m_capControlCallback; }
-    void SetStatusCallback(CAPSTATUSCALLBACKA cb) { m_statusCallback = cb; }
-    void SetErrorCallback(CAPERRORCALLBACKA cb) { m_errorCallback = cb; }
-    void SetYieldCallback(CAPYIELDCALLBACK cb) { m_yieldCallback = cb; }
-    void SetFrameCallback(CAPVIDEOCALLBACK cb) { m_frameCallback = cb; }
-    void SetVideoStreamCallback(CAPVIDEOCALLBACK cb) { m_videoStreamCallback = cb; }
-    void SetWaveStreamCallback(CAPWAVECALLBACK cb) { m_waveStreamCallback = cb; }
-    void SetCapControlCallback(CAPCONTROLCALLBACK cb) { m_capControlCallback = cb; }
 
     // Calls the status callback, if any, with the id and text (a null text is
     // passed through). The error callback likewise; ReportError also records
@@ -137,48 +156,23 @@ public:
     // does before an operation that can fail.
     void ClearShownError();
 
+    DriverLink link;
+    CaptureSetup setup;
+    CaptureCallbacks callbacks;
+    DisplayState display;
     // The capture message being handled by OnSequence, and the progress it
     // reports through WM_CAP_GET_STATUS.
-    SequenceCommand PendingCommand() const { return m_pendingCommand; }
-    void SetPendingCommand(SequenceCommand command) { m_pendingCommand = command; }
-    SequenceProgress& Progress() { return m_progress; }
-    const SequenceProgress& Progress() const { return m_progress; }
-
-    // Display state, as CAPSTATUS reports it.
-    bool previewOn = false;
-    bool overlayOn = false;
-    bool scaleOn = false;
-    UINT previewRateMs = 66; // WM_CAP_SET_PREVIEWRATE
-    POINT scroll{};
+    SequenceCommand pendingCommand = SequenceCommand::Sequence;
+    SequenceProgress progress;
     LONG_PTR userData = 0; // WM_CAP_SET_USER_DATA
-    // The settings-changed event, held while a driver is connected.
-    UniqueKernelHandle settingsEvent;
-    // The device settings as the device last took them from the key (at
-    // connect, or when the event was set): only values that differ from
-    // these are applied, so a signal without a change changes nothing.
-    DriverSettings settingsTaken;
-    // The compressor chosen with WM_CAP_DLG_VIDEOCOMPRESSION (0: none).
-    DWORD compressorHandler = 0;
+    // What the fault modes (SOFTCAP_FAULTS) remember between calls.
+    FaultMemory faultMemory;
 
 private:
     HWND m_window;
     bool m_windowAlive = true;
-    std::optional<VirtualDriver> m_driver;
     FrameGenerator m_frames;
     std::vector<BYTE> m_currentFrame;
     DWORD m_framesGenerated = 0;
     DWORD m_createdTick;
-    CAPTUREPARMS m_captureParms{};
-    std::vector<BYTE> m_audioFormat;
-    std::vector<InfoChunk> m_infoChunks;
-    std::string m_captureFile;
-    CAPSTATUSCALLBACKA m_statusCallback = nullptr;
-    CAPERRORCALLBACKA m_errorCallback = nullptr;
-    CAPYIELDCALLBACK m_yieldCallback = nullptr;
-    CAPVIDEOCALLBACK m_frameCallback = nullptr;
-    CAPVIDEOCALLBACK m_videoStreamCallback = nullptr;
-    CAPWAVECALLBACK m_waveStreamCallback = nullptr;
-    CAPCONTROLCALLBACK m_capControlCallback = nullptr;
-    SequenceCommand m_pendingCommand = SequenceCommand::Sequence;
-    SequenceProgress m_progress;
 };

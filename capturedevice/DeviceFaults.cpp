@@ -22,7 +22,7 @@ constexpr FaultName kFaultNames[] = {
     {"palette", Fault::Palette},      {"formats", Fault::OddFormats},
     {"long-names", Fault::LongNames}, {"callbacks", Fault::Callbacks},
     {"no-window", Fault::NoWindow},   {"dialogs", Fault::Dialogs},
-    {"alloc", Fault::FrameBuffers},
+    {"alloc", Fault::FrameBuffers},   {"drop", Fault::DropFrames},
 };
 
 constexpr unsigned kSizeFaults = static_cast<unsigned>(Fault::SizeZero) |
@@ -33,14 +33,6 @@ constexpr unsigned kFormatFaults =
 constexpr size_t kLongNameLength = 200;
 constexpr unsigned long long kFrameBuffersGranted = 20;
 constexpr int kOddFormatCount = 6;
-
-// Which unusual format the "formats" fault reports: the next at each connect.
-int g_oddFormat = -1;
-// Callbacks of the "callbacks" fault: the next status and error texts.
-size_t g_nextStatus = 0;
-size_t g_nextError = 0;
-unsigned g_messagesSinceCallback = 0;
-bool g_inCallback = false;
 
 std::string LongName(UINT index) {
     std::string name = "Software Capture Device " + std::to_string(index) + " ";
@@ -138,7 +130,7 @@ std::vector<BYTE> FaultFormat(unsigned faults, const CaptureWindowState& s) {
         h.biSizeImage = ImageBytes(h.biWidth, h.biHeight, 8);
         GreyTable(record, 256);
     } else if (HasFault(faults, Fault::OddFormats)) {
-        record = OddFormat(std::max(g_oddFormat, 0) % kOddFormatCount, record);
+        record = OddFormat(std::max(s.faultMemory.oddFormat, 0) % kOddFormatCount, record);
     } else if ((faults & kSizeFaults) == 0) {
         return {};
     }
@@ -226,7 +218,7 @@ LRESULT FaultyDriverName(unsigned faults, CaptureWindowState& s, WPARAM size, LP
 LRESULT FaultyConnect(unsigned faults, CaptureWindowState& s, WPARAM index,
                       CaptureDispatch dispatch) {
     if (HasFault(faults, Fault::OddFormats)) {
-        ++g_oddFormat;
+        ++s.faultMemory.oddFormat;
     }
     return dispatch(s, WM_CAP_DRIVER_CONNECT, index, 0);
 }
@@ -294,24 +286,31 @@ bool IsCommandMessage(UINT message) {
 // A status callback every third message, an error callback in each command
 // message; none while one of them runs (its message box sends messages too).
 void InjectCallback(CaptureWindowState& s, UINT message) {
-    if (g_inCallback) {
+    FaultMemory& memory = s.faultMemory;
+    if (memory.inCallback) {
         return;
     }
-    g_inCallback = true;
-    if (++g_messagesSinceCallback >= 3) {
-        g_messagesSinceCallback = 0;
-        const InjectedCallback& c = kStatusTexts[g_nextStatus++ % std::size(kStatusTexts)];
+    memory.inCallback = true;
+    if (++memory.messagesSinceCallback >= 3) {
+        memory.messagesSinceCallback = 0;
+        const InjectedCallback& c = kStatusTexts[memory.nextStatus++ % std::size(kStatusTexts)];
         s.ReportStatus(c.id, InjectedText(c.text));
     }
     if (IsCommandMessage(message)) {
-        const InjectedCallback& c = kErrorTexts[g_nextError++ % std::size(kErrorTexts)];
+        const InjectedCallback& c = kErrorTexts[memory.nextError++ % std::size(kErrorTexts)];
         s.ReportError(c.id, InjectedText(c.text));
     }
-    g_inCallback = false;
+    memory.inCallback = false;
 }
 
 bool GrantFrameBuffer(unsigned long long n) {
     return n < kFrameBuffersGranted;
+}
+
+// A fixed pattern, so that a test knows which frames are missing.
+bool DropFromPattern(unsigned long long frame) {
+    const unsigned long long at = frame % 30;
+    return at >= 5 && at <= 7;
 }
 
 } // namespace
@@ -400,4 +399,8 @@ const char* FaultDriverSetting() {
 
 FrameBufferGate FaultFrameBufferGate() {
     return HasFault(ActiveFaults(), Fault::FrameBuffers) ? &GrantFrameBuffer : nullptr;
+}
+
+FrameDropRule FaultFrameDropRule() {
+    return HasFault(ActiveFaults(), Fault::DropFrames) ? &DropFromPattern : nullptr;
 }

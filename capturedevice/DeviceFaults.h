@@ -5,13 +5,14 @@
 // SOFTCAP_FAULTS: a comma-separated list of fault names (capturedevice/README.md
 // lists them); unset or empty, the device behaves normally.
 //
-// The faults enter at five points only: the two exports, the list of
+// The faults enter at six points only: the two exports, the list of
 // installed drivers (FaultDriverSetting), the one dispatch of the capture
-// messages (DispatchWithFaults) and the frame buffers of a sequence capture
-// (FaultFrameBufferGate).
+// messages (DispatchWithFaults), and the frame buffers (FaultFrameBufferGate)
+// and the frames (FaultFrameDropRule) of a sequence capture.
 
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
 
 class CaptureWindowState;
@@ -30,6 +31,18 @@ enum class Fault : unsigned {
     NoWindow = 1u << 8,      // "no-window": the capture window cannot be created
     Dialogs = 1u << 9,       // "dialogs": the driver's dialogs fail
     FrameBuffers = 1u << 10, // "alloc": frame buffers run out during a capture
+    DropFrames = 1u << 11,   // "drop": frames 5, 6 and 7 of every 30 never come
+};
+
+// What the fault modes remember between the calls on one capture window.
+struct FaultMemory {
+    int oddFormat = -1; // "formats": the unusual format shown, the next at each connect
+    // "callbacks": the next status and error texts, the messages since the
+    // last status callback, and whether one of the callbacks runs.
+    size_t nextStatus = 0;
+    size_t nextError = 0;
+    unsigned messagesSinceCallback = 0;
+    bool inCallback = false;
 };
 
 // The faults the setting asks for, read at each call; 0 when none.
@@ -55,3 +68,8 @@ const char* FaultDriverSetting();
 // the allocation fails. Null when no fault applies.
 using FrameBufferGate = bool (*)(unsigned long long n);
 FrameBufferGate FaultFrameBufferGate();
+
+// Asked for each frame of a sequence capture (from 0); true when the driver
+// never delivers it. Null when no fault applies.
+using FrameDropRule = bool (*)(unsigned long long frame);
+FrameDropRule FaultFrameDropRule();

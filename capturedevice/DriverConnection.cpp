@@ -13,8 +13,8 @@ namespace {
 
 void Disconnect(CaptureWindowState& s) {
     StopLiveVideo(s);
-    s.SetDriver(std::nullopt);
-    s.settingsEvent.Reset();
+    s.link.driver = std::nullopt;
+    s.link.settingsEvent.Reset();
     InvalidateRect(s.Window(), nullptr, TRUE);
 }
 
@@ -22,7 +22,7 @@ void Disconnect(CaptureWindowState& s) {
 // Format codes wait while a capture runs: they stay pending until the next
 // signal.
 void TakeUpSettings(CaptureWindowState& s, const DriverSettings& now) {
-    DriverSettings& taken = s.settingsTaken;
+    DriverSettings& taken = s.link.settingsTaken;
     PictureAdjustments picture = s.Frames().Adjustments();
     auto takeChanged = [](auto& current, auto wanted, auto before) {
         if (wanted != before) {
@@ -50,7 +50,8 @@ void TakeUpSettings(CaptureWindowState& s, const DriverSettings& now) {
 } // namespace
 
 void PollSettingsEvent(CaptureWindowState& s) {
-    if (!s.settingsEvent || WaitForSingleObject(s.settingsEvent.Get(), 0) != WAIT_OBJECT_0) {
+    if (!s.link.settingsEvent ||
+        WaitForSingleObject(s.link.settingsEvent.Get(), 0) != WAIT_OBJECT_0) {
         return;
     }
     const std::optional<DriverSettings> settings = ReadDriverSettings();
@@ -71,24 +72,24 @@ LRESULT OnDriverConnect(CaptureWindowState& s, WPARAM index) {
     if (IsCapturing(s)) {
         return FALSE;
     }
-    const bool wasPreview = s.previewOn, wasOverlay = s.overlayOn;
+    const bool wasPreview = s.display.previewOn, wasOverlay = s.display.overlayOn;
     Disconnect(s);
     std::optional<VirtualDriver> driver =
         index <= 9 ? FindDriver(static_cast<int>(index)) : std::nullopt;
     if (!driver) {
         return FALSE;
     }
-    s.SetDriver(driver);
+    s.link.driver = driver;
     s.Frames().SetFormat(driver->DefaultFormat());
-    s.settingsEvent = CreateSettingsEvent();
+    s.link.settingsEvent = CreateSettingsEvent();
     // The picture controls start from the key; the format at the driver's
     // default. Later signals apply what changed from these values.
-    s.settingsTaken = ReadDriverSettings().value_or(DriverSettings{});
-    s.Frames().SetAdjustments(s.settingsTaken.picture);
+    s.link.settingsTaken = ReadDriverSettings().value_or(DriverSettings{});
+    s.Frames().SetAdjustments(s.link.settingsTaken.picture);
     // Live video goes on across a change of driver, overlay only where the
     // new driver has one.
-    s.previewOn = wasPreview || (wasOverlay && !driver->HasOverlay());
-    s.overlayOn = wasOverlay && driver->HasOverlay();
+    s.display.previewOn = wasPreview || (wasOverlay && !driver->HasOverlay());
+    s.display.overlayOn = wasOverlay && driver->HasOverlay();
     GrabAndShow(s);
     RestartLiveTimer(s);
     return TRUE;
@@ -107,7 +108,7 @@ LRESULT OnGetDriverText(const CaptureWindowState& s, WPARAM size, LPARAM buffer,
     if (!s.IsConnected() || out == nullptr || size == 0) {
         return FALSE;
     }
-    const char* text = name ? s.Driver()->Name() : s.Driver()->Version();
+    const char* text = name ? s.link.driver->Name() : s.link.driver->Version();
     lstrcpynA(out, text, static_cast<int>(std::min<WPARAM>(size, 0x7fffffff)));
     return TRUE;
 }
@@ -118,10 +119,10 @@ LRESULT OnGetCaps(const CaptureWindowState& s, WPARAM size, LPARAM buffer) {
     }
     CAPDRIVERCAPS caps{};
     caps.wDeviceIndex = static_cast<UINT>(s.DriverIndex());
-    caps.fHasOverlay = s.Driver()->HasOverlay();
-    caps.fHasDlgVideoSource = s.Driver()->HasDialogs();
-    caps.fHasDlgVideoFormat = s.Driver()->HasDialogs();
-    caps.fHasDlgVideoDisplay = s.Driver()->HasDialogs();
+    caps.fHasOverlay = s.link.driver->HasOverlay();
+    caps.fHasDlgVideoSource = s.link.driver->HasDialogs();
+    caps.fHasDlgVideoFormat = s.link.driver->HasDialogs();
+    caps.fHasDlgVideoDisplay = s.link.driver->HasDialogs();
     caps.fCaptureInitialized = TRUE;
     caps.fDriverSuppliesPalettes = FALSE;
     std::memcpy(reinterpret_cast<void*>(buffer), &caps, sizeof caps);
@@ -136,19 +137,18 @@ LRESULT OnGetStatus(const CaptureWindowState& s, WPARAM size, LPARAM buffer) {
     if (s.IsConnected()) {
         status.uiImageWidth = static_cast<UINT>(s.VideoFormat().biWidth);
         status.uiImageHeight = static_cast<UINT>(s.VideoFormat().biHeight);
-        status.wNumVideoAllocated = s.CaptureParms().wNumVideoRequested;
+        status.wNumVideoAllocated = s.setup.parms.wNumVideoRequested;
         status.wNumAudioAllocated =
-            s.CaptureParms().fCaptureAudio ? s.CaptureParms().wNumAudioRequested : 0;
+            s.setup.parms.fCaptureAudio ? s.setup.parms.wNumAudioRequested : 0;
     }
-    status.fLiveWindow = s.previewOn;
-    status.fOverlayWindow = s.overlayOn;
-    status.fScale = s.scaleOn;
-    status.ptScroll = s.scroll;
+    status.fLiveWindow = s.display.previewOn;
+    status.fOverlayWindow = s.display.overlayOn;
+    status.fScale = s.display.scaleOn;
+    status.ptScroll = s.display.scroll;
     status.fUsingDefaultPalette = FALSE;
     status.fAudioHardware = TRUE;
-    status.fCapFileExists =
-        GetFileAttributesA(s.CaptureFileName().c_str()) != INVALID_FILE_ATTRIBUTES;
-    const SequenceProgress& p = s.Progress();
+    status.fCapFileExists = GetFileAttributesA(s.setup.file.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const SequenceProgress& p = s.progress;
     status.dwCurrentVideoFrame = p.currentVideoFrame;
     status.dwCurrentVideoFramesDropped = p.currentVideoFramesDropped;
     status.dwCurrentWaveSamples = p.currentWaveSamples;

@@ -60,7 +60,7 @@ template <typename Function> Function EntryPoint(HMODULE library, const char* na
 } // namespace
 
 LRESULT OnDriverDialog(CaptureWindowState& s, TunerSheetMode sheetMode) {
-    if (!s.IsConnected() || !s.Driver()->HasDialogs() || IsCapturing(s)) {
+    if (!s.IsConnected() || !s.link.driver->HasDialogs() || IsCapturing(s)) {
         return FALSE;
     }
     s.ClearShownError();
@@ -100,7 +100,7 @@ LRESULT OnVideoCompressionDialog(CaptureWindowState& s) {
     COMPVARS choice{};
     choice.cbSize = sizeof choice;
     choice.dwFlags = ICMF_COMPVARS_VALID;
-    choice.fccHandler = s.compressorHandler;
+    choice.fccHandler = s.setup.compressorHandler;
     BITMAPINFO input{};
     input.bmiHeader = s.VideoFormat();
     const BOOL chosen = ICCompressorChoose(s.Window(), ICMF_CHOOSE_DATARATE | ICMF_CHOOSE_KEYFRAME,
@@ -109,7 +109,7 @@ LRESULT OnVideoCompressionDialog(CaptureWindowState& s) {
         return FALSE; // cancelled
     }
     if (s.WindowAlive()) {
-        s.compressorHandler = choice.fccHandler;
+        s.setup.compressorHandler = choice.fccHandler;
     }
     ICCompressorFree(&choice);
     return TRUE;

@@ -11,7 +11,7 @@ namespace {
 constexpr UINT kOverlayIntervalMs = 33; // the simulated overlay runs at full rate
 
 void CallFrameCallback(CaptureWindowState& s) {
-    if (s.FrameCallback() == nullptr || s.CurrentFrame().empty()) {
+    if (s.callbacks.frame == nullptr || s.CurrentFrame().empty()) {
         return;
     }
     VIDEOHDR header{};
@@ -20,7 +20,7 @@ void CallFrameCallback(CaptureWindowState& s) {
     header.dwBytesUsed = header.dwBufferLength;
     header.dwTimeCaptured = s.ClockMs();
     header.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
-    s.FrameCallback()(s.Window(), &header);
+    s.callbacks.frame(s.Window(), &header);
 }
 
 } // namespace
@@ -30,10 +30,10 @@ void RestartLiveTimer(CaptureWindowState& s) {
         return;
     }
     KillTimer(s.Window(), kLiveVideoTimer);
-    if (s.overlayOn) {
+    if (s.display.overlayOn) {
         SetTimer(s.Window(), kLiveVideoTimer, kOverlayIntervalMs, nullptr);
-    } else if (s.previewOn) {
-        SetTimer(s.Window(), kLiveVideoTimer, std::max<UINT>(s.previewRateMs, 1), nullptr);
+    } else if (s.display.previewOn) {
+        SetTimer(s.Window(), kLiveVideoTimer, std::max<UINT>(s.display.previewRateMs, 1), nullptr);
     }
 }
 
@@ -47,8 +47,8 @@ void GrabAndShow(CaptureWindowState& s) {
 }
 
 void StopLiveVideo(CaptureWindowState& s) {
-    s.previewOn = false;
-    s.overlayOn = false;
+    s.display.previewOn = false;
+    s.display.overlayOn = false;
     if (s.WindowAlive()) {
         KillTimer(s.Window(), kLiveVideoTimer);
     }
@@ -65,9 +65,10 @@ void DrawFrame(const CaptureWindowState& s, HDC dc) {
         return;
     }
     RECT picture = client;
-    if (!s.scaleOn) {
-        picture = {-s.scroll.x, -s.scroll.y, s.VideoFormat().biWidth - s.scroll.x,
-                   s.VideoFormat().biHeight - s.scroll.y};
+    if (!s.display.scaleOn) {
+        picture = {-s.display.scroll.x, -s.display.scroll.y,
+                   s.VideoFormat().biWidth - s.display.scroll.x,
+                   s.VideoFormat().biHeight - s.display.scroll.y};
     }
     image.Paint(dc, picture);
     // The rest of the window, right of and below the picture.
@@ -89,15 +90,15 @@ void Paint(const CaptureWindowState& s) {
 
 LRESULT OnSetPreview(CaptureWindowState& s, bool on) {
     if (!on) {
-        s.previewOn = false;
+        s.display.previewOn = false;
         RestartLiveTimer(s);
         return TRUE;
     }
     if (!s.IsConnected()) {
         return FALSE;
     }
-    s.overlayOn = false; // preview and overlay exclude each other
-    s.previewOn = true;
+    s.display.overlayOn = false; // preview and overlay exclude each other
+    s.display.previewOn = true;
     GrabAndShow(s);
     RestartLiveTimer(s);
     return TRUE;
@@ -105,28 +106,28 @@ LRESULT OnSetPreview(CaptureWindowState& s, bool on) {
 
 LRESULT OnSetOverlay(CaptureWindowState& s, bool on) {
     if (!on) {
-        s.overlayOn = false;
+        s.display.overlayOn = false;
         RestartLiveTimer(s);
         return TRUE;
     }
-    if (!s.IsConnected() || !s.Driver()->HasOverlay()) {
+    if (!s.IsConnected() || !s.link.driver->HasOverlay()) {
         return FALSE;
     }
-    s.previewOn = false;
-    s.overlayOn = true;
+    s.display.previewOn = false;
+    s.display.overlayOn = true;
     GrabAndShow(s);
     RestartLiveTimer(s);
     return TRUE;
 }
 
 LRESULT OnSetPreviewRate(CaptureWindowState& s, WPARAM milliseconds) {
-    s.previewRateMs = static_cast<UINT>(std::min<WPARAM>(milliseconds, 0x7fffffff));
+    s.display.previewRateMs = static_cast<UINT>(std::min<WPARAM>(milliseconds, 0x7fffffff));
     RestartLiveTimer(s);
     return TRUE;
 }
 
 LRESULT OnSetScale(CaptureWindowState& s, bool on) {
-    s.scaleOn = on;
+    s.display.scaleOn = on;
     InvalidateRect(s.Window(), nullptr, TRUE);
     return TRUE;
 }
@@ -136,7 +137,7 @@ LRESULT OnSetScroll(CaptureWindowState& s, LPARAM pointArg) {
     if (point == nullptr || !s.IsConnected()) {
         return FALSE;
     }
-    s.scroll = *point;
+    s.display.scroll = *point;
     InvalidateRect(s.Window(), nullptr, TRUE);
     return TRUE;
 }
@@ -159,7 +160,7 @@ LRESULT OnGrabFrame(CaptureWindowState& s, bool stopLiveVideo) {
 
 void OnLiveTick(CaptureWindowState& s) {
     PollSettingsEvent(s);
-    if (!s.IsConnected() || IsCapturing(s) || (!s.previewOn && !s.overlayOn)) {
+    if (!s.IsConnected() || IsCapturing(s) || (!s.display.previewOn && !s.display.overlayOn)) {
         return;
     }
     GrabAndShow(s);

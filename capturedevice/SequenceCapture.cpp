@@ -88,21 +88,14 @@ std::string ErrorText(DWORD error) {
 
 SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
     SequenceDeviceSettings settings;
-    if (auto bytes = EnvironmentNumber("SOFTCAP_RIFF_BLOCK_BYTES"); bytes && *bytes != 0) {
-        settings.riffBlockBytes = *bytes;
-    }
-    if (auto bytes = EnvironmentNumber("SOFTCAP_FREE_SPACE_RESERVE")) {
-        settings.freeSpaceReserve = *bytes;
-    } else {
-        char value[8];
-        const DWORD length =
-            GetEnvironmentVariableA("SOFTCAP_FREE_SPACE_RESERVE", value, sizeof value);
-        settings.checkFreeSpace = !(length == 4 && lstrcmpiA(value, "none") == 0);
+    if (auto bytes = EnvironmentNumber("SOFTCAP_MAX_FILE_BYTES"); bytes && *bytes != 0) {
+        settings.maxFileBytes = std::min(*bytes, SequenceDeviceSettings::kAviFileLimit);
     }
     if (auto unpaced = EnvironmentNumber("SOFTCAP_CAPTURE_UNPACED")) {
         settings.unpaced = *unpaced != 0;
     }
     settings.bufferGate = FaultFrameBufferGate();
+    settings.dropFrame = FaultFrameDropRule();
     return settings;
 }
 
@@ -157,7 +150,7 @@ CSequenceCapture::EndReason CSequenceCapture::CheckForEnd(ULONGLONG frame, ULONG
         if (!PumpMessages()) {
             return EndReason::Quit;
         }
-        const CAPTUREPARMS& parms = m_state.CaptureParms();
+        const CAPTUREPARMS& parms = m_state.setup.parms;
         if (AbortKeyDown(parms.vKeyAbort) || (parms.fAbortLeftMouse && KeyDown(VK_LBUTTON)) ||
             (parms.fAbortRightMouse && KeyDown(VK_RBUTTON))) {
             return EndReason::AbortKey;
@@ -165,7 +158,7 @@ CSequenceCapture::EndReason CSequenceCapture::CheckForEnd(ULONGLONG frame, ULONG
     }
     // A window closed meanwhile (by a callback, or by a message this loop
     // dispatched) ends the capture as a stop does.
-    const SequenceProgress& progress = m_state.Progress();
+    const SequenceProgress& progress = m_state.progress;
     if (progress.stopRequested || progress.abortRequested || !m_state.WindowAlive()) {
         return EndReason::StopMessage;
     }
@@ -185,7 +178,7 @@ void CSequenceCapture::ReportProgress(DWORD elapsedMs) {
 }
 
 void CSequenceCapture::ReportSummary(DWORD elapsedMs) {
-    const SequenceProgress& progress = m_state.Progress();
+    const SequenceProgress& progress = m_state.progress;
     const DWORD ms = std::max<DWORD>(elapsedMs, 1);
     const ULONGLONG milliFps = static_cast<ULONGLONG>(progress.currentVideoFrame) * 1000000 / ms;
     char text[256];
@@ -195,7 +188,7 @@ void CSequenceCapture::ReportSummary(DWORD elapsedMs) {
         static_cast<unsigned long>(progress.currentVideoFrame),
         static_cast<unsigned long>(progress.currentVideoFramesDropped),
         static_cast<unsigned long>(milliFps / 1000), static_cast<unsigned long>(milliFps % 1000));
-    const bool withAudio = m_state.CaptureParms().fCaptureAudio != FALSE;
+    const bool withAudio = m_state.setup.parms.fCaptureAudio != FALSE;
     if (withAudio && length > 0 && static_cast<size_t>(length) < sizeof text) {
         std::snprintf(text + length, sizeof text - static_cast<size_t>(length),
                       "  %lu audio samples",
@@ -204,17 +197,17 @@ void CSequenceCapture::ReportSummary(DWORD elapsedMs) {
     m_state.ReportStatus(withAudio ? IDS_CAP_STAT_VIDEOAUDIO : IDS_CAP_STAT_VIDEOONLY, text);
 }
 
-void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD elapsedMs) {
-    if (m_state.VideoStreamCallback() == nullptr || !m_state.WindowAlive()) {
+void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD capturedMs) {
+    if (m_state.callbacks.videoStream == nullptr || !m_state.WindowAlive()) {
         return;
     }
     VIDEOHDR header{};
     header.lpData = frame;
     header.dwBufferLength = m_state.VideoFormat().biSizeImage;
     header.dwBytesUsed = header.dwBufferLength;
-    header.dwTimeCaptured = elapsedMs;
+    header.dwTimeCaptured = capturedMs;
     header.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
-    m_state.VideoStreamCallback()(m_state.Window(), &header);
+    m_state.callbacks.videoStream(m_state.Window(), &header);
 }
 
 LRESULT CSequenceCapture::Run(bool toFile) {
@@ -226,8 +219,8 @@ LRESULT CSequenceCapture::Run(bool toFile) {
 }
 
 bool CSequenceCapture::Prepare(bool toFile) {
-    SequenceProgress& progress = m_state.Progress();
-    m_parms = m_state.CaptureParms();
+    SequenceProgress& progress = m_state.progress;
+    m_parms = m_state.setup.parms;
     const BITMAPINFOHEADER format = m_state.VideoFormat();
     m_frameBytes = format.biSizeImage;
     m_microSecPerFrame = m_parms.dwRequestMicroSecPerFrame != 0 ? m_parms.dwRequestMicroSecPerFrame
@@ -240,14 +233,14 @@ bool CSequenceCapture::Prepare(bool toFile) {
     }
     // Audio: PCM only, as a generated tone.
     if (m_parms.fCaptureAudio) {
-        if (m_state.AudioFormatBytes().size() < sizeof(PCMWAVEFORMAT) ||
-            !CaptureWindowState::IsRecordablePcm(m_state.AudioFormat())) {
+        if (m_state.setup.audioFormat.size() < sizeof(PCMWAVEFORMAT) ||
+            !CaptureWindowState::IsRecordablePcm(m_state.setup.Audio())) {
             m_state.ReportError(IDS_CAP_WAVE_OPEN_ERROR,
                                 "The audio format cannot be recorded: choose an 8- or 16-bit "
                                 "PCM format.");
             return false;
         }
-        m_audio = m_state.AudioFormat();
+        m_audio = m_state.setup.Audio();
         m_audio->cbSize = 0;
     }
     if (m_parms.fMakeUserHitOKToCapture &&
@@ -258,8 +251,8 @@ bool CSequenceCapture::Prepare(bool toFile) {
     }
     // Frames are written as the driver delivers them; a compressor chosen
     // in the compression dialog is not applied, and the user is told so.
-    if (toFile && m_state.compressorHandler != 0 &&
-        m_state.compressorHandler != mmioFOURCC('D', 'I', 'B', ' ')) {
+    if (toFile && m_state.setup.compressorHandler != 0 &&
+        m_state.setup.compressorHandler != mmioFOURCC('D', 'I', 'B', ' ')) {
         m_state.ReportError(IDS_CAP_COMPRESSOR_ERROR,
                             "The chosen compressor is not used for sequence capture: the video "
                             "is captured uncompressed.");
@@ -279,39 +272,62 @@ bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
         settings.audioFormat.resize(sizeof(WAVEFORMATEX));
         std::memcpy(settings.audioFormat.data(), &*m_audio, sizeof(WAVEFORMATEX));
     }
-    for (const InfoChunk& chunk : m_state.InfoChunks()) {
+    for (const InfoChunk& chunk : m_state.setup.info.Entries()) {
         settings.info.push_back({chunk.id, chunk.data});
     }
-    settings.riffBlockBytes = m_settings.riffBlockBytes;
-    settings.freeSpaceReserve = m_settings.freeSpaceReserve;
-    settings.checkFreeSpace = m_settings.checkFreeSpace;
-    if (!m_writer.Open(m_state.CaptureFileName(), settings)) {
-        const std::string text = "Cannot open the capture file " + m_state.CaptureFileName() +
-                                 ": " + ErrorText(m_writer.LastError()) + ".";
+    // As the platform writes: AVI 1.0 up to its limit, no look at the free
+    // space (a full disk fails a write), nothing readable before the end.
+    settings.openDml = false;
+    settings.maxFileBytes = m_settings.maxFileBytes;
+    settings.checkFreeSpace = false;
+    if (!m_writer.Open(m_state.setup.file, settings)) {
+        const std::string text = "Cannot open the capture file " + m_state.setup.file + ": " +
+                                 ErrorText(m_writer.LastError()) + ".";
         m_state.ReportError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
         return false;
     }
     m_writerThread = std::make_unique<CAviWriterThread>(
         m_writer, m_frameBytes, std::max<UINT>(m_parms.wNumVideoRequested, 1),
         m_settings.bufferGate);
+    m_writerThread->SetCheckpoints(false);
     return true;
 }
 
 DWORD CSequenceCapture::Loop() {
-    SequenceProgress& progress = m_state.Progress();
-    const UINT catchUpFrames = m_writerThread ? m_writerThread->BufferCount()
-                                              : std::max<UINT>(m_parms.wNumVideoRequested, 1);
+    const CTimerResolution timerResolution;
+    StartClock();
+    for (ULONGLONG frame = 0; NextEnd(frame) == EndReason::None;) {
+        const LONGLONG now = Now();
+        const LONGLONG due = m_start + static_cast<LONGLONG>(frame * m_ticksPerFrame);
+        if (!m_settings.unpaced && now < due) {
+            WaitUntil(due, now);
+            continue;
+        }
+        const DWORD ms = ElapsedMs(now);
+        TakeFrame(frame, IsLate(now, due), ms);
+        ++frame;
+        ++m_frames;
+        TakeAudio(frame);
+        UpdateProgress(ms);
+        if (!m_state.CallYield()) {
+            break;
+        }
+    }
+    return ElapsedMs(Now());
+}
+
+// The frame clock and the limits, then the start, reported.
+void CSequenceCapture::StartClock() {
+    m_catchUpFrames = m_writerThread ? m_writerThread->BufferCount()
+                                     : std::max<UINT>(m_parms.wNumVideoRequested, 1);
     // At real-time rates the input is looked at before every frame; only a
     // capture faster than that spaces the looks out.
     m_inputEveryFrame = !m_settings.unpaced && m_microSecPerFrame >= kInputCheckIntervalMs * 1000;
-    const CTimerResolution timerResolution;
-    LARGE_INTEGER frequency, start, now;
+    LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    const double ticksPerFrame = static_cast<double>(frequency.QuadPart) * m_microSecPerFrame / 1e6;
-    auto elapsedMs = [&](const LARGE_INTEGER& at) {
-        return static_cast<DWORD>((at.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
-    };
-    const ULONGLONG frameLimit =
+    m_frequency = frequency.QuadPart;
+    m_ticksPerFrame = static_cast<double>(m_frequency) * m_microSecPerFrame / 1e6;
+    m_frameLimit =
         m_parms.fLimitEnabled
             ? (static_cast<ULONGLONG>(m_parms.wTimeLimit) * 1000000ULL + m_microSecPerFrame - 1) /
                   m_microSecPerFrame
@@ -319,65 +335,68 @@ DWORD CSequenceCapture::Loop() {
 
     // A key press or click from before the capture must not end it.
     GetAsyncKeyState(static_cast<int>(m_parms.vKeyAbort & 0xFF));
-    progress.capturingNow = true;
+    m_state.progress.capturingNow = true;
     m_state.ReportStatus(IDS_CAP_BEGIN, "Capture Start");
-    QueryPerformanceCounter(&start);
-
-    DWORD nextProgressMs = 1000;
-    DWORD lastShownMs = 0;
-    for (ULONGLONG frame = 0;;) {
-        EndReason reason = CheckForEnd(frame, frameLimit);
-        if (reason == EndReason::None && m_writerThread && m_writerThread->Failed()) {
-            reason = EndReason::WriteFailed;
-        }
-        if (reason == EndReason::None && m_writerThread && m_writerThread->AllocationFailed()) {
-            reason = EndReason::OutOfMemory;
-            m_outOfMemory = true;
-        }
-        if (reason != EndReason::None) {
-            break;
-        }
-        QueryPerformanceCounter(&now);
-        const LONGLONG due = start.QuadPart + static_cast<LONGLONG>(frame * ticksPerFrame);
-        if (!m_settings.unpaced && now.QuadPart < due) {
-            const DWORD waitMs =
-                static_cast<DWORD>((due - now.QuadPart) * 1000 / frequency.QuadPart);
-            // Wake for messages as well, so the window stays responsive.
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
-            continue;
-        }
-        // A card fills its buffers at each frame time whatever this thread
-        // is doing, so a frame taken a little late (the thread was held up)
-        // is still one the buffers would have held. Beyond the time the
-        // buffers cover, it could not have been delivered: dropped.
-        const bool late =
-            !m_settings.unpaced &&
-            now.QuadPart >= due + static_cast<LONGLONG>(ticksPerFrame * catchUpFrames);
-        const DWORD ms = elapsedMs(now);
-        TakeFrame(frame, late, ms, lastShownMs);
-        ++frame;
-        ++m_frames;
-        TakeAudio(frame);
-
-        progress.currentVideoFrame = m_frames;
-        progress.currentVideoFramesDropped = m_dropped;
-        progress.currentWaveSamples = static_cast<DWORD>(m_audioBlocks);
-        progress.currentTimeElapsedMS = ms;
-        if (ms >= nextProgressMs) {
-            ReportProgress(ms);
-            nextProgressMs = (ms / 1000 + 1) * 1000;
-        }
-        if (!m_state.CallYield()) {
-            break;
-        }
-    }
-    QueryPerformanceCounter(&now);
-    return elapsedMs(now);
+    m_start = Now();
 }
 
-void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs) {
+LONGLONG CSequenceCapture::Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+DWORD CSequenceCapture::ElapsedMs(LONGLONG at) const {
+    return static_cast<DWORD>((at - m_start) * 1000 / m_frequency);
+}
+
+// Wakes for messages as well, so the window stays responsive.
+void CSequenceCapture::WaitUntil(LONGLONG due, LONGLONG now) const {
+    const DWORD waitMs = static_cast<DWORD>((due - now) * 1000 / m_frequency);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
+}
+
+// A card fills its buffers at each frame time whatever this thread is doing,
+// so a frame taken a little late (the thread was held up) is still one the
+// buffers would have held. Beyond the time the buffers cover, it could not
+// have been delivered: dropped.
+bool CSequenceCapture::IsLate(LONGLONG now, LONGLONG due) const {
+    return !m_settings.unpaced &&
+           now >= due + static_cast<LONGLONG>(m_ticksPerFrame * m_catchUpFrames);
+}
+
+CSequenceCapture::EndReason CSequenceCapture::NextEnd(ULONGLONG frame) {
+    const EndReason reason = CheckForEnd(frame, m_frameLimit);
+    if (reason != EndReason::None || !m_writerThread) {
+        return reason;
+    }
+    if (m_writerThread->Failed()) {
+        return EndReason::WriteFailed;
+    }
+    if (m_writerThread->AllocationFailed()) {
+        m_outOfMemory = true;
+        return EndReason::OutOfMemory;
+    }
+    return EndReason::None;
+}
+
+void CSequenceCapture::UpdateProgress(DWORD ms) {
+    SequenceProgress& progress = m_state.progress;
+    progress.currentVideoFrame = m_frames;
+    progress.currentVideoFramesDropped = m_dropped;
+    progress.currentWaveSamples = static_cast<DWORD>(m_audioBlocks);
+    progress.currentTimeElapsedMS = ms;
+    if (ms >= m_nextProgressMs) {
+        ReportProgress(ms);
+        m_nextProgressMs = (ms / 1000 + 1) * 1000;
+    }
+}
+
+void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms) {
     BYTE* buffer = nullptr;
-    if (!late) {
+    const bool delivered =
+        !late && (m_settings.dropFrame == nullptr || !m_settings.dropFrame(frame));
+    if (delivered) {
         if (m_writerThread) {
             buffer = m_settings.unpaced ? m_writerThread->WaitForBuffer()
                                         : m_writerThread->TryTakeBuffer();
@@ -397,10 +416,13 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
     }
     m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
                             std::span<BYTE>(buffer, m_frameBytes), RecordOf(buffer));
-    StreamFrameCallback(buffer, ms);
-    if (m_state.previewOn && ms - lastShownMs >= kShowFrameIntervalMs) {
+    // A card stamps each frame with its own time; a frame taken a little
+    // late is still the one of its frame time.
+    StreamFrameCallback(
+        buffer, m_settings.unpaced ? ms : static_cast<DWORD>(frame * m_microSecPerFrame / 1000));
+    if (m_state.display.previewOn && ms - m_lastShownMs >= kShowFrameIntervalMs) {
         m_state.ShowFrame(buffer);
-        lastShownMs = ms;
+        m_lastShownMs = ms;
     }
     if (m_writerThread) {
         m_writerThread->QueueFrame(buffer);
@@ -410,7 +432,7 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& la
 // A frame stream callback may change the frames it is given: then every
 // frame is rendered whole.
 FrameGenerator::BufferRecord* CSequenceCapture::RecordOf(const BYTE* buffer) {
-    if (m_state.VideoStreamCallback() != nullptr) {
+    if (m_state.callbacks.videoStream != nullptr) {
         m_bufferRecords.clear();
         return nullptr;
     }
@@ -444,13 +466,13 @@ void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
         samples = m_audioBuffer;
     }
     ToneSamples(*m_audio, m_audioBlocks, samples);
-    if (m_state.WaveStreamCallback() != nullptr && m_state.WindowAlive()) {
+    if (m_state.callbacks.waveStream != nullptr && m_state.WindowAlive()) {
         WAVEHDR header{};
         header.lpData = reinterpret_cast<LPSTR>(samples.data());
         header.dwBufferLength = static_cast<DWORD>(samples.size());
         header.dwBytesRecorded = header.dwBufferLength;
         header.dwFlags = WHDR_DONE;
-        m_state.WaveStreamCallback()(m_state.Window(), &header);
+        m_state.callbacks.waveStream(m_state.Window(), &header);
     }
     if (m_writerThread) {
         m_writerThread->QueueAudio(queued);
@@ -459,7 +481,7 @@ void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
 }
 
 LRESULT CSequenceCapture::Finish(DWORD totalMs) {
-    SequenceProgress& progress = m_state.Progress();
+    SequenceProgress& progress = m_state.progress;
     const LRESULT result = m_writerThread ? CloseFile() : TRUE;
     progress.currentTimeElapsedMS = totalMs;
     progress.capturingNow = false;
@@ -494,7 +516,7 @@ LRESULT CSequenceCapture::Finish(DWORD totalMs) {
 }
 
 LRESULT CSequenceCapture::CloseFile() {
-    SequenceProgress& progress = m_state.Progress();
+    SequenceProgress& progress = m_state.progress;
     m_state.ReportStatus(IDS_CAP_STAT_CAP_FINI, "Finishing the capture file...");
     m_writerThread->Finish();
     const bool completed = m_writer.Close();
@@ -503,24 +525,24 @@ LRESULT CSequenceCapture::CloseFile() {
     progress.currentVideoFramesDropped = m_writerThread->DroppedFramesWritten();
     progress.currentWaveSamples = m_writer.AudioBlocks();
     const DWORD error = m_writer.LastError();
-    const char* file = m_state.CaptureFileName().c_str();
+    const char* file = m_state.setup.file.c_str();
     char text[MAX_PATH + 256];
     LRESULT result = TRUE;
-    if (error != 0) {
-        if (m_writer.StoppedForSpace()) {
-            std::snprintf(text, sizeof text,
-                          "The disk holding %s is nearly full: the capture stopped after "
-                          "%lu frames and the file was closed.",
-                          file, static_cast<unsigned long>(progress.currentVideoFrame));
-            m_state.ReportError(IDS_CAP_NODISKSPACE, text);
-        } else {
-            std::snprintf(text, sizeof text,
-                          "Cannot write to the capture file %s (%s): the capture stopped "
-                          "after %lu frames.",
-                          file, ErrorText(error).c_str(),
-                          static_cast<unsigned long>(progress.currentVideoFrame));
-            m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
-        }
+    if (error == ERROR_FILE_TOO_LARGE) {
+        std::snprintf(text, sizeof text,
+                      "The capture file %s reached the largest size of an AVI file (%lu MB): "
+                      "the capture stopped after %lu frames and the file was closed.",
+                      file, static_cast<unsigned long>(m_settings.maxFileBytes / 1000000),
+                      static_cast<unsigned long>(progress.currentVideoFrame));
+        m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
+        result = FALSE;
+    } else if (error != 0) {
+        std::snprintf(text, sizeof text,
+                      "Cannot write to the capture file %s (%s): the capture stopped "
+                      "after %lu frames.",
+                      file, ErrorText(error).c_str(),
+                      static_cast<unsigned long>(progress.currentVideoFrame));
+        m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
         result = FALSE;
     }
     if (!completed) {
@@ -533,19 +555,19 @@ LRESULT CSequenceCapture::CloseFile() {
 }
 
 LRESULT OnSequence(CaptureWindowState& state) {
-    switch (state.PendingCommand()) {
+    switch (state.pendingCommand) {
     case SequenceCommand::Sequence:
     case SequenceCommand::SequenceNoFile: {
-        if (state.Progress().capturingNow) {
+        if (state.progress.capturingNow) {
             return FALSE; // one capture at a time
         }
         CSequenceCapture capture(state, SequenceDeviceSettings::FromEnvironment());
-        return capture.Run(state.PendingCommand() == SequenceCommand::Sequence);
+        return capture.Run(state.pendingCommand == SequenceCommand::Sequence);
     }
     case SequenceCommand::Stop:
     case SequenceCommand::Abort:
         // The running capture sees the request at its next frame.
-        return state.Progress().capturingNow ? TRUE : FALSE;
+        return state.progress.capturingNow ? TRUE : FALSE;
     }
     return FALSE;
 }

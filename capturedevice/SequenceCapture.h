@@ -9,20 +9,24 @@
 // time, is dropped: its place in the file is an empty chunk and it is
 // counted. Audio (fCaptureAudio) is a generated tone in the window's PCM
 // format, written after each frame up to that frame's end time, so the two
-// streams stay in step.
+// streams stay in step. The video stream callback gets every frame delivered,
+// stamped with its frame time (VIDEOHDR.dwTimeCaptured), so a dropped frame
+// leaves a gap; the wave stream callback gets every audio buffer.
+//
+// The file is written as the platform's capture window writes it: AVI 1.0,
+// one RIFF, its index only when the capture ends (a capture killed before
+// leaves a file that readers refuse), and at most 2 GiB: the capture ends
+// with an error at that size.
 //
 // The capture ends at the time limit, on the abort key or abort mouse
 // buttons, on WM_CAP_STOP / WM_CAP_ABORT, when the yield callback returns
-// FALSE, or when the file cannot take more: a write error, or the free-space
-// reserve reached. The file then holds every frame written before the stop.
+// FALSE, or when the file cannot take more: a write error (a full disk), or
+// the 2 GiB limit. The file then holds every frame written before the stop.
 //
 // Device settings (environment variables, like the device's others):
-//   SOFTCAP_RIFF_BLOCK_BYTES    size at which a new OpenDML RIFF block starts
-//                               (default 1 GiB)
-//   SOFTCAP_FREE_SPACE_RESERVE  bytes the capture leaves free on the disk
-//                               beyond what closing the file needs
-//                               (default 1 MiB); "none": no check, the
-//                               capture writes until the disk refuses
+//   SOFTCAP_MAX_FILE_BYTES      the largest capture file, up to the 2 GiB of
+//                               AVI 1.0 (the default); lower, it lets the
+//                               limit be tried with a short capture
 //   SOFTCAP_CAPTURE_UNPACED     1: frames back to back, waiting for buffers
 //                               rather than dropping (for measuring the
 //                               writer's own rate)
@@ -44,11 +48,11 @@
 class CaptureWindowState;
 
 struct SequenceDeviceSettings {
-    ULONGLONG riffBlockBytes = 1ULL << 30;
-    ULONGLONG freeSpaceReserve = 1ULL << 20;
-    bool checkFreeSpace = true;
+    static constexpr ULONGLONG kAviFileLimit = 0x80000000ULL; // AVI 1.0: 2 GiB
+    ULONGLONG maxFileBytes = kAviFileLimit;
     bool unpaced = false;
-    CAviWriterThread::BufferGate bufferGate = nullptr; // the fault mode's, if any
+    CAviWriterThread::BufferGate bufferGate = nullptr;     // the fault mode's, if any
+    bool (*dropFrame)(unsigned long long frame) = nullptr; // likewise
 
     static SequenceDeviceSettings FromEnvironment();
 };
@@ -86,20 +90,36 @@ private:
     DWORD Loop();
     LRESULT Finish(DWORD totalMs);
     LRESULT CloseFile();
-    void TakeFrame(ULONGLONG frame, bool late, DWORD ms, DWORD& lastShownMs);
+    // The steps of Loop.
+    void StartClock();
+    static LONGLONG Now();
+    DWORD ElapsedMs(LONGLONG at) const;
+    void WaitUntil(LONGLONG due, LONGLONG now) const;
+    bool IsLate(LONGLONG now, LONGLONG due) const;
+    EndReason NextEnd(ULONGLONG frame);
+    void UpdateProgress(DWORD ms);
+    void TakeFrame(ULONGLONG frame, bool late, DWORD ms);
     FrameGenerator::BufferRecord* RecordOf(const BYTE* buffer);
     void TakeAudio(ULONGLONG framesTaken);
     EndReason CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit);
     bool PumpMessages();
     void ReportProgress(DWORD elapsedMs);
     void ReportSummary(DWORD elapsedMs);
-    void StreamFrameCallback(BYTE* frame, DWORD elapsedMs);
+    void StreamFrameCallback(BYTE* frame, DWORD capturedMs);
 
     CaptureWindowState& m_state;
     SequenceDeviceSettings m_settings;
     CAPTUREPARMS m_parms{};
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
+    // The frame clock, in performance-counter ticks.
+    LONGLONG m_frequency = 1;
+    LONGLONG m_start = 0;
+    double m_ticksPerFrame = 0;
+    UINT m_catchUpFrames = 1; // frames the buffers cover: later ones are dropped
+    ULONGLONG m_frameLimit = 0;
+    DWORD m_nextProgressMs = 1000;
+    DWORD m_lastShownMs = 0;
     std::optional<WAVEFORMATEX> m_audio;
     CAviWriter m_writer;
     std::unique_ptr<CAviWriterThread> m_writerThread;

@@ -15,7 +15,7 @@ LRESULT OnSetSequenceSetup(CaptureWindowState& s, WPARAM size, LPARAM buffer) {
     if (parms.dwRequestMicroSecPerFrame == 0 || parms.wNumVideoRequested == 0) {
         return FALSE;
     }
-    s.SetCaptureParms(parms);
+    s.setup.parms = parms;
     return TRUE;
 }
 
@@ -23,7 +23,7 @@ LRESULT OnGetSequenceSetup(const CaptureWindowState& s, WPARAM size, LPARAM buff
     if (size != sizeof(CAPTUREPARMS) || buffer == 0) {
         return FALSE;
     }
-    std::memcpy(reinterpret_cast<void*>(buffer), &s.CaptureParms(), sizeof(CAPTUREPARMS));
+    std::memcpy(reinterpret_cast<void*>(buffer), &s.setup.parms, sizeof(CAPTUREPARMS));
     return TRUE;
 }
 
@@ -33,10 +33,10 @@ LRESULT OnSequenceCommand(CaptureWindowState& s, SequenceCommand command) {
         return FALSE;
     }
     if (command == SequenceCommand::Stop) {
-        s.Progress().stopRequested = true;
+        s.progress.stopRequested = true;
     } else if (command == SequenceCommand::Abort) {
-        s.Progress().abortRequested = true;
+        s.progress.abortRequested = true;
     }
-    s.SetPendingCommand(command);
+    s.pendingCommand = command;
     return OnSequence(s);
 }

@@ -2,7 +2,7 @@
 // The hook between the capture window and the sequence capture engine.
 //
 // The window routes WM_CAP_SEQUENCE, WM_CAP_SEQUENCE_NOFILE, WM_CAP_STOP and
-// WM_CAP_ABORT here, after setting state.PendingCommand() to say which one it
+// WM_CAP_ABORT here, after setting state.pendingCommand to say which one it
 // is, and returns OnSequence's result as the message's result. A stop or
 // abort arriving while a capture runs (the engine pumps messages) comes here
 // re-entrantly with PendingCommand() Stop or Abort; the device also sets
@@ -16,20 +16,19 @@
 //                                       the picture controls applied
 //   ShowFrame(bits)                     shows a frame in the window
 //   ClockMs()                           the window's clock
-//   CaptureParms()                      CAPTUREPARMS (96 bytes on 32-bit)
-//   AudioFormat(), AudioFormatBytes()   WAVEFORMATEX (+ cbSize extra bytes)
-//   InfoChunks()                        RIFF INFO entries {FOURCC, bytes}
-//   CaptureFileName()                   path of the capture file
+//   setup.parms                         CAPTUREPARMS (96 bytes on 32-bit)
+//   setup.Audio(), setup.audioFormat    WAVEFORMATEX (+ cbSize extra bytes)
+//   setup.info.Entries()                RIFF INFO entries {FOURCC, bytes}
+//   setup.file                          path of the capture file
 //   ReportStatus(id, text)              the status callback (IDS_CAP_* ids)
 //   ReportError(id, text)               the error callback; sets dwReturn
-//   CallYield()                           the yield callback (TRUE if none)
-//   FrameCallback(), VideoStreamCallback(), WaveStreamCallback(),
-//   CapControlCallback()                the other installed callbacks
-//   Progress()                          CAPSTATUS capture fields: set
+//   CallYield()                         the yield callback (TRUE if none)
+//   callbacks                           the other installed callbacks
+//   progress                            CAPSTATUS capture fields: set
 //                                       capturingNow, frame/drop/sample
 //                                       counts and elapsed time while running
 //   Window()                            the capture window
-// While Progress().capturingNow is set, the device's preview timer leaves the
+// While progress.capturingNow is set, the device's preview timer leaves the
 // window to the engine.
 
 #include <windows.h>

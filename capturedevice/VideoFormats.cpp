@@ -25,7 +25,7 @@ void TakeIfDelivered(const CaptureWindowState& s, BITMAPINFOHEADER& format, Chan
     BITMAPINFOHEADER changed = format;
     change(changed);
     changed.biSizeImage = FrameGenerator::ImageBytes(changed);
-    if (s.Driver()->Delivers(changed)) {
+    if (s.link.driver->Delivers(changed)) {
         format = changed;
     }
 }
@@ -90,7 +90,7 @@ LRESULT OnSetVideoFormat(CaptureWindowState& s, WPARAM size, LPARAM buffer) {
     // A header that claims a colour table the buffer does not hold is refused:
     // its entries would be read past the end.
     if (format.biSize < sizeof format || format.biSize > size ||
-        ClaimedFormatBytes(format) > size || !s.Driver()->Delivers(format)) {
+        ClaimedFormatBytes(format) > size || !s.link.driver->Delivers(format)) {
         return FALSE;
     }
     s.Frames().SetFormat(format);
@@ -119,18 +119,18 @@ LRESULT OnSetAudioFormat(CaptureWindowState& s, WPARAM size, LPARAM buffer) {
         const auto* in = reinterpret_cast<const BYTE*>(buffer);
         bytes.assign(in, in + sizeof(WAVEFORMATEX) + format.cbSize);
     }
-    s.SetAudioFormat(std::move(bytes));
+    s.setup.audioFormat = std::move(bytes);
     return TRUE;
 }
 
 LRESULT OnGetAudioFormat(const CaptureWindowState& s, WPARAM size, LPARAM buffer) {
-    const WPARAM formatSize = s.AudioFormatBytes().size();
+    const WPARAM formatSize = s.setup.audioFormat.size();
     if (buffer == 0) {
         return static_cast<LRESULT>(formatSize); // a size query
     }
     if (size < formatSize) {
         return 0;
     }
-    std::memcpy(reinterpret_cast<void*>(buffer), s.AudioFormatBytes().data(), formatSize);
+    std::memcpy(reinterpret_cast<void*>(buffer), s.setup.audioFormat.data(), formatSize);
     return static_cast<LRESULT>(formatSize);
 }

@@ -1,8 +1,10 @@
 #include "capturefile/AviWriter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
+#include <type_traits>
 
 using namespace avi;
 
@@ -12,6 +14,8 @@ namespace {
 constexpr size_t kMoviAlignment = 2048;
 // RIFF sizes are signed in many readers.
 constexpr ULONGLONG kMaxRiffBlockBytes = 0x7FFFFFFFULL;
+// An AVI 1.0 file is one RIFF: its size field (file size - 8) stays signed.
+constexpr ULONGLONG kMaxAvi1FileBytes = 0x80000000ULL;
 constexpr ULONGLONG kMinRiffBlockBytes = 16 * 1024;
 // The disk's free space is asked again after this long, and at every chunk
 // once the file comes within kFreeSpaceMargin of the limit; in between, what
@@ -37,6 +41,13 @@ public:
             m_bytes.push_back(0);
         }
     }
+    void PutChunk(DWORD fcc, std::span<const BYTE> bytes) {
+        PutChunk(fcc, bytes.data(), bytes.size());
+    }
+    template <typename T> void PutRecordChunk(DWORD fcc, const T& record) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        PutChunk(fcc, &record, sizeof record);
+    }
     // Starts a LIST; EndList fills in its size.
     size_t BeginList(DWORD type) {
         const size_t at = Size();
@@ -56,6 +67,47 @@ bool IsUncompressed(const BITMAPINFOHEADER& format) {
     return format.biCompression == BI_RGB || format.biCompression == BI_BITFIELDS;
 }
 
+// A stream's 'indx', at its full capacity so that the header keeps its size
+// as RIFF blocks are added.
+void PutSuperIndex(ByteBuilder& out, DWORD chunkId, const std::vector<SuperIndexEntry>& used,
+                   DWORD capacity) {
+    out.Put(ChunkHeader{
+        kIndx, static_cast<DWORD>(sizeof(SuperIndexHeader) + capacity * sizeof(SuperIndexEntry))});
+    out.Put(SuperIndexHeader{
+        4, 0, kIndexOfIndexes, static_cast<DWORD>(used.size()), chunkId, {0, 0, 0}});
+    std::vector<SuperIndexEntry> entries(capacity);
+    std::copy(used.begin(), used.end(), entries.begin());
+    out.Put(entries.data(), entries.size() * sizeof(SuperIndexEntry));
+}
+
+void PutExtendedHeader(ByteBuilder& out, DWORD grandFrames) {
+    const size_t odml = out.BeginList(kOdml);
+    ExtendedHeader dmlh{};
+    dmlh.dwGrandFrames = grandFrames;
+    out.PutRecordChunk(kDmlh, dmlh);
+    out.EndList(odml);
+}
+
+void PutInfoList(ByteBuilder& out, const std::vector<AviInfoEntry>& entries) {
+    if (entries.empty()) {
+        return;
+    }
+    const size_t info = out.BeginList(kInfo);
+    for (const AviInfoEntry& entry : entries) {
+        out.PutChunk(entry.id, entry.data);
+    }
+    out.EndList(info);
+}
+
+// JUNK up to the boundary where the movie list's contents begin; the header
+// follows the 12-byte RIFF header and precedes the 12-byte LIST.
+void PutJunkUpToMovie(ByteBuilder& out) {
+    const size_t end = sizeof(ListHeader) + out.Size() + sizeof(ChunkHeader) + sizeof(ListHeader);
+    const size_t aligned = (end + kMoviAlignment - 1) / kMoviAlignment * kMoviAlignment;
+    const std::vector<BYTE> junk(aligned - end);
+    out.PutChunk(kJunk, junk);
+}
+
 } // namespace
 
 CAviWriter::~CAviWriter() {
@@ -68,6 +120,22 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
     if (IsOpen()) {
         Close();
     }
+    Reset(settings);
+    if (!SettingsValid()) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    AddStreams();
+    ReserveIndexes();
+    if (!CreateFileAt(path)) {
+        return Fail(GetLastError());
+    }
+    if (!WriteFirstBlockStart()) {
+        return DiscardFile(path);
+    }
+    return true;
+}
+
+void CAviWriter::Reset(const AviWriterSettings& settings) {
     m_streams.clear();
     m_idx1.clear();
     m_pos = m_riffPos = m_moviPos = 0;
@@ -77,65 +145,81 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
     m_settings.riffBlockBytes =
         std::clamp(m_settings.riffBlockBytes, kMinRiffBlockBytes, kMaxRiffBlockBytes);
     m_settings.superIndexEntries = std::max<DWORD>(m_settings.superIndexEntries, 1);
-
-    const bool hasAudio = !settings.audioFormat.empty();
-    if (settings.videoFormat.size() < sizeof(BITMAPINFOHEADER) || settings.microSecPerFrame == 0 ||
-        (hasAudio &&
-         (settings.audioFormat.size() < sizeof(PCMWAVEFORMAT) ||
-          reinterpret_cast<const WAVEFORMATEX*>(settings.audioFormat.data())->nBlockAlign == 0))) {
-        return Fail(ERROR_INVALID_PARAMETER);
+    m_fileLimit = m_settings.maxFileBytes;
+    if (!m_settings.openDml && (m_fileLimit == 0 || m_fileLimit > kMaxAvi1FileBytes)) {
+        m_fileLimit = kMaxAvi1FileBytes;
     }
+}
 
-    const auto& video = *reinterpret_cast<const BITMAPINFOHEADER*>(settings.videoFormat.data());
-    StreamState videoStream;
-    videoStream.chunkId = StreamChunkId(0, 'd', IsUncompressed(video) ? 'b' : 'c');
-    videoStream.indexId = StandardIndexId(0);
-    m_streams.push_back(videoStream);
-    if (hasAudio) {
-        StreamState audioStream;
-        audioStream.chunkId = StreamChunkId(1, 'w', 'b');
-        audioStream.indexId = StandardIndexId(1);
-        m_streams.push_back(audioStream);
+bool CAviWriter::SettingsValid() const {
+    if (m_settings.videoFormat.size() < sizeof(BITMAPINFOHEADER) ||
+        m_settings.microSecPerFrame == 0) {
+        return false;
     }
+    return m_settings.audioFormat.empty() ||
+           (m_settings.audioFormat.size() >= sizeof(PCMWAVEFORMAT) &&
+            reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data())->nBlockAlign != 0);
+}
 
-    // Room in the indexes for the frames (and as many audio chunks) of a
-    // full block, so that they do not grow while capturing.
+void CAviWriter::AddStreams() {
+    StreamState video;
+    video.chunkId = StreamChunkId(0, 'd', IsUncompressed(Video()) ? 'b' : 'c');
+    video.indexId = StandardIndexId(0);
+    m_streams.push_back(video);
+    if (!m_settings.audioFormat.empty()) {
+        StreamState audio;
+        audio.chunkId = StreamChunkId(1, 'w', 'b');
+        audio.indexId = StandardIndexId(1);
+        m_streams.push_back(audio);
+    }
+}
+
+// Room in the indexes for the frames (and as many audio chunks) of a full
+// block, so that they do not grow while capturing.
+void CAviWriter::ReserveIndexes() {
+    const ULONGLONG blockBytes = m_settings.openDml ? m_settings.riffBlockBytes : m_fileLimit;
     const ULONGLONG entries =
-        std::min(m_settings.riffBlockBytes /
-                     (sizeof(ChunkHeader) + std::max<DWORD>(video.biSizeImage, 1024)),
+        std::min(blockBytes / (sizeof(ChunkHeader) + std::max<DWORD>(Video().biSizeImage, 1024)),
                  kMaxReservedIndexEntries);
-    for (StreamState& state : m_streams) {
-        state.blockIndex.reserve(entries);
+    if (m_settings.openDml) {
+        for (StreamState& state : m_streams) {
+            state.blockIndex.reserve(entries);
+        }
     }
     m_idx1.reserve(entries * m_streams.size());
+}
 
+bool CAviWriter::CreateFileAt(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     m_directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-
     m_file.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!m_file) {
-        return Fail(GetLastError());
-    }
+    return bool(m_file);
+}
+
+// The RIFF header, the header lists and the movie list's header.
+bool CAviWriter::WriteFirstBlockStart() {
     const std::vector<BYTE> header = BuildHeader();
     const ListHeader riff{kRiff, 0, kAvi};
     const ListHeader movi{kList, 0, kMovi};
     if (!Append(&riff, sizeof riff) || !Append(header.data(), static_cast<DWORD>(header.size()))) {
-        const DWORD error = GetLastError();
-        m_file.Reset();
-        DeleteFileA(path.c_str());
-        return Fail(error ? error : ERROR_WRITE_FAULT);
+        return false;
     }
     m_moviPos = m_pos;
     if (!Append(&movi, sizeof movi)) {
-        const DWORD error = GetLastError();
-        m_file.Reset();
-        DeleteFileA(path.c_str());
-        return Fail(error ? error : ERROR_WRITE_FAULT);
+        return false;
     }
     m_riffBlocks = 1;
     m_blockOpen = true;
     return true;
+}
+
+// A file that could not take its headers is not left behind.
+bool CAviWriter::DiscardFile(const std::string& path) {
+    const DWORD error = GetLastError();
+    m_file.Reset();
+    DeleteFileA(path.c_str());
+    return Fail(error ? error : ERROR_WRITE_FAULT);
 }
 
 bool CAviWriter::WriteVideo(const BYTE* data, DWORD size, bool keyFrame) {
@@ -158,8 +242,7 @@ bool CAviWriter::IsWholeAudio(DWORD size) const {
     if (m_streams.size() < 2) {
         return false;
     }
-    const auto& format = *reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data());
-    if (size % format.nBlockAlign != 0) {
+    if (size % Audio().nBlockAlign != 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -204,29 +287,31 @@ bool CAviWriter::WriteChunk(size_t stream, BYTE* data, DWORD size, bool keyFrame
         return Fail(error ? error : ERROR_WRITE_FAULT);
     }
 
-    state.blockIndex.push_back(
-        {static_cast<DWORD>(start + 8 - m_moviPos), size | (keyFrame ? 0 : kStdIndexDeltaFrame)});
+    IndexChunk(state, start, size, keyFrame);
+    return true;
+}
+
+void CAviWriter::IndexChunk(StreamState& state, ULONGLONG start, DWORD size, bool keyFrame) {
+    if (m_settings.openDml) {
+        state.blockIndex.push_back({static_cast<DWORD>(start + 8 - m_moviPos),
+                                    size | (keyFrame ? 0 : kStdIndexDeltaFrame)});
+    }
     if (m_riffBlocks == 1) {
         m_idx1.push_back({state.chunkId, keyFrame ? kAviifKeyFrame : 0,
                           static_cast<DWORD>(start - (m_moviPos + 8)), size});
     }
-    DWORD units = 1;
-    if (stream == 1) {
-        units = size /
-                reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data())->nBlockAlign;
-    }
+    const DWORD units = &state == &m_streams[0] ? 1 : size / Audio().nBlockAlign;
     state.units += units;
     state.blockUnits += units;
     state.maxChunk = std::max(state.maxChunk, size);
     m_maxChunk = std::max(m_maxChunk, size);
-    return true;
 }
 
 ULONGLONG CAviWriter::ClosingBytes(ULONGLONG extraChunks) const {
     ULONGLONG bytes = 0;
     for (const StreamState& state : m_streams) {
         const ULONGLONG entries = state.blockIndex.size() + extraChunks;
-        if (entries != 0) {
+        if (m_settings.openDml && entries != 0) {
             bytes += sizeof(ChunkHeader) + sizeof(StandardIndexHeader) +
                      entries * sizeof(StandardIndexEntry);
         }
@@ -238,10 +323,13 @@ ULONGLONG CAviWriter::ClosingBytes(ULONGLONG extraChunks) const {
 }
 
 bool CAviWriter::MakeRoomFor(ULONGLONG chunkBytes) {
+    if (m_fileLimit != 0 && m_pos + GrowthWith(chunkBytes) > m_fileLimit) {
+        return Fail(ERROR_FILE_TOO_LARGE);
+    }
     const bool blockHasChunks =
         std::any_of(m_streams.begin(), m_streams.end(),
                     [](const StreamState& state) { return !state.blockIndex.empty(); });
-    if (!blockHasChunks ||
+    if (!m_settings.openDml || !blockHasChunks ||
         m_pos - m_riffPos + chunkBytes + ClosingBytes(1) <= m_settings.riffBlockBytes) {
         return true;
     }
@@ -255,11 +343,14 @@ bool CAviWriter::MakeRoomFor(ULONGLONG chunkBytes) {
     return true;
 }
 
+// The chunk, everything Close appends after it, and with OpenDML the headers
+// of a new RIFF block that the chunk may open.
+ULONGLONG CAviWriter::GrowthWith(ULONGLONG chunkBytes) const {
+    return chunkBytes + ClosingBytes(1) + (m_settings.openDml ? 2 * sizeof(ListHeader) : 0);
+}
+
 bool CAviWriter::EnoughFreeSpace(ULONGLONG chunkBytes) {
-    // Room for the chunk, for everything Close appends after it, and for the
-    // headers of a new RIFF block that the chunk may open.
-    const ULONGLONG needed =
-        chunkBytes + ClosingBytes(1) + 2 * sizeof(ListHeader) + m_settings.freeSpaceReserve;
+    const ULONGLONG needed = GrowthWith(chunkBytes) + m_settings.freeSpaceReserve;
     const ULONGLONG writtenSince = m_pos > m_freeSpaceAtPos ? m_pos - m_freeSpaceAtPos : 0;
     if (m_freeSpaceKnown && GetTickCount() - m_freeSpaceTick < kFreeSpaceRecheckMs &&
         m_freeSpace >= writtenSince + needed + kFreeSpaceMargin) {
@@ -360,103 +451,94 @@ bool CAviWriter::Close() {
 }
 
 std::vector<BYTE> CAviWriter::BuildHeader() const {
-    const auto& video = *reinterpret_cast<const BITMAPINFOHEADER*>(m_settings.videoFormat.data());
-    const WAVEFORMATEX* audio =
-        m_streams.size() > 1 ? reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data())
-                             : nullptr;
-    const DWORD width = static_cast<DWORD>(video.biWidth);
-    const DWORD height = static_cast<DWORD>(video.biHeight < 0 ? -video.biHeight : video.biHeight);
-    const bool firstBlockClosed = m_riffBlocks > 1 || m_idx1Written;
-
     ByteBuilder out;
     const size_t hdrl = out.BeginList(kHdrl);
+    out.PutRecordChunk(kAvih, MainHeaderRecord());
+    for (size_t n = 0; n < m_streams.size(); ++n) {
+        const size_t strl = out.BeginList(kStrl);
+        out.PutRecordChunk(kStrh, StreamHeaderRecord(n));
+        out.PutChunk(kStrf, StreamFormat(n));
+        if (m_settings.openDml) {
+            PutSuperIndex(out, m_streams[n].chunkId, m_streams[n].superIndex,
+                          m_settings.superIndexEntries);
+        }
+        out.EndList(strl);
+    }
+    if (m_settings.openDml) {
+        PutExtendedHeader(out, m_streams[0].units);
+    }
+    out.EndList(hdrl);
+    PutInfoList(out, m_settings.info);
+    PutJunkUpToMovie(out);
+    return std::move(out.Bytes());
+}
 
+MainHeader CAviWriter::MainHeaderRecord() const {
     MainHeader main{};
     main.dwMicroSecPerFrame = m_settings.microSecPerFrame;
     const ULONGLONG videoBytesPerSec =
         static_cast<ULONGLONG>(m_streams[0].maxChunk) * 1000000ULL / m_settings.microSecPerFrame;
-    main.dwMaxBytesPerSec = static_cast<DWORD>(std::min<ULONGLONG>(
-        videoBytesPerSec + (audio ? audio->nAvgBytesPerSec : 0), 0xFFFFFFFFULL));
-    main.dwFlags = kAvifHasIndex | kAvifIsInterleaved | kAvifTrustCkType | kAvifWasCaptureFile;
+    const DWORD audioBytesPerSec = m_streams.size() > 1 ? Audio().nAvgBytesPerSec : 0;
+    main.dwMaxBytesPerSec =
+        static_cast<DWORD>(std::min<ULONGLONG>(videoBytesPerSec + audioBytesPerSec, 0xFFFFFFFFULL));
+    main.dwFlags = kAvifHasIndex | kAvifIsInterleaved | kAvifWasCaptureFile |
+                   (m_settings.openDml ? kAvifTrustCkType : 0);
     // Until the first block's idx1 is written, a reader finds the chunks by
     // walking the movie list (see Checkpoint).
     if (m_idx1Failed || (m_riffBlocks == 1 && !m_idx1Written)) {
         main.dwFlags &= ~kAvifHasIndex;
     }
+    const bool firstBlockClosed = m_riffBlocks > 1 || m_idx1Written;
     main.dwTotalFrames = firstBlockClosed ? m_firstBlockFrames : m_streams[0].units;
     main.dwStreams = static_cast<DWORD>(m_streams.size());
     main.dwSuggestedBufferSize = m_maxChunk + 8;
-    main.dwWidth = width;
-    main.dwHeight = height;
-    out.PutChunk(kAvih, &main, sizeof main);
+    main.dwWidth = static_cast<DWORD>(Video().biWidth);
+    main.dwHeight = static_cast<DWORD>(std::abs(Video().biHeight));
+    return main;
+}
 
-    for (size_t n = 0; n < m_streams.size(); ++n) {
-        const StreamState& state = m_streams[n];
-        const size_t strl = out.BeginList(kStrl);
-        StreamHeader strh{};
-        strh.dwQuality = 0xFFFFFFFF;
-        strh.dwLength = state.units;
-        strh.dwSuggestedBufferSize = state.maxChunk;
-        if (n == 0) {
-            const DWORD divisor = std::gcd<DWORD, DWORD>(m_settings.microSecPerFrame, 1000000);
-            strh.fccType = kVids;
-            strh.fccHandler = IsUncompressed(video) ? kDib : video.biCompression;
-            strh.dwScale = m_settings.microSecPerFrame / divisor;
-            strh.dwRate = 1000000 / divisor;
-            strh.rcFrame = {0, 0, static_cast<SHORT>(width), static_cast<SHORT>(height)};
-            out.PutChunk(kStrh, &strh, sizeof strh);
-            out.PutChunk(kStrf, m_settings.videoFormat.data(), m_settings.videoFormat.size());
-        } else {
-            strh.fccType = kAuds;
-            strh.dwScale = audio->nBlockAlign;
-            strh.dwRate = audio->nAvgBytesPerSec;
-            strh.dwSampleSize = audio->nBlockAlign;
-            out.PutChunk(kStrh, &strh, sizeof strh);
-            // PCM formats are stored as the 16-byte PCMWAVEFORMAT; others
-            // with their extra bytes.
-            const size_t formatBytes =
-                audio->wFormatTag == WAVE_FORMAT_PCM
-                    ? sizeof(PCMWAVEFORMAT)
-                    : std::min(m_settings.audioFormat.size(), sizeof(WAVEFORMATEX) + audio->cbSize);
-            out.PutChunk(kStrf, m_settings.audioFormat.data(), formatBytes);
-        }
-        const DWORD capacity = m_settings.superIndexEntries;
-        out.Put(ChunkHeader{kIndx, static_cast<DWORD>(sizeof(SuperIndexHeader) +
-                                                      capacity * sizeof(SuperIndexEntry))});
-        out.Put(SuperIndexHeader{4,
-                                 0,
-                                 kIndexOfIndexes,
-                                 static_cast<DWORD>(state.superIndex.size()),
-                                 state.chunkId,
-                                 {0, 0, 0}});
-        std::vector<SuperIndexEntry> entries(capacity);
-        std::copy(state.superIndex.begin(), state.superIndex.end(), entries.begin());
-        out.Put(entries.data(), entries.size() * sizeof(SuperIndexEntry));
-        out.EndList(strl);
+StreamHeader CAviWriter::StreamHeaderRecord(size_t stream) const {
+    const StreamState& state = m_streams[stream];
+    StreamHeader strh{};
+    strh.dwQuality = 0xFFFFFFFF;
+    strh.dwLength = state.units;
+    strh.dwSuggestedBufferSize = state.maxChunk;
+    if (stream == 0) {
+        const DWORD divisor = std::gcd<DWORD, DWORD>(m_settings.microSecPerFrame, 1000000);
+        strh.fccType = kVids;
+        strh.fccHandler = IsUncompressed(Video()) ? kDib : Video().biCompression;
+        strh.dwScale = m_settings.microSecPerFrame / divisor;
+        strh.dwRate = 1000000 / divisor;
+        strh.rcFrame = {0, 0, static_cast<SHORT>(Video().biWidth),
+                        static_cast<SHORT>(std::abs(Video().biHeight))};
+    } else {
+        strh.fccType = kAuds;
+        strh.dwScale = Audio().nBlockAlign;
+        strh.dwRate = Audio().nAvgBytesPerSec;
+        strh.dwSampleSize = Audio().nBlockAlign;
     }
+    return strh;
+}
 
-    const size_t odml = out.BeginList(kOdml);
-    ExtendedHeader dmlh{};
-    dmlh.dwGrandFrames = m_streams[0].units;
-    out.PutChunk(kDmlh, &dmlh, sizeof dmlh);
-    out.EndList(odml);
-    out.EndList(hdrl);
-
-    if (!m_settings.info.empty()) {
-        const size_t info = out.BeginList(kInfo);
-        for (const AviInfoEntry& entry : m_settings.info) {
-            out.PutChunk(entry.id, entry.data.data(), entry.data.size());
-        }
-        out.EndList(info);
+// PCM formats are stored as the 16-byte PCMWAVEFORMAT; others with their
+// extra bytes.
+std::span<const BYTE> CAviWriter::StreamFormat(size_t stream) const {
+    if (stream == 0) {
+        return m_settings.videoFormat;
     }
+    const size_t bytes =
+        Audio().wFormatTag == WAVE_FORMAT_PCM
+            ? sizeof(PCMWAVEFORMAT)
+            : std::min(m_settings.audioFormat.size(), sizeof(WAVEFORMATEX) + Audio().cbSize);
+    return std::span<const BYTE>(m_settings.audioFormat).first(bytes);
+}
 
-    // JUNK up to the boundary where the movie list's contents begin; the
-    // header follows the 12-byte RIFF header and precedes the 12-byte LIST.
-    const size_t end = sizeof(ListHeader) + out.Size() + sizeof(ChunkHeader) + sizeof(ListHeader);
-    const size_t aligned = (end + kMoviAlignment - 1) / kMoviAlignment * kMoviAlignment;
-    std::vector<BYTE> junk(aligned - end);
-    out.PutChunk(kJunk, junk.data(), junk.size());
-    return std::move(out.Bytes());
+const BITMAPINFOHEADER& CAviWriter::Video() const {
+    return *reinterpret_cast<const BITMAPINFOHEADER*>(m_settings.videoFormat.data());
+}
+
+const WAVEFORMATEX& CAviWriter::Audio() const {
+    return *reinterpret_cast<const WAVEFORMATEX*>(m_settings.audioFormat.data());
 }
 
 bool CAviWriter::Checkpoint() {

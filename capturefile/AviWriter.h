@@ -3,7 +3,9 @@
 // compressed DIB frames) and an optional PCM audio stream, interleaved in the
 // order written, with an INFO list, the legacy idx1 index for the first RIFF
 // block and the OpenDML extension (AVIX blocks, 'ix##' standard indexes and
-// the 'indx' super index) so that files may grow past 1 GiB.
+// the 'indx' super index) so that files may grow past 1 GiB. Without the
+// extension it writes AVI 1.0 as the platform's capture window does: one
+// RIFF, the idx1 written at Close, at most 2 GiB.
 //
 // A failed or refused write leaves the file ending with the last complete
 // chunk; Close then still writes the indexes and headers, so everything
@@ -11,6 +13,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,11 @@ struct AviWriterSettings {
     DWORD superIndexEntries = 256;         // RIFF blocks the file can hold
     ULONGLONG freeSpaceReserve = 0;        // refuse a chunk that would leave less free
     bool checkFreeSpace = true;            // false: write until the disk refuses
+    bool openDml = true;                   // false: AVI 1.0 (riffBlockBytes unused)
+    // A chunk that would take the file, completed by Close, past this size is
+    // refused with ERROR_FILE_TOO_LARGE; 0: no limit but the format's (AVI
+    // 1.0 ends at 2 GiB, as readers take RIFF sizes as signed).
+    ULONGLONG maxFileBytes = 0;
 };
 
 class CAviWriter {
@@ -69,7 +77,8 @@ public:
 
     bool IsOpen() const { return bool(m_file); }
     // The first failure: a Win32 error (ERROR_DISK_FULL when the free-space
-    // reserve refused a chunk), 0 while all went well.
+    // reserve refused a chunk, ERROR_FILE_TOO_LARGE when the file reached its
+    // largest size), 0 while all went well.
     DWORD LastError() const { return m_error; }
     // True when the writer refused a chunk to keep the reserve free, rather
     // than a write failing.
@@ -79,8 +88,6 @@ public:
     DWORD AudioBlocks() const { return m_streams.size() > 1 ? m_streams[1].units : 0; }
     DWORD RiffBlocks() const { return m_riffBlocks; }
     ULONGLONG FileBytes() const { return m_pos; }
-    // Bytes Close still has to append to complete the file.
-    ULONGLONG BytesToComplete() const { return ClosingBytes(0); }
 
 private:
     struct StreamState {
@@ -93,15 +100,33 @@ private:
         std::vector<avi::SuperIndexEntry> superIndex;
     };
 
+    // The steps of Open.
+    void Reset(const AviWriterSettings& settings);
+    bool SettingsValid() const;
+    void AddStreams();
+    void ReserveIndexes();
+    bool CreateFileAt(const std::string& path);
+    bool WriteFirstBlockStart();
+    bool DiscardFile(const std::string& path);
+
     bool WriteChunk(size_t stream, BYTE* data, DWORD size, bool keyFrame);
+    void IndexChunk(StreamState& state, ULONGLONG start, DWORD size, bool keyFrame);
     BYTE* CopyToChunkBuffer(const BYTE* data, DWORD size);
     bool IsWholeAudio(DWORD size) const;
     bool MakeRoomFor(ULONGLONG chunkBytes);
     bool EnoughFreeSpace(ULONGLONG chunkBytes);
+    // What the file grows by with one more chunk, completed by Close.
+    ULONGLONG GrowthWith(ULONGLONG chunkBytes) const;
     ULONGLONG ClosingBytes(ULONGLONG extraChunks) const;
     bool CloseRiffBlock();
     bool StartAvixBlock();
+    // The header between the RIFF header and the movie list, in steps.
     std::vector<BYTE> BuildHeader() const;
+    avi::MainHeader MainHeaderRecord() const;
+    avi::StreamHeader StreamHeaderRecord(size_t stream) const;
+    std::span<const BYTE> StreamFormat(size_t stream) const;
+    const BITMAPINFOHEADER& Video() const;
+    const WAVEFORMATEX& Audio() const;
     bool WriteHeader();
     bool WriteAt(ULONGLONG pos, const void* data, DWORD size);
     bool Append(const void* data, DWORD size);
@@ -111,6 +136,7 @@ private:
     UniqueFile m_file;
     std::string m_directory;
     AviWriterSettings m_settings;
+    ULONGLONG m_fileLimit = 0; // the largest file; 0: none
     std::vector<StreamState> m_streams;
     std::vector<avi::Idx1Entry> m_idx1;
     ULONGLONG m_pos = 0;          // end of the file as written

@@ -182,7 +182,8 @@ void CAviWriterThread::Run() {
                 // Under the lock, so that a thread waiting for a buffer sees it.
                 std::lock_guard lock(m_mutex);
                 m_failed.store(true);
-            } else if (GetTickCount() - m_lastCheckpoint >= kCheckpointIntervalMs) {
+            } else if (m_checkpoints.load() &&
+                       GetTickCount() - m_lastCheckpoint >= kCheckpointIntervalMs) {
                 m_writer.Checkpoint();
                 m_lastCheckpoint = GetTickCount();
             }

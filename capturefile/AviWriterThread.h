@@ -38,6 +38,9 @@ public:
     CAviWriterThread(const CAviWriterThread&) = delete;
     CAviWriterThread& operator=(const CAviWriterThread&) = delete;
 
+    // Off: the file is left unreadable until it is closed, as the platform's
+    // capture window leaves its own (no Checkpoint).
+    void SetCheckpoints(bool on) { m_checkpoints.store(on); }
     // The most frame buffers the pool holds.
     UINT BufferCount() const { return m_maxBuffers; }
     // A free frame buffer, a new one while the pool may grow, or null when
@@ -119,5 +122,6 @@ private:
     DWORD m_framesWritten = 0;
     DWORD m_droppedWritten = 0;
     DWORD m_lastCheckpoint = GetTickCount();
+    std::atomic<bool> m_checkpoints{true};
     std::thread m_thread;
 };

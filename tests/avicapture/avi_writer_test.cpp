@@ -270,6 +270,7 @@ struct StopCase {
     const char* context;
     ULONGLONG freeSpaceReserve;
     DWORD superIndexEntries;
+    ULONGLONG maxFileBytes;
     DWORD expectedError;
 };
 
@@ -285,6 +286,7 @@ TEST_P(AviWriterStops, LeaveAReadableFile) {
     settings.riffBlockBytes = 16 * 1024;
     settings.superIndexEntries = c.superIndexEntries;
     settings.freeSpaceReserve = c.freeSpaceReserve;
+    settings.maxFileBytes = c.maxFileBytes;
 
     CAviWriter writer;
     ASSERT_TRUE(writer.Open(path, settings));
@@ -310,13 +312,85 @@ TEST_P(AviWriterStops, LeaveAReadableFile) {
     EXPECT_EQ(file.At<DWORD>(strl->Find(Fcc("strh"))->dataPos + 32), written);
     const auto frames = ChunksFromSuperIndex(file, *strl, Fcc("00db"), Fcc("ix00"));
     EXPECT_EQ(frames.size(), written);
+    if (c.maxFileBytes != 0) {
+        EXPECT_LE(file.Bytes().size(), c.maxFileBytes);
+        EXPECT_GT(file.Bytes().size() + kFrameBytes + 64, c.maxFileBytes) << "stopped early";
+    }
     DeleteFileA(path.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, AviWriterStops,
-    ::testing::Values(StopCase{"reserve larger than any disk", 1ULL << 62, 256, ERROR_DISK_FULL},
-                      StopCase{"super index full after two blocks", 0, 2, ERROR_FILE_TOO_LARGE}));
+    ::testing::Values(StopCase{"reserve larger than any disk", 1ULL << 62, 256, 0, ERROR_DISK_FULL},
+                      StopCase{"super index full after two blocks", 0, 2, 0, ERROR_FILE_TOO_LARGE},
+                      StopCase{"largest file reached past the first block", 0, 256, 40000,
+                               ERROR_FILE_TOO_LARGE}));
+
+// AVI 1.0, as the platform's capture window writes: one RIFF however large
+// the blocks are set, no OpenDML header or indexes, the idx1 written at
+// Close only, and a chunk past the largest file refused.
+TEST(AviWriter, Avi10StopsAtItsLargestSizeWithACompleteFile) {
+    const std::string path = TempPath("avi_writer_avi10.avi");
+    AviWriterSettings settings;
+    settings.videoFormat = VideoFormat(32, 24, 24);
+    settings.audioFormat = AudioFormat(8000, 1, 8);
+    settings.riffBlockBytes = 16 * 1024;
+    settings.openDml = false;
+    settings.maxFileBytes = 60000;
+    CAviWriter writer;
+    ASSERT_TRUE(writer.Open(path, settings));
+    DWORD written = 0;
+    while (writer.WriteVideo(FrameBytes(written, kFrameBytes).data(), kFrameBytes) &&
+           writer.WriteAudio(FrameBytes(1000 + written, 400).data(), 400)) {
+        ++written;
+        ASSERT_LT(written, 100u);
+        if (written == 5) {
+            ASSERT_TRUE(writer.Checkpoint());
+            RiffFile open(path);
+            ASSERT_TRUE(open.Ok()) << open.Problem();
+            EXPECT_EQ(open.Blocks()[0].Find(Fcc("idx1")), nullptr) << "no index before Close";
+        }
+    }
+    EXPECT_EQ(writer.LastError(), static_cast<DWORD>(ERROR_FILE_TOO_LARGE));
+    EXPECT_FALSE(writer.StoppedForSpace());
+    ASSERT_TRUE(writer.Close());
+
+    RiffFile file(path);
+    ASSERT_TRUE(file.Ok()) << file.Problem();
+    EXPECT_LE(file.Bytes().size(), settings.maxFileBytes);
+    EXPECT_GT(file.Bytes().size() + kFrameBytes + 400 + 16, settings.maxFileBytes);
+    ASSERT_EQ(file.Blocks().size(), 1u);
+    const RiffChunk& riff = file.Blocks()[0];
+    const RiffChunk* hdrl = riff.Find(Fcc("LIST"), Fcc("hdrl"));
+    ASSERT_NE(hdrl, nullptr);
+    EXPECT_EQ(hdrl->Find(Fcc("LIST"), Fcc("odml")), nullptr);
+    const DWORD avihFlags = file.At<DWORD>(hdrl->Find(Fcc("avih"))->dataPos + 12);
+    EXPECT_EQ(avihFlags, 0x10u | 0x100u | 0x10000u) << "has index, interleaved, capture file";
+    EXPECT_EQ(file.At<DWORD>(hdrl->Find(Fcc("avih"))->dataPos + 16), written);
+    const auto strls = hdrl->FindAll(Fcc("LIST"), Fcc("strl"));
+    ASSERT_EQ(strls.size(), 2u);
+    for (const RiffChunk* strl : strls) {
+        EXPECT_EQ(strl->Find(Fcc("indx")), nullptr);
+    }
+    EXPECT_EQ(file.At<DWORD>(strls[0]->Find(Fcc("strh"))->dataPos + 32), written);
+    EXPECT_EQ(file.At<DWORD>(strls[1]->Find(Fcc("strh"))->dataPos + 32), written * 400);
+
+    // The idx1 names every chunk of the movie list, in order, with its size.
+    const RiffChunk* movi = riff.Find(Fcc("LIST"), Fcc("movi"));
+    const RiffChunk* idx1 = riff.Find(Fcc("idx1"));
+    ASSERT_NE(movi, nullptr);
+    ASSERT_NE(idx1, nullptr);
+    ASSERT_EQ(idx1->size / 16, movi->children.size());
+    ASSERT_EQ(movi->children.size(), 2 * written);
+    for (size_t e = 0; e < movi->children.size(); ++e) {
+        const RiffChunk& chunk = movi->children[e];
+        EXPECT_EQ(chunk.id, e % 2 == 0 ? Fcc("00db") : Fcc("01wb")) << e;
+        EXPECT_EQ(file.At<DWORD>(idx1->dataPos + e * 16), chunk.id) << e;
+        EXPECT_EQ(movi->dataPos - 4 + file.At<DWORD>(idx1->dataPos + e * 16 + 8), chunk.headerPos);
+        EXPECT_EQ(file.At<DWORD>(idx1->dataPos + e * 16 + 12), chunk.size) << e;
+    }
+    DeleteFileA(path.c_str());
+}
 
 TEST(AviWriter, DroppedFrameKeepsItsPlaceInTheStream) {
     const std::string path = TempPath("avi_writer_drop.avi");

@@ -1,19 +1,32 @@
 // Writes AVI files for the host-side checks with ffprobe, and beside each a
 // .txt file with what the writer or the capture window reported:
 //   avicapture_files writer DIR          multi-block file from the writer
+//   avicapture_files writerfull FILE [RESERVE]
+//                                        the writer until its free-space
+//                                        check stops it
+//   avicapture_files writerkilled FILE BLOCK
+//                                        the writer, checkpointing twice a
+//                                        second in BLOCK-byte RIFF blocks, in
+//                                        a child process terminated 3 s in;
+//                                        the file is then read with AVIFile
+//   avicapture_files writerkilledopen FILE BLOCK
+//                                        the same, the file only opened (Wine's
+//                                        AVIFile aborts reading frames past the
+//                                        first RIFF block, closed file or not)
+//   avicapture_files writerloop FILE BLOCK
+//                                        the child of those two
 //   avicapture_files limit FILE          capture ended by the time limit
 //   avicapture_files abortkey FILE       capture ended with the abort key
-//   avicapture_files nolimit FILE        capture until the disk stops it
+//   avicapture_files nolimit FILE        capture until the disk or the file's
+//                                        largest size stops it
 //   avicapture_files closedbytimer FILE  a timer closes the program's window
 //                                        2 s into the capture
 //   avicapture_files closedbystatus FILE the status callback closes it at
 //                                        the second progress report
 //   avicapture_files killed FILE         `nolimit` in a child process that is
-//                                        terminated 3 s into its capture; the
-//                                        file is then read with AVIFile
-//   avicapture_files killedopen FILE     the same, the file only opened (Wine's
-//                                        AVIFile aborts reading frames past the
-//                                        first RIFF block, closed file or not)
+//                                        terminated 3 s into its capture
+//   avicapture_files readback FILE       the file read with AVIFile, into
+//                                        FILE's name with .read.txt
 // Every capture goes through the capture window's message protocol.
 
 #include <windows.h>
@@ -21,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -41,6 +55,13 @@ DWORD g_progressReports = 0;
 DWORD g_streamedFrames = 0;
 const char kStartedEvent[] = "avicapture_files capture started";
 
+void SignalStarted() {
+    if (HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, kStartedEvent)) {
+        SetEvent(started);
+        CloseHandle(started);
+    }
+}
+
 LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
     if (id != 0) {
         g_errors += std::to_string(id) + ":" + (text ? text : "") + ";";
@@ -60,11 +81,7 @@ LRESULT CALLBACK OnStatus(HWND, int id, LPCSTR) {
         g_statusIds += std::to_string(id) + " ";
     }
     if (id == IDS_CAP_BEGIN) {
-        // Tells a parent that waits to kill this process that the capture runs.
-        if (HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, kStartedEvent)) {
-            SetEvent(started);
-            CloseHandle(started);
-        }
+        SignalStarted(); // a parent waiting to kill this process
     }
     if (id == IDS_CAP_STAT_VIDEOCURRENT && g_closeOnStatus && ++g_progressReports == 2) {
         CloseFrame();
@@ -104,14 +121,17 @@ std::string ReportPath(const std::string& avi) {
     return avi.substr(0, avi.size() - 4) + ".txt";
 }
 
-int WriteWriterFile(const std::string& dir) {
+constexpr DWORD kFrameBytes = 160 * 120 * 3;
+constexpr DWORD kAudioBlockBytes = 4; // 16-bit stereo
+
+AviWriterSettings SampleSettings() {
     BITMAPINFOHEADER video{};
     video.biSize = sizeof video;
     video.biWidth = 160;
     video.biHeight = 120;
     video.biPlanes = 1;
     video.biBitCount = 24;
-    video.biSizeImage = 160 * 120 * 3;
+    video.biSizeImage = kFrameBytes;
     WAVEFORMATEX audio{WAVE_FORMAT_PCM, 2, 22050, 22050 * 4, 4, 16, 0};
 
     AviWriterSettings settings;
@@ -120,22 +140,41 @@ int WriteWriterFile(const std::string& dir) {
     settings.audioFormat.assign(reinterpret_cast<BYTE*>(&audio),
                                 reinterpret_cast<BYTE*>(&audio) + sizeof audio);
     settings.microSecPerFrame = 40000;
-    settings.riffBlockBytes = 256 * 1024;
     settings.info.push_back({mmioFOURCC('I', 'C', 'O', 'P'),
                              std::vector<BYTE>(kCopyright, kCopyright + sizeof kCopyright)});
+    return settings;
+}
+
+void FillFrame(std::vector<BYTE>& frame, DWORD n) {
+    for (size_t i = 0; i < frame.size(); ++i) {
+        frame[i] = static_cast<BYTE>(i * 3 + n * 5);
+    }
+}
+
+std::string WriterReport(const CAviWriter& writer, DWORD dropped) {
+    char text[160];
+    snprintf(text, sizeof text, "frames=%lu\ndropped=%lu\nsamples=%lu\nblocks=%lu\nerror=%lu\n",
+             static_cast<unsigned long>(writer.VideoFrames()), static_cast<unsigned long>(dropped),
+             static_cast<unsigned long>(writer.AudioBlocks()),
+             static_cast<unsigned long>(writer.RiffBlocks()),
+             static_cast<unsigned long>(writer.LastError()));
+    return text;
+}
+
+int WriteWriterFile(const std::string& dir) {
+    AviWriterSettings settings = SampleSettings();
+    settings.riffBlockBytes = 256 * 1024;
     CAviWriter writer;
     const std::string path = dir + "\\writer.avi";
     if (!writer.Open(path, settings)) {
         return 1;
     }
-    std::vector<BYTE> frame(video.biSizeImage);
-    std::vector<BYTE> samples(882 * 4); // 40 ms at 22.05 kHz
+    std::vector<BYTE> frame(kFrameBytes);
+    std::vector<BYTE> samples(882 * kAudioBlockBytes); // 40 ms at 22.05 kHz
     for (DWORD n = 0; n < 50; ++n) {
-        for (size_t i = 0; i < frame.size(); ++i) {
-            frame[i] = static_cast<BYTE>(i * 3 + n * 5);
-        }
+        FillFrame(frame, n);
         // Frame 10 stands for a dropped one: an empty chunk holds its place.
-        const DWORD frameBytes = n == 10 ? 0 : static_cast<DWORD>(frame.size());
+        const DWORD frameBytes = n == 10 ? 0 : kFrameBytes;
         if (!writer.WriteVideo(frame.data(), frameBytes, n != 10) ||
             !writer.WriteAudio(samples.data(), static_cast<DWORD>(samples.size()))) {
             return 1;
@@ -144,12 +183,64 @@ int WriteWriterFile(const std::string& dir) {
     if (!writer.Close()) {
         return 1;
     }
-    char text[128];
-    snprintf(text, sizeof text, "frames=%lu\ndropped=1\nsamples=%lu\nblocks=%lu\n",
-             static_cast<unsigned long>(writer.VideoFrames()),
-             static_cast<unsigned long>(writer.AudioBlocks()),
-             static_cast<unsigned long>(writer.RiffBlocks()));
-    return WriteReport(ReportPath(path), text) ? 0 : 1;
+    return WriteReport(ReportPath(path), WriterReport(writer, 1)) ? 0 : 1;
+}
+
+// Writes until the writer refuses a chunk: with its free-space check, on a
+// small disk or with a reserve that leaves little of a large one.
+int WriteUntilRefused(const std::string& path, ULONGLONG reserve) {
+    AviWriterSettings settings = SampleSettings();
+    settings.freeSpaceReserve = reserve;
+    CAviWriter writer;
+    if (!writer.Open(path, settings)) {
+        return 1;
+    }
+    std::vector<BYTE> frame(kFrameBytes);
+    std::vector<BYTE> samples(882 * kAudioBlockBytes);
+    for (DWORD n = 0; n < 100000; ++n) {
+        FillFrame(frame, n);
+        if (!writer.WriteVideo(frame.data(), kFrameBytes) ||
+            !writer.WriteAudio(samples.data(), static_cast<DWORD>(samples.size()))) {
+            break;
+        }
+    }
+    const bool closed = writer.Close();
+    return WriteReport(ReportPath(path),
+                       WriterReport(writer, 0) + "closed=" + std::to_string(closed) +
+                           "\nspace=" + std::to_string(writer.StoppedForSpace()) + "\n")
+               ? 0
+               : 1;
+}
+
+// 20 frames a second with their sound, made readable twice a second, for
+// a minute at most: the parent kills it long before.
+int WriteUntilKilled(const std::string& path, ULONGLONG riffBlockBytes) {
+    AviWriterSettings settings = SampleSettings();
+    settings.microSecPerFrame = 50000;
+    settings.riffBlockBytes = riffBlockBytes;
+    CAviWriter writer;
+    if (!writer.Open(path, settings)) {
+        return 1;
+    }
+    SignalStarted();
+    std::vector<BYTE> frame(kFrameBytes);
+    ULONGLONG blocks = 0;
+    const DWORD start = GetTickCount();
+    for (DWORD n = 0; n < 1200; ++n) {
+        FillFrame(frame, n);
+        const ULONGLONG blocksDue = (n + 1) * 22050ULL / 20;
+        const std::vector<BYTE> samples((blocksDue - blocks) * kAudioBlockBytes);
+        blocks = blocksDue;
+        if (!writer.WriteVideo(frame.data(), kFrameBytes) ||
+            !writer.WriteAudio(samples.data(), static_cast<DWORD>(samples.size())) ||
+            (n % 10 == 9 && !writer.Checkpoint())) {
+            return 1;
+        }
+        const DWORD due = start + (n + 1) * 50;
+        const DWORD now = GetTickCount();
+        Sleep(static_cast<LONG>(due - now) > 0 ? due - now : 0);
+    }
+    return 0;
 }
 
 int Capture(const std::string& mode, const std::string& path) {
@@ -267,31 +358,36 @@ StreamReadBack ReadStream(PAVIFILE file, DWORD type, bool read) {
     return result;
 }
 
-int KillAndRead(const std::string& path, bool read) {
+// `child` (arguments of this program) in a child process, terminated 3 s
+// after it said it started.
+bool RunAndKill(const std::string& child) {
     HANDLE started = CreateEventA(nullptr, TRUE, FALSE, kStartedEvent);
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = std::string("\"") + self + "\" nolimit \"" + path + "\"";
+    std::string command = std::string("\"") + self + "\" " + child;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION child{};
+    PROCESS_INFORMATION process{};
     if (started == nullptr || !CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
-                                              nullptr, nullptr, &startup, &child)) {
-        fprintf(stderr, "cannot start the capture\n");
-        return 1;
+                                              nullptr, nullptr, &startup, &process)) {
+        fprintf(stderr, "cannot start %s\n", child.c_str());
+        return false;
     }
     const bool running = WaitForSingleObject(started, 30000) == WAIT_OBJECT_0;
     Sleep(3000);
-    TerminateProcess(child.hProcess, 9);
-    WaitForSingleObject(child.hProcess, INFINITE);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
+    TerminateProcess(process.hProcess, 9);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     CloseHandle(started);
     if (!running) {
-        fprintf(stderr, "the capture did not start\n");
-        return 1;
+        fprintf(stderr, "%s did not start\n", child.c_str());
     }
+    return running;
+}
 
+// Reads the file with AVIFile (only opens it unless `read`) into `report`.
+int ReadBack(const std::string& path, bool read, const std::string& report) {
     AVIFileInit();
     PAVIFILE file = nullptr;
     const HRESULT opened = AVIFileOpenA(&file, path.c_str(), OF_READ | OF_SHARE_DENY_NONE, nullptr);
@@ -309,25 +405,41 @@ int KillAndRead(const std::string& path, bool read) {
              static_cast<long>(opened), static_cast<long>(video.length),
              static_cast<long>(video.readable), static_cast<long>(video.empty),
              static_cast<long>(audio.length), static_cast<long>(audio.readable));
-    return WriteReport(ReportPath(path), text) ? 0 : 1;
+    return WriteReport(report, text) ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        fprintf(
-            stderr,
-            "usage: avicapture_files "
-            "writer|limit|abortkey|nolimit|closedbytimer|closedbystatus|killed|killedopen PATH\n");
+    if (argc < 3) {
+        fprintf(stderr, "usage: avicapture_files "
+                        "writer|writerfull|writerkilled|writerkilledopen|limit|abortkey|nolimit|"
+                        "closedbytimer|closedbystatus|killed|readback PATH [NUMBER]\n");
         return 2;
     }
     const std::string mode = argv[1];
+    const std::string path = argv[2];
+    const ULONGLONG number = argc > 3 ? std::strtoull(argv[3], nullptr, 0) : 0;
+    const std::string quoted = "\"" + path + "\"";
     if (mode == "writer") {
-        return WriteWriterFile(argv[2]);
+        return WriteWriterFile(path);
     }
-    if (mode == "killed" || mode == "killedopen") {
-        return KillAndRead(argv[2], mode == "killed");
+    if (mode == "writerfull") {
+        return WriteUntilRefused(path, number);
     }
-    return Capture(mode, argv[2]);
+    if (mode == "writerloop") {
+        return WriteUntilKilled(path, number);
+    }
+    if (mode == "writerkilled" || mode == "writerkilledopen") {
+        return RunAndKill("writerloop " + quoted + " " + std::to_string(number))
+                   ? ReadBack(path, mode == "writerkilled", ReportPath(path))
+                   : 1;
+    }
+    if (mode == "killed") {
+        return RunAndKill("nolimit " + quoted) ? ReadBack(path, true, ReportPath(path)) : 1;
+    }
+    if (mode == "readback") {
+        return ReadBack(path, true, path.substr(0, path.size() - 4) + ".read.txt");
+    }
+    return Capture(mode, path);
 }

@@ -1,10 +1,12 @@
 #!/bin/sh
 # Writes AVI files with the writer and through the capture window under Wine,
-# then reads them back with ffprobe on the host:
+# then reads them back with ffprobe on the host (and with AVIFile under Wine):
 #   check_files.sh WINE BIN_DIR OUT_DIR
-# The disk-full case captures to a drive mapped to a 2 MiB tmpfs (mounting
-# needs root; without it the device's free-space reserve stands in for the
-# small disk).
+# The capture window writes AVI 1.0 as the platform's does; the writer's own
+# OpenDML files, its free-space check and its checkpoints are tried on the
+# writer directly. The disk-full cases write to a drive mapped to a 2 MiB
+# tmpfs (mounting needs root; without it the writer's free-space reserve
+# stands in for the small disk, and the capture window's case is skipped).
 set -u
 wine=$1 bin=$2 out=$3
 failures=0
@@ -68,14 +70,38 @@ run writer "$(winpath "$out")" || fail "writer: program failed"
 check writer "$out/writer.avi"
 [ "$(value blocks "$out/writer.txt")" -gt 2 ] || fail "writer: expected several RIFF blocks"
 
-# 2. A capture ended by its time limit, in 300 kB RIFF blocks: 3 s at 20 fps.
-SOFTCAP_RIFF_BLOCK_BYTES=300000 run limit "$(winpath "$out/limit.avi")" || fail "limit: program failed"
+# readback NAME FILE: AVIFile opens the file and reads every frame and sample.
+readback() {
+    run readback "$(winpath "$2")" || fail "$1: readback failed"
+    read=${2%.avi}.read.txt report=${2%.avi}.txt
+    [ "$(value opened "$read")" = 0 ] || fail "$1: AVIFileOpen gave $(value opened "$read")"
+    for key in frames samples; do
+        [ "$(value $key "$read")" = "$(value $key "$report")" ] ||
+            fail "$1: AVIFile $key $(value $key "$read"), expected $(value $key "$report")"
+    done
+    [ "$(value readable "$read")" = "$(value frames "$report")" ] ||
+        fail "$1: AVIStreamRead read $(value readable "$read") frames"
+    [ "$(value readable_samples "$read")" = "$(value samples "$report")" ] ||
+        fail "$1: AVIStreamRead read $(value readable_samples "$read") samples"
+}
+
+# avi10 NAME FILE: one RIFF, no OpenDML header or indexes, and the idx1.
+avi10() {
+    for tag in AVIX indx odml; do
+        grep -q "$tag" "$2" && fail "$1: '$tag' in an AVI 1.0 file"
+    done
+    grep -q idx1 "$2" || fail "$1: no idx1"
+}
+
+# 2. A capture ended by its time limit: 3 s at 20 fps, AVI 1.0.
+run limit "$(winpath "$out/limit.avi")" || fail "limit: program failed"
 check limit "$out/limit.avi"
+avi10 limit "$out/limit.avi"
+readback limit "$out/limit.avi"
 [ "$(value frames "$out/limit.txt")" = 60 ] || fail "limit: expected 60 frames"
 [ "$(value samples "$out/limit.txt")" = 66150 ] || fail "limit: expected 66150 samples"
 [ "$(value result "$out/limit.txt")" = 1 ] || fail "limit: capture reported failure"
 [ "$(value errors "$out/limit.txt")" = "" ] || fail "limit: errors $(value errors "$out/limit.txt")"
-grep -q "AVIX" "$out/limit.avi" || fail "limit: expected OpenDML AVIX blocks"
 case "$(value status "$out/limit.txt")" in
     "502 300 "*"301 ") ;;
     *) fail "limit: status ids $(value status "$out/limit.txt")" ;;
@@ -86,7 +112,23 @@ run abortkey "$(winpath "$out/abortkey.avi")" || fail "abortkey: program failed"
 check abortkey "$out/abortkey.avi"
 [ "$(value frames "$out/abortkey.txt")" = 25 ] || fail "abortkey: expected 25 frames"
 
-# 4. A capture that fills its disk: stopped with an error, the file intact.
+# 4. The file's largest size (2 GiB, lowered to 1 MB here) ends a capture
+#    with an error; the file is complete and AVI 1.0.
+SOFTCAP_MAX_FILE_BYTES=1000000 run nolimit "$(winpath "$out/largest.avi")" ||
+    fail "largest: program failed"
+check largest "$out/largest.avi"
+avi10 largest "$out/largest.avi"
+readback largest "$out/largest.avi"
+case "$(value errors "$out/largest.txt")" in
+    "430:The capture file "*"reached the largest size of an AVI file"*) ;;
+    *) fail "largest: expected error 430, got '$(value errors "$out/largest.txt")'" ;;
+esac
+[ "$(value result "$out/largest.txt")" = 0 ] || fail "largest: capture reported success"
+[ "$(stat -c %s "$out/largest.avi")" -le 1000000 ] || fail "largest: file past its limit"
+
+# 5. A full disk. The capture window writes until the disk refuses a write:
+#    the partial chunk is cut off and the file still closed. The writer's
+#    free-space check stops before that, in order.
 small=$out/small
 mkdir -p "$small"
 if mount -t tmpfs -o size=2m tmpfs "$small" 2>/dev/null; then
@@ -94,31 +136,7 @@ if mount -t tmpfs -o size=2m tmpfs "$small" 2>/dev/null; then
     drive=${WINEPREFIX:-$HOME/.wine}/dosdevices/s:
     rm -f "$drive"
     ln -s "$small" "$drive"
-    target='S:\full.avi'
-    SOFTCAP_FREE_SPACE_RESERVE=0 run nolimit "$target" || fail "disk full: program failed"
-    rm -f "$drive"
-else
-    echo "note: cannot mount a small file system; the free-space reserve stands in for it"
-    free=$(df -B1 --output=avail "$small" | tail -1)
-    target=$(winpath "$small/full.avi")
-    SOFTCAP_FREE_SPACE_RESERVE=$((free - 2 * 1024 * 1024)) run nolimit "$target" ||
-        fail "disk full: program failed"
-fi
-cp "$small/full.avi" "$small/full.txt" "$out/" 2>/dev/null
-check diskfull "$out/full.avi"
-case "$(value errors "$out/full.txt")" in
-    415:*) ;;
-    *) fail "disk full: expected error 415, got '$(value errors "$out/full.txt")'" ;;
-esac
-[ "$(value result "$out/full.txt")" = 0 ] || fail "disk full: capture reported success"
-[ "$(value frames "$out/full.txt")" -gt 0 ] || fail "disk full: no frames"
-
-# 5. The same without the device's free-space check: the disk itself refuses
-#    a write; the partial chunk is cut off and the file still closed.
-if [ -n "${drive:-}" ]; then
-    umount "$small" && mount -t tmpfs -o size=2m tmpfs "$small" && ln -s "$small" "$drive"
-    SOFTCAP_FREE_SPACE_RESERVE=none run nolimit 'S:\full.avi' || fail "write failure: program failed"
-    rm -f "$drive"
+    run nolimit 'S:\full.avi' || fail "write failure: program failed"
     mv "$small/full.txt" "$out/refused.txt" && mv "$small/full.avi" "$out/refused.avi"
     check "write failure" "$out/refused.avi"
     case "$(value errors "$out/refused.txt")" in
@@ -126,7 +144,20 @@ if [ -n "${drive:-}" ]; then
         *) fail "write failure: expected error 430, got '$(value errors "$out/refused.txt")'" ;;
     esac
     [ "$(value result "$out/refused.txt")" = 0 ] || fail "write failure: capture reported success"
+    run writerfull 'S:\full.avi' || fail "disk full: program failed"
+    rm -f "$drive"
+else
+    echo "note: cannot mount a small file system; the writer's free-space reserve stands in for it"
+    free=$(df -B1 --output=avail "$small" | tail -1)
+    run writerfull "$(winpath "$small/full.avi")" $((free - 2 * 1024 * 1024)) ||
+        fail "disk full: program failed"
 fi
+cp "$small/full.avi" "$small/full.txt" "$out/" 2>/dev/null
+check diskfull "$out/full.avi"
+[ "$(value error "$out/full.txt")" = 112 ] || fail "disk full: error $(value error "$out/full.txt")"
+[ "$(value space "$out/full.txt")" = 1 ] || fail "disk full: not stopped by the free-space check"
+[ "$(value closed "$out/full.txt")" = 1 ] || fail "disk full: file not completed"
+[ "$(value frames "$out/full.txt")" -gt 0 ] || fail "disk full: no frames"
 
 # 6. The program's window closed during the capture, by a timer and from the
 #    status callback, 2 s in: the call returns, the file holds every frame
@@ -144,7 +175,7 @@ for mode in closedbytimer closedbystatus; do
     echo "$mode: $frames frames"
 done
 
-# 7. A capture killed 3 s in, without a chance to close its file: AVIFile
+# 7. The writer killed 3 s in, without a chance to close its file: AVIFile
 #    opens it and reads every frame it reports, at least the first 2 s; so
 #    does ffprobe. Once in one RIFF block, once past block boundaries (there
 #    Wine's AVIFile only opens it: it aborts reading frames past the first
@@ -152,10 +183,9 @@ done
 for blocks in one many; do
     name=killed-$blocks
     if [ $blocks = many ]; then
-        SOFTCAP_RIFF_BLOCK_BYTES=300000 run killedopen "$(winpath "$out/$name.avi")" ||
-            fail "$name: program failed"
+        run writerkilledopen "$(winpath "$out/$name.avi")" 300000 || fail "$name: program failed"
     else
-        run killed "$(winpath "$out/$name.avi")" || fail "$name: program failed"
+        run writerkilled "$(winpath "$out/$name.avi")" $((1 << 30)) || fail "$name: program failed"
     fi
     report=$out/$name.txt
     [ "$(value opened "$report")" = 0 ] || fail "$name: AVIFileOpen gave $(value opened "$report")"
@@ -171,6 +201,12 @@ for blocks in one many; do
     fi
     check "$name" "$out/$name.avi" killed
 done
+
+# 8. The capture window killed 3 s in leaves what the platform's leaves: a
+#    file without its index or sizes, which AVIFile refuses (ffprobe, which
+#    walks any movie list, still finds the frames).
+run killed "$(winpath "$out/device-killed.avi")" || fail "device killed: program failed"
+[ "$(value opened "$out/device-killed.txt")" != 0 ] || fail "device killed: AVIFile opened it"
 
 [ $failures = 0 ] && echo "all files read back" && exit 0
 exit 1

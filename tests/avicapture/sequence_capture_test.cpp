@@ -31,6 +31,8 @@ DWORD g_actAt = 0;
 DWORD g_yields = 0;
 LRESULT g_nestedResult = -1;
 DWORD g_streamedFrames = 0;
+std::vector<DWORD> g_frameTimes; // dwTimeCaptured of each streamed frame
+DWORD g_waveBytes = 0;
 
 LRESULT CALLBACK OnStatus(HWND window, int id, LPCSTR text) {
     if (id != 0) {
@@ -99,6 +101,16 @@ LRESULT CALLBACK OnVideoStream(HWND, LPVIDEOHDR header) {
     return TRUE;
 }
 
+LRESULT CALLBACK RecordFrameTime(HWND, LPVIDEOHDR header) {
+    g_frameTimes.push_back(header->dwTimeCaptured);
+    return TRUE;
+}
+
+LRESULT CALLBACK CountWaveBytes(HWND, LPWAVEHDR header) {
+    g_waveBytes += header->dwBytesRecorded;
+    return TRUE;
+}
+
 std::string TempFile(const char* name) {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
@@ -118,6 +130,8 @@ protected:
         g_yields = 0;
         g_nestedResult = -1;
         g_streamedFrames = 0;
+        g_frameTimes.clear();
+        g_waveBytes = 0;
         m_window =
             capCreateCaptureWindowA("test", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, 0);
         ASSERT_NE(m_window, nullptr);
@@ -156,6 +170,7 @@ protected:
             DestroyWindow(m_window);
         }
         DeleteFileA(m_path.c_str());
+        SetEnvironmentVariableA("SOFTCAP_FAULTS", nullptr);
     }
 
     LRESULT Capture() {
@@ -212,12 +227,18 @@ TEST_F(SequenceCaptureTest, TimeLimitCapturesItsFramesAndAudio) {
     EXPECT_TRUE(g_statusDuringCapture[1].fCapturingNow) << "running from the start";
     EXPECT_FALSE(g_statusDuringCapture.back().fCapturingNow) << "ended before the end status";
 
+    // AVI 1.0, as the platform writes: one RIFF, no OpenDML, the idx1.
     RiffFile file(m_path);
     ASSERT_TRUE(file.Ok()) << file.Problem();
+    ASSERT_EQ(file.Blocks().size(), 1u);
+    EXPECT_NE(file.Blocks()[0].Find(Fcc("idx1")), nullptr);
     const RiffChunk* hdrl = file.Blocks()[0].Find(Fcc("LIST"), Fcc("hdrl"));
     ASSERT_NE(hdrl, nullptr);
+    EXPECT_EQ(hdrl->Find(Fcc("LIST"), Fcc("odml")), nullptr);
     const auto strls = hdrl->FindAll(Fcc("LIST"), Fcc("strl"));
     ASSERT_EQ(strls.size(), 2u);
+    EXPECT_EQ(strls[0]->Find(Fcc("indx")), nullptr);
+    EXPECT_EQ(strls[1]->Find(Fcc("indx")), nullptr);
     EXPECT_EQ(file.At<DWORD>(strls[0]->Find(Fcc("strh"))->dataPos + 32), 20u);
     EXPECT_EQ(file.At<DWORD>(strls[1]->Find(Fcc("strh"))->dataPos + 32), 11025u);
     const RiffChunk* icop = file.Blocks()[0].Find(Fcc("LIST"), Fcc("INFO"))->Find(Fcc("ICOP"));
@@ -353,6 +374,84 @@ TEST_F(SequenceCaptureTest, WithoutFileTheFramesGoToTheStreamCallback) {
     EXPECT_EQ(status.dwCurrentVideoFrame, 20u);
     EXPECT_EQ(g_streamedFrames, status.dwCurrentVideoFrame - status.dwCurrentVideoFramesDropped);
     EXPECT_EQ(GetFileAttributesA(m_path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Without a file, the callbacks get every frame delivered, stamped with its
+// frame time, and every sound buffer: a frame never delivered is a gap in the
+// times, and the sound goes on through it.
+struct TimingCase {
+    const char* context;
+    const char* faults; // SOFTCAP_FAULTS
+    YieldAction action; // at the fifth frame
+    DWORD firstMissing;
+    int missingCount; // -1: at least one
+};
+
+class SequenceCaptureTiming : public SequenceCaptureTest,
+                              public testing::WithParamInterface<TimingCase> {};
+
+TEST_P(SequenceCaptureTiming, FrameTimesLeaveGapsForFramesNeverDelivered) {
+    const TimingCase& c = GetParam();
+    SCOPED_TRACE(c.context);
+    g_action = c.action;
+    g_actAt = 5;
+    m_parms.fCaptureAudio = TRUE;
+    m_parms.wPercentDropForError = 100;
+    WAVEFORMATEX audio{WAVE_FORMAT_PCM, 1, 11025, 22050, 2, 16, 0};
+    ASSERT_TRUE(capSetAudioFormat(m_window, &audio, sizeof audio));
+    capSetCallbackOnVideoStream(m_window, RecordFrameTime);
+    capSetCallbackOnWaveStream(m_window, CountWaveBytes);
+    capCaptureSetSetup(m_window, &m_parms, sizeof m_parms);
+    SetEnvironmentVariableA("SOFTCAP_FAULTS", c.faults);
+    ASSERT_TRUE(capCaptureSequenceNoFile(m_window));
+
+    // Frame n at n * 50 ms; the frames missing from the times, in order.
+    std::vector<DWORD> missing;
+    DWORD next = 0;
+    for (DWORD ms : g_frameTimes) {
+        ASSERT_EQ(ms % 50, 0u) << ms;
+        for (; next < ms / 50; ++next) {
+            missing.push_back(next);
+        }
+        ASSERT_EQ(ms / 50, next) << "a time given twice or out of order";
+        ++next;
+    }
+    for (; next < 20; ++next) {
+        missing.push_back(next);
+    }
+    const CAPSTATUS status = Status();
+    EXPECT_EQ(status.dwCurrentVideoFrame, 20u);
+    EXPECT_EQ(status.dwCurrentVideoFramesDropped, missing.size());
+    if (c.missingCount >= 0) {
+        EXPECT_EQ(missing.size(), static_cast<size_t>(c.missingCount));
+    } else {
+        EXPECT_FALSE(missing.empty());
+    }
+    for (size_t n = 0; n < missing.size(); ++n) {
+        EXPECT_EQ(missing[n], c.firstMissing + n) << "one gap, from frame " << c.firstMissing;
+    }
+    EXPECT_EQ(g_waveBytes, 22050u) << "1 s of sound, gaps or not";
+}
+
+INSTANTIATE_TEST_SUITE_P(Gaps, SequenceCaptureTiming,
+                         testing::Values(TimingCase{"every frame delivered", nullptr,
+                                                    YieldAction::None, 0, 0},
+                                         TimingCase{"drop fault: frames 5 to 7 never come", "drop",
+                                                    YieldAction::None, 5, 3},
+                                         TimingCase{"frames late after a 1 s stall", nullptr,
+                                                    YieldAction::Stall, 5, -1}));
+
+TEST_F(SequenceCaptureTest, DropFaultLeavesEmptyChunksInTheFile) {
+    m_parms.wPercentDropForError = 100;
+    SetEnvironmentVariableA("SOFTCAP_FAULTS", "drop");
+    ASSERT_TRUE(Capture());
+    RiffFile file(m_path);
+    ASSERT_TRUE(file.Ok()) << file.Problem();
+    const auto frames = file.Blocks()[0].Find(Fcc("LIST"), Fcc("movi"))->FindAll(Fcc("00db"));
+    ASSERT_EQ(frames.size(), 20u);
+    for (size_t n = 0; n < frames.size(); ++n) {
+        EXPECT_EQ(frames[n]->size == 0, n >= 5 && n <= 7) << "frame " << n;
+    }
 }
 
 struct FailureCase {
