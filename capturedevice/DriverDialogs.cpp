@@ -5,7 +5,7 @@
 
 #include "CaptureWindow.h"
 #include "CaptureWindowHandlers.h"
-#include "tunerprops/ConfigDialogExports.h"
+#include "contract/ConfigDialogExports.h"
 
 namespace {
 

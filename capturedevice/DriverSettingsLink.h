@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "framework/Handle.h"
-#include "tunerprops/SettingsStore.h"
+#include "contract/SettingsStore.h"
 #include "FrameGenerator.h"
 
 struct DriverSettings {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/SettingsStore.h"
 #include "tunerprops/DirectDrawCaps.h"
 #include "tunerprops/RegistryKeyPath.h"
 
@@ -85,22 +86,25 @@ struct SettingValue {
     DWORD CDeviceSettings::*field;
 };
 namespace settings {
-inline constexpr SettingValue Brightness{"Brightness", &CDeviceSettings::Brightness};
-inline constexpr SettingValue Contrast{"Contrast", &CDeviceSettings::Contrast};
-inline constexpr SettingValue Hue{"Hue", &CDeviceSettings::Hue};
-inline constexpr SettingValue Saturation{"Saturation", &CDeviceSettings::Saturation};
-inline constexpr SettingValue ImageSize{"ImageSize", &CDeviceSettings::ImageSize};
-inline constexpr SettingValue Channel{"Channel", &CDeviceSettings::Channel};
-inline constexpr SettingValue FineTune{"FineTune", &CDeviceSettings::FineTune};
-inline constexpr SettingValue VideoStandard{"VideoStandard", &CDeviceSettings::VideoStandard};
-inline constexpr SettingValue Sound{"Sound", &CDeviceSettings::Sound};
-inline constexpr SettingValue Tuner{"Tuner", &CDeviceSettings::Tuner};
-inline constexpr SettingValue Connector{"Connector", &CDeviceSettings::Connector};
-inline constexpr SettingValue AudioSource{"AudioSource", &CDeviceSettings::AudioSource};
-inline constexpr SettingValue ImageFormat{"ImageFormat", &CDeviceSettings::ImageFormat};
-inline constexpr SettingValue UseDirect{"UseDirect", &CDeviceSettings::UseDirect};
-inline constexpr SettingValue FavorOverlays{"FavorOverlays", &CDeviceSettings::FavorOverlays};
-inline constexpr SettingValue Mute{"Mute", &CDeviceSettings::Mute};
+namespace value_name = settings_store::value_name;
+inline constexpr SettingValue Brightness{value_name::Brightness, &CDeviceSettings::Brightness};
+inline constexpr SettingValue Contrast{value_name::Contrast, &CDeviceSettings::Contrast};
+inline constexpr SettingValue Hue{value_name::Hue, &CDeviceSettings::Hue};
+inline constexpr SettingValue Saturation{value_name::Saturation, &CDeviceSettings::Saturation};
+inline constexpr SettingValue ImageSize{value_name::ImageSize, &CDeviceSettings::ImageSize};
+inline constexpr SettingValue Channel{value_name::Channel, &CDeviceSettings::Channel};
+inline constexpr SettingValue FineTune{value_name::FineTune, &CDeviceSettings::FineTune};
+inline constexpr SettingValue VideoStandard{value_name::VideoStandard,
+                                            &CDeviceSettings::VideoStandard};
+inline constexpr SettingValue Sound{value_name::Sound, &CDeviceSettings::Sound};
+inline constexpr SettingValue Tuner{value_name::Tuner, &CDeviceSettings::Tuner};
+inline constexpr SettingValue Connector{value_name::Connector, &CDeviceSettings::Connector};
+inline constexpr SettingValue AudioSource{value_name::AudioSource, &CDeviceSettings::AudioSource};
+inline constexpr SettingValue ImageFormat{value_name::ImageFormat, &CDeviceSettings::ImageFormat};
+inline constexpr SettingValue UseDirect{value_name::UseDirect, &CDeviceSettings::UseDirect};
+inline constexpr SettingValue FavorOverlays{value_name::FavorOverlays,
+                                            &CDeviceSettings::FavorOverlays};
+inline constexpr SettingValue Mute{value_name::Mute, &CDeviceSettings::Mute};
 } // namespace settings
 
 // The record as the driver sees it.

@@ -3,7 +3,7 @@
 #include "framework/PropertySheet.h"
 #include "tunerprops/Credits.h"
 #include "tunerprops/DeviceSettings.h"
-#include "tunerprops/SheetMode.h"
+#include "contract/SheetMode.h"
 #include "tunerprops/TunerColorPage.h"
 #include "tunerprops/TunerDrawingPage.h"
 #include "tunerprops/TunerVideoFormatPage.h"

@@ -3,7 +3,7 @@
 #include "framework/DataExchange.h"
 #include "tunerprops/DeviceSettings.h"
 #include "tunerprops/PageButtons.h"
-#include "tunerprops/SettingsStore.h"
+#include "contract/SettingsStore.h"
 #include "tunerprops/resource.h"
 
 IMPLEMENT_DYNCREATE(CTunerVideoFormatPage, CTunerPage)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tunerprops/SettingsStore.h"
+#include "contract/SettingsStore.h"
 #include "tunerprops/TunerPage.h"
 
 // The Video Format page: pixel format and image size. A click changes the

@@ -3,7 +3,7 @@
 // Calls out of that order do nothing; a second DoConfigDialog shows the same
 // sheet again.
 #include "framework/WinApp.h"
-#include "tunerprops/ConfigDialogExports.h"
+#include "contract/ConfigDialogExports.h"
 #include "tunerprops/TunerApp.h"
 #include "tunerprops/TunerConfigPropertySheet.h"
 

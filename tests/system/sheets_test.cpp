@@ -7,7 +7,7 @@
 #include <commctrl.h>
 
 #include "support/DialogScript.h"
-#include "tunerprops/ConfigDialogExports.h"
+#include "contract/ConfigDialogExports.h"
 
 namespace {
 
