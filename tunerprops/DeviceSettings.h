@@ -86,25 +86,23 @@ struct SettingValue {
     DWORD CDeviceSettings::*field;
 };
 namespace settings {
-namespace value_name = settings_store::value_name;
-inline constexpr SettingValue Brightness{value_name::Brightness, &CDeviceSettings::Brightness};
-inline constexpr SettingValue Contrast{value_name::Contrast, &CDeviceSettings::Contrast};
-inline constexpr SettingValue Hue{value_name::Hue, &CDeviceSettings::Hue};
-inline constexpr SettingValue Saturation{value_name::Saturation, &CDeviceSettings::Saturation};
-inline constexpr SettingValue ImageSize{value_name::ImageSize, &CDeviceSettings::ImageSize};
-inline constexpr SettingValue Channel{value_name::Channel, &CDeviceSettings::Channel};
-inline constexpr SettingValue FineTune{value_name::FineTune, &CDeviceSettings::FineTune};
-inline constexpr SettingValue VideoStandard{value_name::VideoStandard,
-                                            &CDeviceSettings::VideoStandard};
-inline constexpr SettingValue Sound{value_name::Sound, &CDeviceSettings::Sound};
-inline constexpr SettingValue Tuner{value_name::Tuner, &CDeviceSettings::Tuner};
-inline constexpr SettingValue Connector{value_name::Connector, &CDeviceSettings::Connector};
-inline constexpr SettingValue AudioSource{value_name::AudioSource, &CDeviceSettings::AudioSource};
-inline constexpr SettingValue ImageFormat{value_name::ImageFormat, &CDeviceSettings::ImageFormat};
-inline constexpr SettingValue UseDirect{value_name::UseDirect, &CDeviceSettings::UseDirect};
-inline constexpr SettingValue FavorOverlays{value_name::FavorOverlays,
-                                            &CDeviceSettings::FavorOverlays};
-inline constexpr SettingValue Mute{value_name::Mute, &CDeviceSettings::Mute};
+namespace names = settings_store::value_name;
+inline constexpr SettingValue Brightness{names::Brightness, &CDeviceSettings::Brightness};
+inline constexpr SettingValue Contrast{names::Contrast, &CDeviceSettings::Contrast};
+inline constexpr SettingValue Hue{names::Hue, &CDeviceSettings::Hue};
+inline constexpr SettingValue Saturation{names::Saturation, &CDeviceSettings::Saturation};
+inline constexpr SettingValue ImageSize{names::ImageSize, &CDeviceSettings::ImageSize};
+inline constexpr SettingValue Channel{names::Channel, &CDeviceSettings::Channel};
+inline constexpr SettingValue FineTune{names::FineTune, &CDeviceSettings::FineTune};
+inline constexpr SettingValue VideoStandard{names::VideoStandard, &CDeviceSettings::VideoStandard};
+inline constexpr SettingValue Sound{names::Sound, &CDeviceSettings::Sound};
+inline constexpr SettingValue Tuner{names::Tuner, &CDeviceSettings::Tuner};
+inline constexpr SettingValue Connector{names::Connector, &CDeviceSettings::Connector};
+inline constexpr SettingValue AudioSource{names::AudioSource, &CDeviceSettings::AudioSource};
+inline constexpr SettingValue ImageFormat{names::ImageFormat, &CDeviceSettings::ImageFormat};
+inline constexpr SettingValue UseDirect{names::UseDirect, &CDeviceSettings::UseDirect};
+inline constexpr SettingValue FavorOverlays{names::FavorOverlays, &CDeviceSettings::FavorOverlays};
+inline constexpr SettingValue Mute{names::Mute, &CDeviceSettings::Mute};
 } // namespace settings
 
 // The record as the driver sees it.

@@ -62,15 +62,12 @@ std::string DirectDrawCapsSummary(const CDirectDrawCaps& caps) {
     return summary;
 }
 
-CTunerDrawingPage::CTunerDrawingPage() : CTunerPage(IDD_DRAWING) {}
+const CTunerPage::ButtonChoice CTunerDrawingPage::kChoices[] = {
+    {kDrawingTypeButtons, Choose(&CTunerDrawingPage::ChooseDrawingType)},
+    {kPreferenceButtons, Choose(&CTunerDrawingPage::ChoosePreference)},
+};
 
-std::span<const CTunerPage::ButtonChoice> CTunerDrawingPage::Choices() const {
-    static const ButtonChoice kChoices[] = {
-        {kDrawingTypeButtons, Choose(&CTunerDrawingPage::ChooseDrawingType)},
-        {kPreferenceButtons, Choose(&CTunerDrawingPage::ChoosePreference)},
-    };
-    return kChoices;
-}
+CTunerDrawingPage::CTunerDrawingPage() : CTunerPage(IDD_DRAWING, kChoices) {}
 
 bool CTunerDrawingPage::OnInitDialog() {
     CTunerPage::OnInitDialog();

@@ -24,7 +24,7 @@ private:
     void EnablePreference(bool bEnable);
     void MarkPreference(bool bOverlays);
 
-    std::span<const ButtonChoice> Choices() const override;
+    static const ButtonChoice kChoices[];
     void ChooseDrawingType(DWORD dwUseDirect);
     void ChoosePreference(DWORD dwFavorOverlays);
 

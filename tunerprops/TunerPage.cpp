@@ -11,7 +11,7 @@ ON_CONTROL_RANGE(BN_CLICKED, IDC_FIRST_CONTROL, IDC_LAST_CONTROL, OnButtonClicke
 END_MESSAGE_MAP()
 
 void CTunerPage::OnButtonClicked(UINT nID) {
-    for (const ButtonChoice& choice : Choices()) {
+    for (const ButtonChoice& choice : m_choices) {
         for (const CodeButton& button : choice.buttons) {
             if (UINT(button.nID) == nID)
                 return (this->*choice.choose)(button.dwCode);

@@ -18,11 +18,10 @@ public:
     void AttachSettings(CDeviceSettings& settings) { m_pSettings = &settings; }
 
 protected:
-    explicit CTunerPage(UINT nIDTemplate) : CPropertyPage(nIDTemplate) {}
     DECLARE_MESSAGE_MAP()
 
     // One choice of a page: its buttons with the code each stands for, and
-    // what choosing a code does.
+    // what choosing a code does. A click on one of them chooses its code.
     using ChooseFunction = void (CTunerPage::*)(DWORD dwCode);
     struct ButtonChoice {
         std::span<const CodeButton> buttons;
@@ -31,8 +30,8 @@ protected:
     template <class Page> static ChooseFunction Choose(void (Page::*choose)(DWORD)) {
         return static_cast<ChooseFunction>(choose);
     }
-    // The page's choices: a click on one of their buttons chooses its code.
-    virtual std::span<const ButtonChoice> Choices() const { return {}; }
+    explicit CTunerPage(UINT nIDTemplate, std::span<const ButtonChoice> choices = {})
+        : CPropertyPage(nIDTemplate), m_choices(choices) {}
 
     void OnOK() override;
     bool OnApply() override;
@@ -51,5 +50,6 @@ protected:
 private:
     void OnButtonClicked(UINT nID);
 
+    std::span<const ButtonChoice> m_choices;
     bool m_bReadingControls = false;
 };

@@ -32,15 +32,12 @@ int FormatButton(DWORD dwFormatCode) {
 
 } // namespace
 
-CTunerVideoFormatPage::CTunerVideoFormatPage() : CTunerPage(IDD_VIDEO_FORMAT) {}
+const CTunerPage::ButtonChoice CTunerVideoFormatPage::kChoices[] = {
+    {kSizeButtons, Choose(&CTunerVideoFormatPage::ChooseSize)},
+    {kFormatButtons, Choose(&CTunerVideoFormatPage::ChooseFormat)},
+};
 
-std::span<const CTunerPage::ButtonChoice> CTunerVideoFormatPage::Choices() const {
-    static const ButtonChoice kChoices[] = {
-        {kSizeButtons, Choose(&CTunerVideoFormatPage::ChooseSize)},
-        {kFormatButtons, Choose(&CTunerVideoFormatPage::ChooseFormat)},
-    };
-    return kChoices;
-}
+CTunerVideoFormatPage::CTunerVideoFormatPage() : CTunerPage(IDD_VIDEO_FORMAT, kChoices) {}
 
 bool CTunerVideoFormatPage::OnInitDialog() {
     CTunerPage::OnInitDialog();

@@ -20,7 +20,7 @@ private:
     void ChooseSize(DWORD dwSizeCode);
     void ChooseFormat(DWORD dwFormatCode);
 
-    std::span<const ButtonChoice> Choices() const override;
+    static const ButtonChoice kChoices[];
 
     void OnDefault();
 };

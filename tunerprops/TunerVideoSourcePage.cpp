@@ -64,18 +64,15 @@ constexpr const SettingValue* kSourceValues[] = {
 
 } // namespace
 
-CTunerVideoSourcePage::CTunerVideoSourcePage() : CTunerPage(IDD_VIDEO_SOURCE) {}
-
 // PAL M has a handler of its own, which comes first.
-std::span<const CTunerPage::ButtonChoice> CTunerVideoSourcePage::Choices() const {
-    static const ButtonChoice kChoices[] = {
-        {kConnectorButtons, Choose(&CTunerVideoSourcePage::ChooseConnector)},
-        {kStandardButtons, Choose(&CTunerVideoSourcePage::ChooseStandard)},
-        {kBandButtons, Choose(&CTunerVideoSourcePage::ChooseBand)},
-        {kSoundButtons, Choose(&CTunerVideoSourcePage::ChooseSound)},
-    };
-    return kChoices;
-}
+const CTunerPage::ButtonChoice CTunerVideoSourcePage::kChoices[] = {
+    {kConnectorButtons, Choose(&CTunerVideoSourcePage::ChooseConnector)},
+    {kStandardButtons, Choose(&CTunerVideoSourcePage::ChooseStandard)},
+    {kBandButtons, Choose(&CTunerVideoSourcePage::ChooseBand)},
+    {kSoundButtons, Choose(&CTunerVideoSourcePage::ChooseSound)},
+};
+
+CTunerVideoSourcePage::CTunerVideoSourcePage() : CTunerPage(IDD_VIDEO_SOURCE, kChoices) {}
 
 void CTunerVideoSourcePage::DoDataExchange(CDataExchange& dx) {
     DDX_Check(dx, IDC_MUTE, m_bMute);

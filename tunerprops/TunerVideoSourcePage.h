@@ -34,7 +34,7 @@ private:
     void ChooseBand(DWORD dwTuner);
     void ChooseSound(DWORD dwSound);
 
-    std::span<const ButtonChoice> Choices() const override;
+    static const ButtonChoice kChoices[];
 
     void OnPalM();
     void OnMute();
