@@ -9,23 +9,7 @@
 #include "CaptureWindowHandlers.h"
 #include "CaptureWindowRegistry.h"
 #include "DeviceFaults.h"
-
-// The published 32-bit layouts that callers compile against.
-#ifndef _WIN64
-static_assert(sizeof(CAPDRIVERCAPS) == 44);
-static_assert(sizeof(CAPSTATUS) == 76);
-static_assert(sizeof(CAPTUREPARMS) == 96);
-static_assert(sizeof(CAPINFOCHUNK) == 12);
-#else
-static_assert(sizeof(CAPDRIVERCAPS) == 64);
-static_assert(sizeof(CAPSTATUS) == 80);
-static_assert(sizeof(CAPTUREPARMS) == 96);
-static_assert(sizeof(CAPINFOCHUNK) == 24);
-#endif
-static_assert(sizeof(BITMAPINFOHEADER) == 40);
-static_assert(sizeof(BITMAPINFO) == 44);
-static_assert(sizeof(WAVEFORMATEX) == 18);
-static_assert(offsetof(CAPSTATUS, fCapturingNow) == (sizeof(void*) == 4 ? 60 : 64));
+#include "contract/CaptureRecords.h"
 
 namespace {
 

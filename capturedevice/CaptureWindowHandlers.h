@@ -7,7 +7,7 @@
 #include <vfw.h>
 
 #include "CaptureWindowState.h"
-#include "tunerprops/SheetMode.h"
+#include "contract/SheetMode.h"
 
 inline bool IsCapturing(const CaptureWindowState& s) {
     return s.progress.capturingNow;

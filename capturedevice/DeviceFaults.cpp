@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CaptureWindowState.h"
+#include "contract/DibFormat.h"
 
 namespace {
 
@@ -60,11 +61,7 @@ struct FormatRecord {
     }
 };
 
-DWORD ImageBytes(LONG width, LONG height, WORD bits) {
-    const unsigned long long stride = (static_cast<unsigned long long>(width) * bits + 31) / 32 * 4;
-    const unsigned long long rows = static_cast<unsigned long long>(height < 0 ? -height : height);
-    return static_cast<DWORD>(std::min<unsigned long long>(stride * rows, 0xFFFFFFFFull));
-}
+using dib::ImageBytes;
 
 void GreyTable(FormatRecord& record, size_t colours) {
     record.table.resize(colours);
@@ -137,17 +134,6 @@ std::vector<BYTE> FaultFormat(unsigned faults, const CaptureWindowState& s) {
     return record.Bytes();
 }
 
-// The bytes a format header says its record holds: header, colours, masks.
-unsigned long long ClaimedFormatBytes(const BITMAPINFOHEADER& h) {
-    unsigned long long entries = 0;
-    if (h.biBitCount <= 8) {
-        entries = h.biClrUsed != 0 ? h.biClrUsed : 1ull << h.biBitCount;
-    } else if (h.biCompression == BI_BITFIELDS) {
-        entries = 3;
-    }
-    return h.biSize + entries * sizeof(RGBQUAD);
-}
-
 LRESULT FaultyGetVideoFormat(unsigned faults, CaptureWindowState& s, WPARAM size, LPARAM buffer,
                              CaptureDispatch dispatch) {
     const std::vector<BYTE> format = s.IsConnected() ? FaultFormat(faults, s) : std::vector<BYTE>{};
@@ -179,7 +165,7 @@ LRESULT FaultySetVideoFormat(unsigned faults, CaptureWindowState& s, WPARAM size
     }
     BITMAPINFOHEADER given;
     std::memcpy(&given, reinterpret_cast<const void*>(buffer), sizeof given);
-    if (given.biSize >= sizeof given && ClaimedFormatBytes(given) > size) {
+    if (given.biSize >= sizeof given && dib::ClaimedBytes(given) > size) {
         s.ReportError(IDS_CAP_DRIVER_ERROR,
                       "The video format given is shorter than its header says: the driver "
                       "refused it.");

@@ -1,6 +1,7 @@
 #include "DibImage.h"
 
 #include "PaletteFormat.h"
+#include "contract/DibFormat.h"
 #include "framework/Handle.h"
 
 #include <algorithm>
@@ -21,9 +22,7 @@ void YuvToBgr(int y, int u, int v, BYTE* out) {
     out[2] = Clamp255((298 * c + 409 * e + 128) >> 8);
 }
 
-DWORD Stride(LONG width, WORD bitCount) {
-    return ((static_cast<DWORD>(width) * bitCount + 31) / 32) * 4;
-}
+using dib::Stride;
 
 } // namespace
 

@@ -5,7 +5,7 @@
 
 #include "CaptureWindow.h"
 #include "CaptureWindowHandlers.h"
-#include "tunerprops/ConfigDialogExports.h"
+#include "contract/ConfigDialogExports.h"
 
 namespace {
 
@@ -53,10 +53,6 @@ UniqueModule LoadDialogLibrary(CaptureWindowState& s) {
     return library;
 }
 
-template <typename Function> Function EntryPoint(HMODULE library, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 } // namespace
 
 LRESULT OnDriverDialog(CaptureWindowState& s, TunerSheetMode sheetMode) {
@@ -68,9 +64,9 @@ LRESULT OnDriverDialog(CaptureWindowState& s, TunerSheetMode sheetMode) {
     if (!library) {
         return FALSE;
     }
-    auto create = EntryPoint<CreateConfigDialogFn>(library.Get(), "CreateConfigDialog");
-    auto run = EntryPoint<DoConfigDialogFn>(library.Get(), "DoConfigDialog");
-    auto destroy = EntryPoint<DestroyConfigDialogFn>(library.Get(), "DestroyConfigDialog");
+    auto create = ProcAddress<CreateConfigDialogFn>(library.Get(), "CreateConfigDialog");
+    auto run = ProcAddress<DoConfigDialogFn>(library.Get(), "DoConfigDialog");
+    auto destroy = ProcAddress<DestroyConfigDialogFn>(library.Get(), "DestroyConfigDialog");
     if (create == nullptr || run == nullptr || destroy == nullptr) {
         char path[MAX_PATH] = "";
         GetModuleFileNameA(library.Get(), path, MAX_PATH);

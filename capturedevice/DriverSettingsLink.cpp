@@ -2,19 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-std::optional<DWORD> ReadDword(HKEY key, const char* name) {
-    DWORD type = 0, value = 0, size = sizeof value;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof value) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-} // namespace
+#include "contract/SettingsKey.h"
 
 PictureAdjustments AdjustmentsFromSettings(DWORD brightness, DWORD contrast, DWORD hue,
                                            DWORD saturation) {
@@ -30,20 +18,19 @@ PictureAdjustments AdjustmentsFromSettings(DWORD brightness, DWORD contrast, DWO
 }
 
 std::optional<DriverSettings> ReadDriverSettings() {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settings_store::kKeyPath, 0, KEY_READ, &raw) !=
-        ERROR_SUCCESS) {
+    using namespace settings_store::value_name;
+    const CSettingsKey key = CSettingsKey::Open(KEY_READ);
+    if (!key) {
         return std::nullopt;
     }
-    UniqueRegKey key(raw);
     auto level = [&key](const char* name) {
-        return ReadDword(key.Get(), name).value_or(128);
+        return key.ReadDword(name).value_or(128);
     };
     DriverSettings settings;
-    settings.picture = AdjustmentsFromSettings(level("Brightness"), level("Contrast"), level("Hue"),
-                                               level("Saturation"));
-    settings.imageSize = ReadDword(key.Get(), "ImageSize");
-    settings.imageFormat = ReadDword(key.Get(), "ImageFormat");
+    settings.picture =
+        AdjustmentsFromSettings(level(Brightness), level(Contrast), level(Hue), level(Saturation));
+    settings.imageSize = key.ReadDword(ImageSize);
+    settings.imageFormat = key.ReadDword(ImageFormat);
     return settings;
 }
 

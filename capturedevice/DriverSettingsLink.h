@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "framework/Handle.h"
-#include "tunerprops/SettingsStore.h"
 #include "FrameGenerator.h"
 
 struct DriverSettings {

@@ -1,6 +1,7 @@
 #include "FrameGenerator.h"
 
 #include "PaletteFormat.h"
+#include "contract/DibFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -365,11 +366,7 @@ DWORD FrameGenerator::ImageBytes(const BITMAPINFOHEADER& format) {
         format.biHeight > 4096 || format.biHeight < -4096) {
         return 0;
     }
-    const DWORD width = static_cast<DWORD>(format.biWidth);
-    const DWORD height =
-        static_cast<DWORD>(format.biHeight < 0 ? -format.biHeight : format.biHeight);
-    const DWORD stride = ((width * format.biBitCount + 31) / 32) * 4;
-    return stride * height;
+    return dib::ImageBytes(format.biWidth, format.biHeight, format.biBitCount);
 }
 
 bool FrameGenerator::IsRenderable(const BITMAPINFOHEADER& f) {

@@ -39,14 +39,3 @@ inline std::vector<BYTE> WholeFormat(const BITMAPINFOHEADER& format) {
     }
     return whole;
 }
-
-// The bytes a header claims: itself, its colour masks and its colour table.
-inline size_t ClaimedFormatBytes(const BITMAPINFOHEADER& format) {
-    size_t colours = format.biClrUsed;
-    if (colours == 0 && format.biBitCount != 0 && format.biBitCount <= 8) {
-        colours = size_t{1} << format.biBitCount;
-    }
-    const size_t masks =
-        format.biCompression == BI_BITFIELDS && format.biSize == sizeof(BITMAPINFOHEADER) ? 3 : 0;
-    return format.biSize + (masks + colours) * sizeof(RGBQUAD);
-}

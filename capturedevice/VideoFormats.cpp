@@ -6,6 +6,7 @@
 
 #include "CaptureWindowHandlers.h"
 #include "PaletteFormat.h"
+#include "contract/DibFormat.h"
 
 namespace {
 
@@ -89,8 +90,8 @@ LRESULT OnSetVideoFormat(CaptureWindowState& s, WPARAM size, LPARAM buffer) {
     std::memcpy(&format, reinterpret_cast<const void*>(buffer), sizeof format);
     // A header that claims a colour table the buffer does not hold is refused:
     // its entries would be read past the end.
-    if (format.biSize < sizeof format || format.biSize > size ||
-        ClaimedFormatBytes(format) > size || !s.link.driver->Delivers(format)) {
+    if (format.biSize < sizeof format || format.biSize > size || dib::ClaimedBytes(format) > size ||
+        !s.link.driver->Delivers(format)) {
         return FALSE;
     }
     s.Frames().SetFormat(format);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "tunerprops/SettingsStore.h"
+#include "contract/SettingsStore.h"
 
 namespace {
 

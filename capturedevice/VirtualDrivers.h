@@ -39,7 +39,7 @@ constexpr const char* kDriverConfigVariable = "SOFTCAP_DRIVERS";
 // The driver installed at `index`, read from the setting at each call.
 std::optional<VirtualDriver> FindDriver(int index);
 
-// Formats by the codes of the device settings key (tunerprops/SettingsStore.h);
+// Formats by the codes of the device settings key (contract/SettingsStore.h);
 // false for a code without a meaning.
 bool SizeFromCode(DWORD code, LONG& width, LONG& height);
 bool FormatFromCode(DWORD code, WORD& bitCount, DWORD& compression);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <type_traits>
 
 HWND CDataExchange::PrepareCtrl(int nIDC) {
     m_hWndLastControl = GetDlgItem(m_pDlgWnd->m_hWnd, nIDC);
@@ -94,12 +95,6 @@ std::string FormatInt(long long value) {
     return buffer;
 }
 
-std::string ControlText(HWND hWnd) {
-    std::string text(size_t(GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(size_t(GetWindowTextA(hWnd, text.data(), int(text.size()))));
-    return text;
-}
-
 } // namespace
 
 bool ddx::ParseInt(const char* text, int& value) {
@@ -159,7 +154,7 @@ void ExchangeEdit(CDataExchange& dx, int nIDC, T& value, UINT nIDPrompt, Parse p
         return;
     }
     T parsed{};
-    if (!parse(ControlText(hEdit).c_str(), parsed)) {
+    if (!parse(CWnd::GetWindowText(hEdit).c_str(), parsed)) {
         AfxMessageBox(nIDPrompt);
         dx.Fail();
         return;
@@ -172,6 +167,16 @@ void FailRange(CDataExchange& dx, UINT nIDPrompt, const std::string& minText,
     const std::string prompt = AfxFormatString2(nIDPrompt, minText.c_str(), maxText.c_str());
     AfxMessageBox(prompt.c_str(), MB_ICONEXCLAMATION, nIDPrompt);
     dx.Fail();
+}
+
+// A value read from a field outside its range refuses the field, naming the range.
+template <class T> void CheckRange(CDataExchange& dx, T value, T minVal, T maxVal) {
+    if (!dx.m_bSaveAndValidate || dx.Failed() || !(value < minVal || value > maxVal))
+        return;
+    if constexpr (std::is_floating_point_v<T>)
+        FailRange(dx, AFX_IDP_PARSE_REAL_RANGE, ddx::FormatFloat(minVal), ddx::FormatFloat(maxVal));
+    else
+        FailRange(dx, AFX_IDP_PARSE_INT_RANGE, FormatInt(minVal), FormatInt(maxVal));
 }
 
 } // namespace
@@ -196,7 +201,7 @@ void DDX_Text(CDataExchange& dx, int nIDC, std::string& value) {
         return;
     HWND hEdit = dx.PrepareEditCtrl(nIDC);
     if (dx.m_bSaveAndValidate)
-        value = ControlText(hEdit);
+        value = CWnd::GetWindowText(hEdit);
     else
         SetWindowTextA(hEdit, value.c_str());
 }
@@ -248,16 +253,11 @@ void DDX_Control(CDataExchange& dx, int nIDC, CWnd& control) {
 }
 
 void DDV_MinMaxInt(CDataExchange& dx, int value, int minVal, int maxVal) {
-    if (dx.m_bSaveAndValidate && !dx.Failed() && (value < minVal || value > maxVal))
-        FailRange(dx, AFX_IDP_PARSE_INT_RANGE, FormatInt(minVal), FormatInt(maxVal));
+    CheckRange(dx, value, minVal, maxVal);
 }
-
 void DDV_MinMaxUInt(CDataExchange& dx, UINT value, UINT minVal, UINT maxVal) {
-    if (dx.m_bSaveAndValidate && !dx.Failed() && (value < minVal || value > maxVal))
-        FailRange(dx, AFX_IDP_PARSE_INT_RANGE, FormatInt(minVal), FormatInt(maxVal));
+    CheckRange(dx, value, minVal, maxVal);
 }
-
 void DDV_MinMaxFloat(CDataExchange& dx, float value, float minVal, float maxVal) {
-    if (dx.m_bSaveAndValidate && !dx.Failed() && (value < minVal || value > maxVal))
-        FailRange(dx, AFX_IDP_PARSE_REAL_RANGE, ddx::FormatFloat(minVal), ddx::FormatFloat(maxVal));
+    CheckRange(dx, value, minVal, maxVal);
 }

@@ -11,15 +11,6 @@ ON_COMMAND(IDCANCEL, OnCancelCommand)
 ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
-namespace {
-// The dialog procedure of the framework's dialogs. The dialog window is
-// subclassed at creation, so every message reaches the object through its
-// window procedure first and this procedure only sees default processing.
-INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-} // namespace
-
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_hTemplateModule(AfxGetResourceHandle()), m_nIDTemplate(nIDTemplate),
       m_pParentWnd(pParentWnd) {}

@@ -38,6 +38,11 @@ protected:
     HBRUSH OnCtlColor(HDC hdc, CWnd* pWnd, UINT nCtlColor);
     // The window that owns the dialog while it runs.
     HWND GetOwnerForModal() const;
+    // The dialog procedure of the framework's dialogs and pages. Their
+    // windows are subclassed at creation, so every message reaches the
+    // object through its window procedure first and this procedure only sees
+    // default processing.
+    static INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

@@ -1,5 +1,7 @@
 #include "framework/Dpi.h"
 
+#include "framework/Handle.h"
+
 namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -10,9 +12,7 @@ using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT
 // A function of user32 that older systems lack, or null.
 template <class Fn> Fn User32Function(const char* name) {
     HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 != nullptr
-               ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
-               : nullptr;
+    return user32 != nullptr ? ProcAddress<Fn>(user32, name) : nullptr;
 }
 
 UINT ScreenDpi() {

@@ -79,6 +79,13 @@ using UniqueModule = UniqueHandle<handle_traits::NullIsInvalid<HMODULE, FreeLibr
 using UniqueHook = UniqueHandle<handle_traits::NullIsInvalid<HHOOK, UnhookWindowsHookEx>>;
 using UniqueMenu = UniqueHandle<handle_traits::NullIsInvalid<HMENU, DestroyMenu>>;
 
+// An export of a loaded module as the function type it has, or null; by way
+// of void (*)(), which converts to any function type without a warning.
+template <class Function> Function ProcAddress(HMODULE hModule, const char* lpszName) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(hModule, lpszName)));
+}
+
 // Locks movable global memory for the life of the object.
 template <class T = void> class CGlobalLock {
 public:

@@ -259,6 +259,8 @@ protected:                                                                      
 #define ON_UPDATE_COMMAND_UI_RANGE(idFirst, idLast, fn)                                            \
     msgmap::UpdateCommand<ThisClass, &ThisClass::fn>(idFirst, idLast),
 #define ON_CONTROL(code, id, fn) msgmap::Command<ThisClass, &ThisClass::fn>(id, code),
+#define ON_CONTROL_RANGE(code, idFirst, idLast, fn)                                                \
+    msgmap::CommandRange<ThisClass, &ThisClass::fn>(idFirst, idLast, code),
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
 #define ON_EN_CHANGE(id, fn) ON_CONTROL(EN_CHANGE, id, fn)

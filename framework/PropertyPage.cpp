@@ -12,7 +12,7 @@ PROPSHEETPAGEA CPropertyPage::MakePageDescription() {
     page.dwFlags = PSP_DEFAULT | PSP_USECALLBACK;
     page.hInstance = m_hTemplateModule;
     page.pszTemplate = MAKEINTRESOURCEA(m_nIDTemplate);
-    page.pfnDlgProc = &PageProcedure;
+    page.pfnDlgProc = &DialogProcedure;
     page.lParam = reinterpret_cast<LPARAM>(this);
     page.pfnCallback = &PageCallback;
     return page;
@@ -27,12 +27,6 @@ UINT CALLBACK CPropertyPage::PageCallback(HWND, UINT uMsg, LPPROPSHEETPAGEA ppsp
         HookWindowCreate(page);
     }
     return 1; // every page may be created
-}
-
-// The page window is subclassed at creation, so every message reaches the
-// object first; this procedure only sees the dialog's default processing.
-INT_PTR CALLBACK CPropertyPage::PageProcedure(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
 }
 
 void CPropertyPage::SetModified(bool bChanged) {

@@ -46,7 +46,6 @@ private:
     // The page's entry for the sheet control.
     PROPSHEETPAGEA MakePageDescription();
     static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEA ppsp);
-    static INT_PTR CALLBACK PageProcedure(HWND, UINT, WPARAM, LPARAM);
 
     CPropertySheet* m_pSheet = nullptr;
     bool m_bModified = false;

@@ -333,8 +333,12 @@ bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
 }
 
 std::string CWnd::GetWindowText() const {
-    std::string text(size_t(::GetWindowTextLengthA(m_hWnd)) + 1, '\0');
-    text.resize(size_t(::GetWindowTextA(m_hWnd, text.data(), int(text.size()))));
+    return GetWindowText(m_hWnd);
+}
+
+std::string CWnd::GetWindowText(HWND hWnd) {
+    std::string text(size_t(::GetWindowTextLengthA(hWnd)) + 1, '\0');
+    text.resize(size_t(::GetWindowTextA(hWnd, text.data(), int(text.size()))));
     return text;
 }
 
@@ -347,10 +351,7 @@ void CWnd::SetDlgItemText(int nID, const char* lpszText) {
 }
 
 std::string CWnd::GetDlgItemText(int nID) const {
-    HWND hItem = ::GetDlgItem(m_hWnd, nID);
-    std::string text(size_t(::GetWindowTextLengthA(hItem)) + 1, '\0');
-    text.resize(size_t(::GetWindowTextA(hItem, text.data(), int(text.size()))));
-    return text;
+    return GetWindowText(::GetDlgItem(m_hWnd, nID));
 }
 
 bool CWnd::ShowWindow(int nCmdShow) {

@@ -62,6 +62,7 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     std::string GetWindowText() const;
+    static std::string GetWindowText(HWND hWnd);
     void SetWindowText(const char* lpszText);
     void SetDlgItemText(int nID, const char* lpszText);
     std::string GetDlgItemText(int nID) const;

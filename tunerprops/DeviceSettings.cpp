@@ -1,14 +1,7 @@
 #include "tunerprops/DeviceSettings.h"
 
-#include "tunerprops/SettingsStore.h"
-
 namespace {
-using settings_store::kRootPath;
-using settings_store::kSettingsChangedEventName;
-using settings_store::kSubKey;
-// The driver's two other events; the library only carries their names.
-constexpr char kSetOkEventName[] = "?|!!BRINDLECOVESETOK!!???";
-constexpr char kRestCompleteEventName[] = "?|!!BRINDLECOVERESTCOMPL!!???";
+using namespace settings_store;
 
 // The sixteen values in the order LoadAll reads them.
 constexpr const SettingValue* kLoadOrder[] = {
@@ -89,10 +82,9 @@ void CDeviceSettings::SetDefaults() {
 }
 
 void CDeviceSettings::SaveFormatAndDrawing() {
-    m_keyPath.WriteDword("ImageSize", ImageSize);
-    m_keyPath.WriteDword("ImageFormat", ImageFormat);
-    m_keyPath.WriteDword("UseDirect", UseDirect);
-    m_keyPath.WriteDword("FavorOverlays", FavorOverlays);
+    for (const SettingValue* value : {&settings::ImageSize, &settings::ImageFormat,
+                                      &settings::UseDirect, &settings::FavorOverlays})
+        m_keyPath.WriteDword(value->name, this->*value->field);
     NotifyDriver();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/SettingsStore.h"
 #include "tunerprops/DirectDrawCaps.h"
 #include "tunerprops/RegistryKeyPath.h"
 
@@ -85,22 +86,23 @@ struct SettingValue {
     DWORD CDeviceSettings::*field;
 };
 namespace settings {
-inline constexpr SettingValue Brightness{"Brightness", &CDeviceSettings::Brightness};
-inline constexpr SettingValue Contrast{"Contrast", &CDeviceSettings::Contrast};
-inline constexpr SettingValue Hue{"Hue", &CDeviceSettings::Hue};
-inline constexpr SettingValue Saturation{"Saturation", &CDeviceSettings::Saturation};
-inline constexpr SettingValue ImageSize{"ImageSize", &CDeviceSettings::ImageSize};
-inline constexpr SettingValue Channel{"Channel", &CDeviceSettings::Channel};
-inline constexpr SettingValue FineTune{"FineTune", &CDeviceSettings::FineTune};
-inline constexpr SettingValue VideoStandard{"VideoStandard", &CDeviceSettings::VideoStandard};
-inline constexpr SettingValue Sound{"Sound", &CDeviceSettings::Sound};
-inline constexpr SettingValue Tuner{"Tuner", &CDeviceSettings::Tuner};
-inline constexpr SettingValue Connector{"Connector", &CDeviceSettings::Connector};
-inline constexpr SettingValue AudioSource{"AudioSource", &CDeviceSettings::AudioSource};
-inline constexpr SettingValue ImageFormat{"ImageFormat", &CDeviceSettings::ImageFormat};
-inline constexpr SettingValue UseDirect{"UseDirect", &CDeviceSettings::UseDirect};
-inline constexpr SettingValue FavorOverlays{"FavorOverlays", &CDeviceSettings::FavorOverlays};
-inline constexpr SettingValue Mute{"Mute", &CDeviceSettings::Mute};
+namespace names = settings_store::value_name;
+inline constexpr SettingValue Brightness{names::Brightness, &CDeviceSettings::Brightness};
+inline constexpr SettingValue Contrast{names::Contrast, &CDeviceSettings::Contrast};
+inline constexpr SettingValue Hue{names::Hue, &CDeviceSettings::Hue};
+inline constexpr SettingValue Saturation{names::Saturation, &CDeviceSettings::Saturation};
+inline constexpr SettingValue ImageSize{names::ImageSize, &CDeviceSettings::ImageSize};
+inline constexpr SettingValue Channel{names::Channel, &CDeviceSettings::Channel};
+inline constexpr SettingValue FineTune{names::FineTune, &CDeviceSettings::FineTune};
+inline constexpr SettingValue VideoStandard{names::VideoStandard, &CDeviceSettings::VideoStandard};
+inline constexpr SettingValue Sound{names::Sound, &CDeviceSettings::Sound};
+inline constexpr SettingValue Tuner{names::Tuner, &CDeviceSettings::Tuner};
+inline constexpr SettingValue Connector{names::Connector, &CDeviceSettings::Connector};
+inline constexpr SettingValue AudioSource{names::AudioSource, &CDeviceSettings::AudioSource};
+inline constexpr SettingValue ImageFormat{names::ImageFormat, &CDeviceSettings::ImageFormat};
+inline constexpr SettingValue UseDirect{names::UseDirect, &CDeviceSettings::UseDirect};
+inline constexpr SettingValue FavorOverlays{names::FavorOverlays, &CDeviceSettings::FavorOverlays};
+inline constexpr SettingValue Mute{names::Mute, &CDeviceSettings::Mute};
 } // namespace settings
 
 // The record as the driver sees it.

@@ -34,17 +34,10 @@ void CRegistryKeyPath::Clear() {
     std::memset(m_reserved, 0, sizeof m_reserved);
 }
 
-UniqueRegKey CRegistryKeyPath::OpenKey(REGSAM samDesired) const {
+CSettingsKey CRegistryKeyPath::OpenKey(REGSAM samDesired) const {
     if (m_szSubKey[0] == '\0')
-        return UniqueRegKey();
-    HKEY hRoot = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, m_szRootPath, 0, KEY_READ, &hRoot) != ERROR_SUCCESS)
-        return UniqueRegKey();
-    const UniqueRegKey root(hRoot);
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(root.Get(), m_szSubKey, 0, samDesired, &hKey) != ERROR_SUCCESS)
-        return UniqueRegKey();
-    return UniqueRegKey(hKey);
+        return {};
+    return CSettingsKey::Open(samDesired, m_szRootPath, m_szSubKey);
 }
 
 BOOL CRegistryKeyPath::CreateKey() const {
@@ -62,26 +55,13 @@ BOOL CRegistryKeyPath::CreateKey() const {
 }
 
 DWORD CRegistryKeyPath::ReadDword(const char* lpszValueName) const {
-    const UniqueRegKey key = OpenKey(KEY_QUERY_VALUE);
-    if (!key)
-        return 0;
+    // The name as the 260 characters a value name may have.
     char name[kNameLength] = {};
     if (lpszValueName != nullptr)
         lstrcpynA(name, lpszValueName, int(kNameLength));
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return 0;
-    return value;
+    return OpenKey(KEY_QUERY_VALUE).ReadDword(name).value_or(0);
 }
 
 BOOL CRegistryKeyPath::WriteDword(const char* lpszValueName, DWORD dwValue) const {
-    const UniqueRegKey key = OpenKey(KEY_SET_VALUE);
-    if (!key)
-        return FALSE;
-    return RegSetValueExA(key.Get(), lpszValueName, 0, REG_DWORD,
-                          reinterpret_cast<const BYTE*>(&dwValue), sizeof dwValue) == ERROR_SUCCESS;
+    return OpenKey(KEY_SET_VALUE).WriteDword(lpszValueName, dwValue);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Handle.h"
+#include "contract/SettingsKey.h"
 
 #include <windows.h>
 
@@ -21,7 +21,7 @@ public:
     // The sub-key opened for the access asked, or null; never creates
     // anything. Reads ask to read only, so that a key the user may read but
     // not write still gives its values.
-    UniqueRegKey OpenKey(REGSAM samDesired = KEY_ALL_ACCESS) const;
+    CSettingsKey OpenKey(REGSAM samDesired = KEY_ALL_ACCESS) const;
     // Creates the root path and the sub-key (or opens them when they exist).
     BOOL CreateKey() const;
     // The REG_DWORD value, or 0 when it is missing, of another type or longer.

@@ -7,15 +7,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 
 IMPLEMENT_DYNCREATE(CTunerColorPage, CTunerPage)
 
 BEGIN_MESSAGE_MAP(CTunerColorPage, CTunerPage)
 ON_WM_HSCROLL()
-ON_CONTROL(EN_KILLFOCUS, IDC_BRIGHTNESS, OnBrightnessKillFocus)
-ON_CONTROL(EN_KILLFOCUS, IDC_CONTRAST, OnContrastKillFocus)
-ON_CONTROL(EN_KILLFOCUS, IDC_HUE, OnHueKillFocus)
-ON_CONTROL(EN_KILLFOCUS, IDC_SATURATION, OnSaturationKillFocus)
+ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_FIRST_CONTROL, IDC_LAST_CONTROL, LeaveField)
 ON_BN_CLICKED(IDC_COLOR_DEFAULT, OnDefault)
 END_MESSAGE_MAP()
 
@@ -107,9 +105,13 @@ void CTunerColorPage::OnHScroll(UINT, UINT, CWnd*) {
 }
 
 // A refused text keeps the field's previous value, which is stored again.
-void CTunerColorPage::LeaveField(Colour colour) {
-    if (IsReadingControls())
+void CTunerColorPage::LeaveField(UINT nFieldID) {
+    const auto* field = std::find_if(
+        std::begin(kControls), std::end(kControls),
+        [nFieldID](const ColourControls& controls) { return UINT(controls.nFieldID) == nFieldID; });
+    if (field == std::end(kControls) || IsReadingControls())
         return;
+    const auto colour = Colour(field - std::begin(kControls));
     ReadControls();
     StoreFromUser(colour, m_nFieldValues[colour]);
     SetSliderPos(colour, m_nFieldValues[colour]);

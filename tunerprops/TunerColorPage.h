@@ -26,13 +26,10 @@ private:
     void ReloadFields();
     UINT SliderPos(Colour colour) const;
     void SetSliderPos(Colour colour, UINT nPos);
-    void LeaveField(Colour colour);
+    // Stores the value the user left in a field.
+    void LeaveField(UINT nFieldID);
 
     void OnHScroll(UINT nSBCode, UINT nPos, CWnd* pScrollBar);
-    void OnBrightnessKillFocus() { LeaveField(Brightness); }
-    void OnContrastKillFocus() { LeaveField(Contrast); }
-    void OnHueKillFocus() { LeaveField(Hue); }
-    void OnSaturationKillFocus() { LeaveField(Saturation); }
     void OnDefault();
 
     UINT m_nFieldValues[ColourCount] = {}; // what the fields show

@@ -13,31 +13,32 @@ template <class Page> std::unique_ptr<Page> CreatePage() {
 } // namespace
 
 CTunerConfigPropertySheet::CTunerConfigPropertySheet(const char* lpszCaption, CWnd* pParentWnd,
-                                                     UINT iSelectPage)
+                                                     UINT iSelectPage, TunerSheetMode mode)
     : CPropertySheet(lpszCaption, pParentWnd, iSelectPage),
       m_pVideoFormatPage(CreatePage<CTunerVideoFormatPage>()),
       m_pDrawingPage(CreatePage<CTunerDrawingPage>()), m_pColorPage(CreatePage<CTunerColorPage>()),
       m_pVideoSourcePage(CreatePage<CTunerVideoSourcePage>()),
-      m_pCreditsPage(CreatePage<Credits>()) {}
+      m_pCreditsPage(CreatePage<Credits>()), m_mode(mode) {
+    m_pVideoFormatPage->AttachSettings(m_settings);
+    m_pDrawingPage->AttachSettings(m_settings);
+    m_pColorPage->AttachSettings(m_settings);
+    m_pVideoSourcePage->AttachSettings(m_settings);
+}
 
 CTunerConfigPropertySheet::~CTunerConfigPropertySheet() = default;
 
 INT_PTR CTunerConfigPropertySheet::DoModal() {
     // A second run shows the same pages again, not each page twice.
     RemoveAllPages();
-    switch (CurrentSheetMode()) {
+    switch (m_mode) {
     case TunerSheetMode::VideoSource:
-        m_pVideoSourcePage->m_pSettings = &m_settings;
-        m_pColorPage->m_pSettings = &m_settings;
         AddPage(m_pVideoSourcePage.get());
         AddPage(m_pColorPage.get());
         break;
     case TunerSheetMode::VideoFormat:
-        m_pVideoFormatPage->m_pSettings = &m_settings;
         AddPage(m_pVideoFormatPage.get());
         break;
     case TunerSheetMode::VideoDisplay:
-        m_pDrawingPage->m_pSettings = &m_settings;
         AddPage(m_pDrawingPage.get());
         break;
     }

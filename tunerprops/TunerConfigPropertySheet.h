@@ -3,7 +3,7 @@
 #include "framework/PropertySheet.h"
 #include "tunerprops/Credits.h"
 #include "tunerprops/DeviceSettings.h"
-#include "tunerprops/SheetMode.h"
+#include "contract/SheetMode.h"
 #include "tunerprops/TunerColorPage.h"
 #include "tunerprops/TunerDrawingPage.h"
 #include "tunerprops/TunerVideoFormatPage.h"
@@ -12,14 +12,15 @@
 #include <memory>
 
 // The "Video Configuration" sheet: its pages and the settings record they
-// share. The sheet mode (see CurrentSheetMode) decides which pages it shows.
+// share. The sheet mode decides which pages it shows.
 class CTunerConfigPropertySheet : public CPropertySheet {
     DECLARE_DYNAMIC(CTunerConfigPropertySheet)
 public:
-    CTunerConfigPropertySheet(const char* lpszCaption, CWnd* pParentWnd, UINT iSelectPage);
+    CTunerConfigPropertySheet(const char* lpszCaption, CWnd* pParentWnd, UINT iSelectPage,
+                              TunerSheetMode mode);
     ~CTunerConfigPropertySheet() override;
 
-    // Shows the pages of the current sheet mode, each given the record.
+    // Shows the pages of the sheet mode.
     INT_PTR DoModal() override;
 
     CDeviceSettings& Settings() { return m_settings; }
@@ -35,7 +36,5 @@ private:
     std::unique_ptr<CTunerVideoSourcePage> m_pVideoSourcePage;
     std::unique_ptr<Credits> m_pCreditsPage;
     CDeviceSettings m_settings;
+    const TunerSheetMode m_mode;
 };
-
-// The sheet mode given to the last CreateConfigDialog.
-TunerSheetMode CurrentSheetMode();

@@ -8,14 +8,13 @@
 IMPLEMENT_DYNCREATE(CTunerDrawingPage, CTunerPage)
 
 BEGIN_MESSAGE_MAP(CTunerDrawingPage, CTunerPage)
-ON_BN_CLICKED(IDC_USE_DIRECT_DRAW, OnUseDirectDraw)
-ON_BN_CLICKED(IDC_USE_GDI, OnUseGdi)
-ON_BN_CLICKED(IDC_FAVOR_OVERLAYS, OnFavorOverlays)
-ON_BN_CLICKED(IDC_FAVOR_OFFSCREEN, OnFavorOffScreen)
 ON_BN_CLICKED(IDC_DRAWING_DEFAULT, OnDefault)
 END_MESSAGE_MAP()
 
 namespace {
+
+constexpr CodeButton kDrawingTypeButtons[] = {{IDC_USE_DIRECT_DRAW, 1}, {IDC_USE_GDI, 0}};
+constexpr CodeButton kPreferenceButtons[] = {{IDC_FAVOR_OVERLAYS, 1}, {IDC_FAVOR_OFFSCREEN, 0}};
 
 // The driver writes 1 for yes; any other number, whatever it means to the
 // driver, is not a yes.
@@ -63,7 +62,12 @@ std::string DirectDrawCapsSummary(const CDirectDrawCaps& caps) {
     return summary;
 }
 
-CTunerDrawingPage::CTunerDrawingPage() : CTunerPage(IDD_DRAWING) {}
+const CTunerPage::ButtonChoice CTunerDrawingPage::kChoices[] = {
+    {kDrawingTypeButtons, Choose(&CTunerDrawingPage::ChooseDrawingType)},
+    {kPreferenceButtons, Choose(&CTunerDrawingPage::ChoosePreference)},
+};
+
+CTunerDrawingPage::CTunerDrawingPage() : CTunerPage(IDD_DRAWING, kChoices) {}
 
 bool CTunerDrawingPage::OnInitDialog() {
     CTunerPage::OnInitDialog();
@@ -99,17 +103,17 @@ void CTunerDrawingPage::MarkPreference(bool bOverlays) {
 
 // A click changes the record and tells the driver at once; the registry
 // follows at Apply or OK.
-void CTunerDrawingPage::ChooseDrawingType(bool bDirect) {
-    m_pSettings->UseDirect = bDirect ? 1 : 0;
+void CTunerDrawingPage::ChooseDrawingType(DWORD dwUseDirect) {
+    m_pSettings->UseDirect = dwUseDirect;
     m_pSettings->NotifyDriver();
-    EnablePreference(bDirect);
+    EnablePreference(dwUseDirect == 1);
     SetModified(true);
 }
 
-void CTunerDrawingPage::ChoosePreference(bool bOverlays) {
-    m_pSettings->FavorOverlays = bOverlays ? 1 : 0;
+void CTunerDrawingPage::ChoosePreference(DWORD dwFavorOverlays) {
+    m_pSettings->FavorOverlays = dwFavorOverlays;
     m_pSettings->NotifyDriver();
-    MarkPreference(bOverlays);
+    MarkPreference(dwFavorOverlays == 1);
     SetModified(true);
 }
 

@@ -24,13 +24,10 @@ private:
     void EnablePreference(bool bEnable);
     void MarkPreference(bool bOverlays);
 
-    void ChooseDrawingType(bool bDirect);
-    void ChoosePreference(bool bOverlays);
+    static const ButtonChoice kChoices[];
+    void ChooseDrawingType(DWORD dwUseDirect);
+    void ChoosePreference(DWORD dwFavorOverlays);
 
-    void OnUseDirectDraw() { ChooseDrawingType(true); }
-    void OnUseGdi() { ChooseDrawingType(false); }
-    void OnFavorOverlays() { ChoosePreference(true); }
-    void OnFavorOffScreen() { ChoosePreference(false); }
     void OnDefault();
 };
 

@@ -1,19 +1,37 @@
 #pragma once
 
 #include "framework/PropertyPage.h"
+#include "tunerprops/PageButtons.h"
+
+#include <span>
 
 class CDeviceSettings;
 
-// What every page of the sheet shares: the sheet's settings record, and Apply
-// and OK, which store the format and drawing values and clear the page's
-// modified mark.
+// What every page of the sheet shares: the sheet's settings record, the
+// clicks on the buttons of its choices, and Apply and OK, which store the
+// format and drawing values and clear the page's modified mark.
 class CTunerPage : public CPropertyPage {
     DECLARE_DYNAMIC(CTunerPage)
 public:
-    CDeviceSettings* m_pSettings = nullptr; // the sheet's record; not owned
+    // Gives the page the sheet's record (not owned) before its window
+    // exists: pages are made by run-time class, without arguments.
+    void AttachSettings(CDeviceSettings& settings) { m_pSettings = &settings; }
 
 protected:
-    explicit CTunerPage(UINT nIDTemplate) : CPropertyPage(nIDTemplate) {}
+    DECLARE_MESSAGE_MAP()
+
+    // One choice of a page: its buttons with the code each stands for, and
+    // what choosing a code does. A click on one of them chooses its code.
+    using ChooseFunction = void (CTunerPage::*)(DWORD dwCode);
+    struct ButtonChoice {
+        std::span<const CodeButton> buttons;
+        ChooseFunction choose;
+    };
+    template <class Page> static ChooseFunction Choose(void (Page::*choose)(DWORD)) {
+        return static_cast<ChooseFunction>(choose);
+    }
+    explicit CTunerPage(UINT nIDTemplate, std::span<const ButtonChoice> choices = {})
+        : CPropertyPage(nIDTemplate), m_choices(choices) {}
 
     void OnOK() override;
     bool OnApply() override;
@@ -27,6 +45,11 @@ protected:
     bool ReadControls();
     bool IsReadingControls() const { return m_bReadingControls; }
 
+    CDeviceSettings* m_pSettings = nullptr; // the sheet's record
+
 private:
+    void OnButtonClicked(UINT nID);
+
+    std::span<const ButtonChoice> m_choices;
     bool m_bReadingControls = false;
 };

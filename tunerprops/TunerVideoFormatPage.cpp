@@ -1,21 +1,12 @@
 #include "tunerprops/TunerVideoFormatPage.h"
 
-#include "framework/DataExchange.h"
 #include "tunerprops/DeviceSettings.h"
-#include "tunerprops/PageButtons.h"
-#include "tunerprops/SettingsStore.h"
+#include "contract/SettingsStore.h"
 #include "tunerprops/resource.h"
 
 IMPLEMENT_DYNCREATE(CTunerVideoFormatPage, CTunerPage)
 
 BEGIN_MESSAGE_MAP(CTunerVideoFormatPage, CTunerPage)
-ON_BN_CLICKED(IDC_SMALL, OnSmall)
-ON_BN_CLICKED(IDC_MEDIUM, OnMedium)
-ON_BN_CLICKED(IDC_LARGE, OnLarge)
-ON_BN_CLICKED(IDC_RGB15, OnRgb15)
-ON_BN_CLICKED(IDC_RGB24, OnRgb24)
-ON_BN_CLICKED(IDC_RGB32, OnRgb32)
-ON_BN_CLICKED(IDC_YUY2, OnYuy2)
 ON_BN_CLICKED(IDC_FORMAT_DEFAULT, OnDefault)
 END_MESSAGE_MAP()
 
@@ -41,13 +32,12 @@ int FormatButton(DWORD dwFormatCode) {
 
 } // namespace
 
-CTunerVideoFormatPage::CTunerVideoFormatPage() : CTunerPage(IDD_VIDEO_FORMAT) {}
+const CTunerPage::ButtonChoice CTunerVideoFormatPage::kChoices[] = {
+    {kSizeButtons, Choose(&CTunerVideoFormatPage::ChooseSize)},
+    {kFormatButtons, Choose(&CTunerVideoFormatPage::ChooseFormat)},
+};
 
-void CTunerVideoFormatPage::DoDataExchange(CDataExchange& dx) {
-    DDX_Control(dx, IDC_LARGE, m_btnLarge);
-    DDX_Control(dx, IDC_MEDIUM, m_btnMedium);
-    DDX_Control(dx, IDC_SMALL, m_btnSmall);
-}
+CTunerVideoFormatPage::CTunerVideoFormatPage() : CTunerPage(IDD_VIDEO_FORMAT, kChoices) {}
 
 bool CTunerVideoFormatPage::OnInitDialog() {
     CTunerPage::OnInitDialog();

@@ -2,7 +2,6 @@
 
 #include "framework/DataExchange.h"
 #include "tunerprops/DeviceSettings.h"
-#include "tunerprops/PageButtons.h"
 #include "tunerprops/resource.h"
 
 #include <commctrl.h>
@@ -10,20 +9,7 @@
 IMPLEMENT_DYNCREATE(CTunerVideoSourcePage, CTunerPage)
 
 BEGIN_MESSAGE_MAP(CTunerVideoSourcePage, CTunerPage)
-ON_BN_CLICKED(IDC_TUNER, OnTuner)
-ON_BN_CLICKED(IDC_COMPOSITE, OnComposite)
-ON_BN_CLICKED(IDC_SVIDEO, OnSVideo)
-ON_BN_CLICKED(IDC_SECAM, OnSecam)
-ON_BN_CLICKED(IDC_PAL_N, OnPalN)
 ON_BN_CLICKED(IDC_PAL_M, OnPalM)
-ON_BN_CLICKED(IDC_PAL, OnPal)
-ON_BN_CLICKED(IDC_NTSC, OnNtsc)
-ON_BN_CLICKED(IDC_NTSC_JAPAN, OnNtscJapan)
-ON_BN_CLICKED(IDC_PAL_NC, OnPalNc)
-ON_BN_CLICKED(IDC_AIR, OnAir)
-ON_BN_CLICKED(IDC_CABLE, OnCable)
-ON_BN_CLICKED(IDC_STEREO, OnStereo)
-ON_BN_CLICKED(IDC_SAP, OnSap)
 ON_BN_CLICKED(IDC_MUTE, OnMute)
 ON_BN_CLICKED(IDC_SOURCE_DEFAULT, OnDefault)
 ON_EN_CHANGE(IDC_CHANNEL, OnChannelChange)
@@ -78,7 +64,15 @@ constexpr const SettingValue* kSourceValues[] = {
 
 } // namespace
 
-CTunerVideoSourcePage::CTunerVideoSourcePage() : CTunerPage(IDD_VIDEO_SOURCE) {}
+// PAL M has a handler of its own, which comes first.
+const CTunerPage::ButtonChoice CTunerVideoSourcePage::kChoices[] = {
+    {kConnectorButtons, Choose(&CTunerVideoSourcePage::ChooseConnector)},
+    {kStandardButtons, Choose(&CTunerVideoSourcePage::ChooseStandard)},
+    {kBandButtons, Choose(&CTunerVideoSourcePage::ChooseBand)},
+    {kSoundButtons, Choose(&CTunerVideoSourcePage::ChooseSound)},
+};
+
+CTunerVideoSourcePage::CTunerVideoSourcePage() : CTunerPage(IDD_VIDEO_SOURCE, kChoices) {}
 
 void CTunerVideoSourcePage::DoDataExchange(CDataExchange& dx) {
     DDX_Check(dx, IDC_MUTE, m_bMute);

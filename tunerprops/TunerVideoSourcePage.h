@@ -34,20 +34,9 @@ private:
     void ChooseBand(DWORD dwTuner);
     void ChooseSound(DWORD dwSound);
 
-    void OnTuner() { ChooseConnector(0); }
-    void OnComposite() { ChooseConnector(1); }
-    void OnSVideo() { ChooseConnector(2); }
-    void OnSecam() { ChooseStandard(0); }
-    void OnPalN() { ChooseStandard(1); }
+    static const ButtonChoice kChoices[];
+
     void OnPalM();
-    void OnPal() { ChooseStandard(3); }
-    void OnNtsc() { ChooseStandard(4); }
-    void OnNtscJapan() { ChooseStandard(5); }
-    void OnPalNc() { ChooseStandard(6); }
-    void OnAir() { ChooseBand(0); }
-    void OnCable() { ChooseBand(1); }
-    void OnStereo() { ChooseSound(0); }
-    void OnSap() { ChooseSound(1); }
     void OnMute();
     void OnDefault();
     void OnChannelChange() { SetModified(true); }

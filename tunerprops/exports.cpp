@@ -3,7 +3,7 @@
 // Calls out of that order do nothing; a second DoConfigDialog shows the same
 // sheet again.
 #include "framework/WinApp.h"
-#include "tunerprops/ConfigDialogExports.h"
+#include "contract/ConfigDialogExports.h"
 #include "tunerprops/TunerApp.h"
 #include "tunerprops/TunerConfigPropertySheet.h"
 
@@ -35,19 +35,7 @@ private:
 };
 
 CurrentSheet g_currentSheet;
-int g_nSheetMode = 0;
 } // namespace
-
-TunerSheetMode CurrentSheetMode() {
-    switch (g_nSheetMode) {
-    case int(TunerSheetMode::VideoSource):
-        return TunerSheetMode::VideoSource;
-    case int(TunerSheetMode::VideoFormat):
-        return TunerSheetMode::VideoFormat;
-    default:
-        return TunerSheetMode::VideoDisplay;
-    }
-}
 
 BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
     return AfxDllMain(hInstance, dwReason);
@@ -57,10 +45,9 @@ extern "C" CDeviceSettings* WINAPI CreateConfigDialog(int sheetMode, HWND hWndPa
     // Building the sheet reads the registry (or creates the key) and may set
     // the settings-changed event. A sheet that cannot be allocated leaves no
     // current sheet and a null result: the driver goes on without a dialog.
-    g_currentSheet.Replace(std::unique_ptr<CTunerConfigPropertySheet>(
-        new (std::nothrow)
-            CTunerConfigPropertySheet("Video Configuration", CWnd::FromHandle(hWndParent), 0)));
-    g_nSheetMode = sheetMode;
+    g_currentSheet.Replace(
+        std::unique_ptr<CTunerConfigPropertySheet>(new (std::nothrow) CTunerConfigPropertySheet(
+            "Video Configuration", CWnd::FromHandle(hWndParent), 0, SheetModeFromInt(sheetMode))));
     CTunerConfigPropertySheet* sheet = g_currentSheet.Get();
     return sheet ? &sheet->Settings() : nullptr;
 }

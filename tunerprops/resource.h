@@ -9,6 +9,10 @@
 #define IDD_DRAWING 109
 #define IDD_CREDITS 134
 
+// Every control of the pages lies in this range.
+#define IDC_FIRST_CONTROL 1009
+#define IDC_LAST_CONTROL 1072
+
 // Video Source page.
 #define IDC_TUNER 1009
 #define IDC_COMPOSITE 1010

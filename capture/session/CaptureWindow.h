@@ -3,31 +3,11 @@
 // The messages of a capture window, each sent only while the window exists;
 // to a missing window a message is not sent and its result counts as 0.
 
+#include "contract/CaptureRecords.h"
+
 #include <windows.h>
 
 #include <vfw.h>
-
-#include <cstddef>
-
-// The platform's published record layouts.
-#ifndef _WIN64
-static_assert(sizeof(CAPDRIVERCAPS) == 44);
-static_assert(sizeof(CAPSTATUS) == 76);
-static_assert(sizeof(CAPTUREPARMS) == 96);
-#else
-static_assert(sizeof(CAPDRIVERCAPS) == 64);
-static_assert(offsetof(CAPDRIVERCAPS, hVideoIn) == 32);
-static_assert(sizeof(CAPSTATUS) == 80);
-static_assert(offsetof(CAPSTATUS, hPalCurrent) == 56);
-static_assert(sizeof(CAPTUREPARMS) == 96);
-#endif
-static_assert(offsetof(CAPDRIVERCAPS, fHasOverlay) == 4);
-static_assert(offsetof(CAPSTATUS, uiImageWidth) == 0);
-static_assert(offsetof(CAPSTATUS, fLiveWindow) == 8);
-static_assert(offsetof(CAPSTATUS, fOverlayWindow) == 12);
-static_assert(offsetof(CAPSTATUS, fScale) == 16);
-static_assert(offsetof(CAPTUREPARMS, dwRequestMicroSecPerFrame) == 0);
-static_assert(sizeof(BITMAPINFOHEADER) + sizeof(RGBQUAD) == 44);
 
 namespace capwnd {
 

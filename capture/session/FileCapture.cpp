@@ -1,5 +1,6 @@
 #include "session/FileCapture.h"
 
+#include "contract/DibFormat.h"
 #include "session/CaptureWindow.h"
 #include "session/VideoFormat.h"
 
@@ -24,12 +25,11 @@ std::string ErrorText(DWORD error) {
     return result.empty() ? "error " + std::to_string(error) : result;
 }
 
-// The bytes of one uncompressed frame when the header does not say.
+// The bytes of one frame: as the header says, or, uncompressed, its rows.
 DWORD FrameBytes(const BITMAPINFOHEADER& header) {
     if (header.biSizeImage != 0)
         return header.biSizeImage;
-    const DWORD stride = (DWORD(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-    return stride * DWORD(header.biHeight < 0 ? -header.biHeight : header.biHeight);
+    return dib::ImageBytes(header.biWidth, header.biHeight, header.biBitCount);
 }
 
 } // namespace
@@ -75,7 +75,7 @@ bool CFileCapture::Prepare(const Settings& settings) {
 
 bool CFileCapture::ReadFormats(const Settings& settings, AviWriterSettings& file) {
     CVideoFormat video;
-    if (!video.Read(m_hWndCap) || CVideoFormat::ClaimedSize(video.Header()) > video.Size()) {
+    if (!video.Read(m_hWndCap) || dib::ClaimedBytes(video.Header()) > video.Size()) {
         m_listener.OnCaptureError(IDS_CAP_NO_FRAME_CAP_ERROR,
                                   "The capture driver gives no video format to capture.");
         return false;

@@ -27,9 +27,6 @@ public:
     // the header claims more bytes than there are, or when refused.
     bool Send(HWND hWndCap);
 
-    // The bytes a header claims: itself, its colour masks and colour table.
-    static DWORD ClaimedSize(const BITMAPINFOHEADER& header);
-
 private:
     BITMAPINFOHEADER* HeaderBytes() { return reinterpret_cast<BITMAPINFOHEADER*>(m_bytes.data()); }
 

@@ -1,10 +1,9 @@
 #include "session/VideoFormatDlg.h"
 
-#include "framework/Handle.h"
+#include "contract/SettingsKey.h"
 #include "resources/resource.h"
 #include "session/CaptureWindow.h"
 #include "session/VideoFormat.h"
-#include "tunerprops/SettingsStore.h"
 
 #include <array>
 
@@ -59,16 +58,10 @@ int SizeIndexFor(LONG width) {
 
 // The settings store's values; the configuration library reads them at its next start.
 void RecordFormat(DWORD imageFormat, DWORD imageSize) {
-    HKEY opened = nullptr;
     // The key belongs to the configuration library: it is never created here.
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settings_store::kKeyPath, 0, KEY_SET_VALUE, &opened) !=
-        ERROR_SUCCESS)
-        return;
-    UniqueRegKey key(opened);
-    RegSetValueExA(key.Get(), "ImageFormat", 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&imageFormat), sizeof imageFormat);
-    RegSetValueExA(key.Get(), "ImageSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&imageSize),
-                   sizeof imageSize);
+    const CSettingsKey key = CSettingsKey::Open(KEY_SET_VALUE);
+    key.WriteDword(settings_store::value_name::ImageFormat, imageFormat);
+    key.WriteDword(settings_store::value_name::ImageSize, imageSize);
 }
 
 } // namespace

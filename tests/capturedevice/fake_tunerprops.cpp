@@ -2,7 +2,7 @@
 // records each call and runs the test's action in place of a modal sheet.
 
 #include "FakeSheetLog.h"
-#include "tunerprops/ConfigDialogExports.h"
+#include "contract/ConfigDialogExports.h"
 
 #include <cstring>
 

@@ -3,6 +3,7 @@
 #include "resource.h"
 
 #include "framework/DataExchange.h"
+#include "framework/Handle.h"
 
 #include <gtest/gtest.h>
 
@@ -311,8 +312,7 @@ TEST(Dialog, LibraryDialogsComeFromTheLibrarysResources) {
     UniqueModule library(LoadLibraryA("fwtestlib.dll"));
     ASSERT_TRUE(library);
     using RunLibraryDialog = INT_PTR(WINAPI*)(char*, int);
-    auto run = reinterpret_cast<RunLibraryDialog>(
-        reinterpret_cast<void*>(GetProcAddress(library.Get(), "RunLibraryDialog")));
+    auto run = ProcAddress<RunLibraryDialog>(library.Get(), "RunLibraryDialog");
     ASSERT_NE(run, nullptr);
     char caption[64] = {};
     EXPECT_EQ(run(caption, sizeof caption), IDOK);

@@ -7,7 +7,8 @@
 #include <commctrl.h>
 
 #include "support/DialogScript.h"
-#include "tunerprops/ConfigDialogExports.h"
+#include "contract/ConfigDialogExports.h"
+#include "framework/Handle.h"
 
 namespace {
 
@@ -107,12 +108,9 @@ TEST(ConfigurationLibrary, ShowsTheVideoFormatPageAsTheDriverDoes) {
     SettingsKeyGuard settings;
     HMODULE library = LoadLibraryA("tunerprops.dll");
     ASSERT_NE(library, nullptr);
-    auto create = reinterpret_cast<CreateConfigDialogFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "CreateConfigDialog")));
-    auto doModal = reinterpret_cast<DoConfigDialogFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "DoConfigDialog")));
-    auto destroy = reinterpret_cast<DestroyConfigDialogFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "DestroyConfigDialog")));
+    auto create = ProcAddress<CreateConfigDialogFn>(library, "CreateConfigDialog");
+    auto doModal = ProcAddress<DoConfigDialogFn>(library, "DoConfigDialog");
+    auto destroy = ProcAddress<DestroyConfigDialogFn>(library, "DestroyConfigDialog");
     ASSERT_TRUE(create && doModal && destroy);
     ASSERT_NE(create(2, nullptr), nullptr);
     EXPECT_TRUE(RunWithDialog([&] { EXPECT_EQ(doModal(), IDCANCEL); },

@@ -1,5 +1,6 @@
 #include "DriverHarness.h"
 
+#include "framework/Handle.h"
 #include <cstring>
 #include <set>
 
@@ -154,12 +155,9 @@ void DriverTest::LoadTunerLibrary() {
     ASSERT_NE(g_realSetEvent, nullptr) << "the library imports SetEvent from kernel32";
     g_settingsEventHandles.clear();
     g_eventSetCount = 0;
-    CreateConfigDialog = reinterpret_cast<CreateConfigDialogFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_library, "CreateConfigDialog")));
-    DoConfigDialog = reinterpret_cast<DoConfigDialogFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_library, "DoConfigDialog")));
-    DestroyConfigDialog = reinterpret_cast<DestroyConfigDialogFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_library, "DestroyConfigDialog")));
+    CreateConfigDialog = ProcAddress<CreateConfigDialogFn>(m_library, "CreateConfigDialog");
+    DoConfigDialog = ProcAddress<DoConfigDialogFn>(m_library, "DoConfigDialog");
+    DestroyConfigDialog = ProcAddress<DestroyConfigDialogFn>(m_library, "DestroyConfigDialog");
     ASSERT_NE(CreateConfigDialog, nullptr);
     ASSERT_NE(DoConfigDialog, nullptr);
     ASSERT_NE(DestroyConfigDialog, nullptr);

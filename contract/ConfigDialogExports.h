@@ -9,7 +9,7 @@
 class CDeviceSettings;
 
 extern "C" {
-// sheetMode is a TunerSheetMode (tunerprops/SheetMode.h) passed as int.
+// sheetMode is a TunerSheetMode (contract/SheetMode.h) passed as int.
 CDeviceSettings* WINAPI CreateConfigDialog(int sheetMode, HWND hWndParent);
 int WINAPI DoConfigDialog();
 void WINAPI DestroyConfigDialog();

@@ -7,3 +7,14 @@ enum class TunerSheetMode : int {
     VideoDisplay = 1, // the Drawing page (so is any value other than 0 and 2)
     VideoFormat = 2,  // the Video Format page
 };
+
+constexpr TunerSheetMode SheetModeFromInt(int sheetMode) {
+    switch (sheetMode) {
+    case int(TunerSheetMode::VideoSource):
+        return TunerSheetMode::VideoSource;
+    case int(TunerSheetMode::VideoFormat):
+        return TunerSheetMode::VideoFormat;
+    default:
+        return TunerSheetMode::VideoDisplay;
+    }
+}

@@ -1,21 +1,45 @@
 #pragma once
 
-// What the capture program, this library and the capture device agree on
-// about the device settings: the key that holds them, the event that tells
-// the driver they changed, and the meaning of the ImageSize and ImageFormat
-// codes. Header only: each includes it without linking another's code.
+// What the capture program, the configuration library and the capture device
+// agree on about the device settings: the key that holds them, the names of
+// its values, the events that tell the driver they changed, and the meaning
+// of the ImageSize and ImageFormat codes. Header only: each includes it
+// without linking another's code.
 
 #include <windows.h>
 
 namespace settings_store {
 
-// Under HKEY_CURRENT_USER; the library creates it, the others only open it.
+// Under HKEY_CURRENT_USER, the sub-key below the root path; the library
+// creates it, the others only open it.
 inline constexpr char kRootPath[] = "Software\\Mirovanta";
 inline constexpr char kSubKey[] = "Brindlecove";
-inline constexpr char kKeyPath[] = "Software\\Mirovanta\\Brindlecove";
 
-// Created by the driver, set by whoever changed a setting.
+// Created by the driver, set by whoever changed a setting. The driver's two
+// other events travel in the library's settings record by name only.
 inline constexpr char kSettingsChangedEventName[] = "?|!BRINDLECOVE!!???";
+inline constexpr char kSetOkEventName[] = "?|!!BRINDLECOVESETOK!!???";
+inline constexpr char kRestCompleteEventName[] = "?|!!BRINDLECOVERESTCOMPL!!???";
+
+// The sixteen values under the key, each a REG_DWORD.
+namespace value_name {
+inline constexpr char Brightness[] = "Brightness";
+inline constexpr char Contrast[] = "Contrast";
+inline constexpr char Hue[] = "Hue";
+inline constexpr char Saturation[] = "Saturation";
+inline constexpr char ImageSize[] = "ImageSize";
+inline constexpr char Channel[] = "Channel";
+inline constexpr char FineTune[] = "FineTune";
+inline constexpr char VideoStandard[] = "VideoStandard";
+inline constexpr char Sound[] = "Sound";
+inline constexpr char Tuner[] = "Tuner";
+inline constexpr char Connector[] = "Connector";
+inline constexpr char AudioSource[] = "AudioSource";
+inline constexpr char ImageFormat[] = "ImageFormat";
+inline constexpr char UseDirect[] = "UseDirect";
+inline constexpr char FavorOverlays[] = "FavorOverlays";
+inline constexpr char Mute[] = "Mute";
+} // namespace value_name
 
 // ImageSize: the image's width in percent of the full 640x480.
 struct ImageSizeCode {
