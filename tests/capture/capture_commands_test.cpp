@@ -6,6 +6,7 @@
 #include "support/DialogScript.h"
 
 #include "framework/MDIChildWnd.h"
+#include "framework/RecentFileList.h"
 #include "resources/resource.h"
 #include "session/AudioCompression.h"
 #include "session/VidrakeView.h"
@@ -475,8 +476,29 @@ std::function<void(HWND)> AnswerPrompt(PromptSeen& seen, int button,
 
 const char kNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
 
+// The choice of writer lives in the program's profile; each test starts
+// with the program's own writer and leaves it so.
+struct ProfileWriterChoice {
+    static std::string Profile() { return CRecentFileList::DefaultProfileName(); }
+    static UINT Read() { return GetPrivateProfileIntA("Capture", "PlatformWriter", 7, Profile().c_str()); }
+    ProfileWriterChoice() { Forget(); }
+    ~ProfileWriterChoice() { Forget(); }
+    static void Forget() {
+        WritePrivateProfileStringA("Capture", "PlatformWriter", nullptr, Profile().c_str());
+    }
+};
+
 TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndTheSequence) {
+    ProfileWriterChoice choice;
     Start({{0, "Card"}});
+    // The check box of Capture Setup hands the file to the capture window.
+    RunCaptureSetup([](HWND dialog) {
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PLATFORMWRITER, BM_GETCHECK, 0, 0), BST_UNCHECKED)
+            << "the program's own writer by default";
+        Press(dialog, IDC_PLATFORMWRITER);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(ProfileWriterChoice::Read(), 1u) << "the choice is kept in the profile";
     struct Case {
         const char* context;
         int answer;
@@ -590,11 +612,32 @@ TEST_F(CaptureCommandsTest, SingleFrameStopsLiveVideoSetsTheFormatAgainAndGrabs)
     }
 }
 
-TEST_F(CaptureCommandsTest, VideoCompressionAsksForTheCompressorDialog) {
+TEST_F(CaptureCommandsTest, VideoCompressionChoosesForTheWriterThatWritesTheFile) {
+    ProfileWriterChoice choice;
     Start({{0, "Card"}});
-    m_platform->m_recorder.Clear();
-    Command(ID_OPTIONS_VIDEOCOMPRESSION);
-    EXPECT_TRUE(MatchSequence(Sent(), {{WM_CAP_DLG_VIDEOCOMPRESSION, 0, 0}}, "compression"));
+    {
+        SCOPED_TRACE("the program's writer: the platform's compressor chooser");
+        m_platform->m_recorder.Clear();
+        std::string title;
+        EXPECT_TRUE(RunWithDialog([this] { Command(ID_OPTIONS_VIDEOCOMPRESSION); },
+                                  [&](HWND dialog) {
+                                      char caption[64] = {};
+                                      GetWindowTextA(dialog, caption, sizeof caption);
+                                      title = caption;
+                                      Press(dialog, IDCANCEL);
+                                  }));
+        EXPECT_EQ(title, "Video Compression");
+        for (const RecordedMessage& m : Sent())
+            EXPECT_EQ(m.message, UINT(WM_CAP_GET_VIDEOFORMAT)) << "only the format is asked";
+        EXPECT_EQ(View().m_compressor.Compressor(), nullptr) << "Cancel chooses nothing";
+    }
+    {
+        SCOPED_TRACE("the system's writer: the capture window's compression dialog");
+        View().m_bPlatformWriter = TRUE;
+        m_platform->m_recorder.Clear();
+        Command(ID_OPTIONS_VIDEOCOMPRESSION);
+        EXPECT_TRUE(MatchSequence(Sent(), {{WM_CAP_DLG_VIDEOCOMPRESSION, 0, 0}}, "compression"));
+    }
     EXPECT_FALSE(View().m_bDialogOpen);
 }
 
