@@ -147,12 +147,14 @@ TEST_F(CaptureCommandsTest, SetupDialogHasEveryControlAtItsPlaceInTabOrder) {
         {IDC_ENABLETIMELIMIT, "Button", "Enable Capture Time Limit", {7, 36, 128, 10}},
         {IDC_SECONDS_LABEL, "Static", "Seconds :", {12, 49, 70, 9}},
         {IDC_TIMELIMIT, "Edit", "0", {90, 48, 39, 12}},
+        {IDC_PLATFORMWRITER, "Button", "Use the &system's AVI writer (AVI 1.0, at most 2 GB)",
+         {7, 205, 182, 12}},
     };
     RunCaptureSetup([&](HWND dialog) {
         char caption[64] = {};
         GetWindowTextA(dialog, caption, sizeof caption);
         EXPECT_STREQ(caption, "Capture Setup");
-        RECT client{0, 0, 196, 202};
+        RECT client{0, 0, 196, 226};
         MapDialogRect(dialog, &client);
         RECT actual{};
         GetClientRect(dialog, &actual);
@@ -496,6 +498,7 @@ TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndThe
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PLATFORMWRITER, BM_GETCHECK, 0, 0), BST_UNCHECKED)
             << "the program's own writer by default";
         Press(dialog, IDC_PLATFORMWRITER);
+        Type(dialog, IDC_VIDEOBUFFERS, "5");
         Press(dialog, IDOK);
     });
     EXPECT_EQ(ProfileWriterChoice::Read(), 1u) << "the choice is kept in the profile";
