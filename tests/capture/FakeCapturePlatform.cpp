@@ -149,8 +149,40 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
     case WM_CAP_SET_CALLBACK_ERRORA:
         state.errorCallback = reinterpret_cast<CAPERRORCALLBACKA>(lParam);
         return TRUE;
+    case WM_CAP_SET_CALLBACK_VIDEOSTREAM:
+    case WM_CAP_SET_CALLBACK_WAVESTREAM:
+    case WM_CAP_SET_USER_DATA:
+    case WM_CAP_GET_USER_DATA:
+    case WM_CAP_SEQUENCE_NOFILE:
+    case WM_CAP_STOP:
+        return OnStreamMessage(hWnd, state, message, lParam);
     default:
         return OnCaptureCommandMessage(state, message, wParam, lParam);
+    }
+}
+
+LRESULT FakeCapturePlatform::OnStreamMessage(HWND hWnd, WindowState& state, UINT message,
+                                             LPARAM lParam) {
+    switch (message) {
+    case WM_CAP_SET_CALLBACK_VIDEOSTREAM:
+        state.videoStream = reinterpret_cast<CAPVIDEOCALLBACK>(lParam);
+        return TRUE;
+    case WM_CAP_SET_CALLBACK_WAVESTREAM:
+        state.waveStream = reinterpret_cast<CAPWAVECALLBACK>(lParam);
+        return TRUE;
+    case WM_CAP_SET_USER_DATA:
+        state.userData = lParam;
+        return TRUE;
+    case WM_CAP_GET_USER_DATA:
+        return state.userData;
+    case WM_CAP_SEQUENCE_NOFILE:
+        state.stopRequested = false;
+        if (m_onSequenceNoFile)
+            m_onSequenceNoFile(hWnd, state);
+        return TRUE;
+    default: // WM_CAP_STOP
+        state.stopRequested = true;
+        return TRUE;
     }
 }
 

@@ -56,6 +56,12 @@ public:
         BITMAPINFOHEADER format{};  // the connected driver's, until a new one is set
         std::vector<DWORD> colours; // the colour table that follows it
         std::string captureFile = "C:\\CAPTURE.AVI";
+        // Capture without a file: the stream callbacks and the user data
+        // the program installed, and whether it asked the capture to stop.
+        CAPVIDEOCALLBACK videoStream = nullptr;
+        CAPWAVECALLBACK waveStream = nullptr;
+        LPARAM userData = 0;
+        bool stopRequested = false;
     };
     // A message that carries a path, with the path it carried.
     struct PathMessage {
@@ -82,6 +88,9 @@ public:
     // Called inside WM_CAP_DLG_VIDEOSOURCE and WM_CAP_DLG_VIDEODISPLAY, while the
     // driver's dialog would be up.
     std::function<void(UINT message)> m_onDriverDialog;
+    // Called inside WM_CAP_SEQUENCE_NOFILE: the capture, delivering frames
+    // and sound through the window's stream callbacks.
+    std::function<void(HWND hWnd, WindowState& state)> m_onSequenceNoFile;
     // The size of every playback window.
     static constexpr int kPlaybackWidth = 296;
     static constexpr int kPlaybackHeight = 226;
@@ -99,6 +108,7 @@ private:
     LRESULT OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     const FakeDriver* FindDriver(int index) const;
     LRESULT OnCaptureCommandMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnStreamMessage(HWND hWnd, WindowState& state, UINT message, LPARAM lParam);
     LRESULT OnFormatOrFileMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PlaybackProcedure(HWND hWnd, UINT message, WPARAM wParam,
                                               LPARAM lParam);
