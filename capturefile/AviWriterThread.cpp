@@ -177,7 +177,8 @@ void CAviWriterThread::Run() {
         // chunk written whole.
         if (!m_failed.load()) {
             if (!Write(item)) {
-                const DWORD error = m_writer.LastError() != 0 ? m_writer.LastError() : GetLastError();
+                const DWORD error =
+                    m_writer.LastError() != 0 ? m_writer.LastError() : GetLastError();
                 m_error = error != 0 ? error : ERROR_WRITE_FAULT;
                 // Under the lock, so that a thread waiting for a buffer sees it.
                 std::lock_guard lock(m_mutex);

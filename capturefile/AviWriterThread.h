@@ -85,7 +85,7 @@ private:
         ItemKind kind = ItemKind::DroppedFrame;
         BYTE* buffer = nullptr;             // a frame's data
         std::vector<BYTE>* audio = nullptr; // audio storage
-        DWORD bytes = 0; // a frame's or an audio chunk's
+        DWORD bytes = 0;                    // a frame's or an audio chunk's
     };
 
     BYTE* AddBuffer();

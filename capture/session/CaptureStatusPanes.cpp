@@ -89,8 +89,7 @@ std::string CCaptureStatusPanes::Summary(const CCaptureFigures& figures, DWORD m
                                          const char* lpszFile) {
     // The length of the clip: the frames it holds, at their period.
     const ULONGLONG clipMs = ULONGLONG(figures.frames) * microSecPerFrame / 1000;
-    const ULONGLONG milliFps =
-        clipMs == 0 ? 0 : ULONGLONG(figures.frames) * 1000000ULL / clipMs;
+    const ULONGLONG milliFps = clipMs == 0 ? 0 : ULONGLONG(figures.frames) * 1000000ULL / clipMs;
     return Format("Captured %llu.%03llu sec. %lu frames (%lu dropped) (%llu.%03llu fps), %s at "
                   "%.1f MB/s into %s",
                   clipMs / 1000, clipMs % 1000, static_cast<unsigned long>(figures.frames),

@@ -56,7 +56,8 @@ bool CFileCapture::Run(const Settings& settings) {
 bool CFileCapture::Prepare(const Settings& settings) {
     char path[MAX_PATH] = {};
     if (!capwnd::FileGetCaptureFile(m_hWndCap, path, sizeof path) || path[0] == '\0') {
-        m_listener.OnCaptureError(IDS_CAP_FILE_OPEN_ERROR, "The capture window names no capture file.");
+        m_listener.OnCaptureError(IDS_CAP_FILE_OPEN_ERROR,
+                                  "The capture window names no capture file.");
         return false;
     }
     m_fileName = path;
@@ -173,9 +174,8 @@ void CFileCapture::TakeFrame(const VIDEOHDR& header) {
     const ULONGLONG place =
         (ULONGLONG(header.dwTimeCaptured) * 1000 + m_microSecPerFrame / 2) / m_microSecPerFrame;
     PlaceDroppedFrames(DWORD(std::min<ULONGLONG>(place, MAXDWORD)));
-    BYTE* buffer = header.lpData != nullptr && header.dwBytesUsed != 0
-                       ? m_thread->TryTakeBuffer()
-                       : nullptr;
+    BYTE* buffer =
+        header.lpData != nullptr && header.dwBytesUsed != 0 ? m_thread->TryTakeBuffer() : nullptr;
     if (buffer != nullptr) {
         const DWORD bytes = std::min(header.dwBytesUsed, m_frameBytes);
         std::memcpy(buffer, header.lpData, bytes);

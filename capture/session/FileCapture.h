@@ -27,10 +27,10 @@
 
 // What a capture has done so far.
 struct CCaptureFigures {
-    DWORD frames = 0;     // frames placed in the file, dropped ones included
-    DWORD dropped = 0;    // of them, empty chunks
-    DWORD elapsedMs = 0;  // the capture time of the last frame
-    ULONGLONG bytes = 0;  // of frames and sound handed to the writer
+    DWORD frames = 0;        // frames placed in the file, dropped ones included
+    DWORD dropped = 0;       // of them, empty chunks
+    DWORD elapsedMs = 0;     // the capture time of the last frame
+    ULONGLONG bytes = 0;     // of frames and sound handed to the writer
     ULONGLONG freeBytes = 0; // on the capture file's disk, when known
     bool freeKnown = false;
 };
@@ -50,9 +50,9 @@ class CFileCapture {
 public:
     struct Settings {
         CAPTUREPARMS parms{};
-        std::vector<AviInfoEntry> info;       // the INFO list of the file
-        COMPVARS* compressor = nullptr;       // null: frames as the driver gives them
-        ULONGLONG riffBlockBytes = 1ULL << 30; // where an OpenDML block ends
+        std::vector<AviInfoEntry> info;          // the INFO list of the file
+        COMPVARS* compressor = nullptr;          // null: frames as the driver gives them
+        ULONGLONG riffBlockBytes = 1ULL << 30;   // where an OpenDML block ends
         ULONGLONG freeSpaceReserve = 1ULL << 20; // kept free beyond what closing needs
     };
 

@@ -147,7 +147,9 @@ TEST_F(CaptureCommandsTest, SetupDialogHasEveryControlAtItsPlaceInTabOrder) {
         {IDC_ENABLETIMELIMIT, "Button", "Enable Capture Time Limit", {7, 36, 128, 10}},
         {IDC_SECONDS_LABEL, "Static", "Seconds :", {12, 49, 70, 9}},
         {IDC_TIMELIMIT, "Edit", "0", {90, 48, 39, 12}},
-        {IDC_PLATFORMWRITER, "Button", "Use the &system's AVI writer (AVI 1.0, at most 2 GB)",
+        {IDC_PLATFORMWRITER,
+         "Button",
+         "Use the &system's AVI writer (AVI 1.0, at most 2 GB)",
          {7, 205, 182, 12}},
     };
     RunCaptureSetup([&](HWND dialog) {
@@ -482,7 +484,9 @@ const char kNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
 // with the program's own writer and leaves it so.
 struct ProfileWriterChoice {
     static std::string Profile() { return CRecentFileList::DefaultProfileName(); }
-    static UINT Read() { return GetPrivateProfileIntA("Capture", "PlatformWriter", 7, Profile().c_str()); }
+    static UINT Read() {
+        return GetPrivateProfileIntA("Capture", "PlatformWriter", 7, Profile().c_str());
+    }
     ProfileWriterChoice() { Forget(); }
     ~ProfileWriterChoice() { Forget(); }
     static void Forget() {

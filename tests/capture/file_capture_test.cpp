@@ -1,0 +1,306 @@
+// Capture Video with the program's own writer, against the capture window
+// double: the messages it sends, and the file it leaves, read back chunk by
+// chunk and through the platform's AVIFile.
+
+#include "CaptureFixture.h"
+#include "support/DialogScript.h"
+
+#include "avicapture/RiffReader.h"
+#include "framework/StatusBar.h"
+#include "resources/resource.h"
+#include "session/FileCapture.h"
+#include "session/VidrakeView.h"
+
+#include <vfw.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
+constexpr DWORD kFrameBytes = 320 * 240 * 2; // the fake driver's 16-bit frames
+constexpr DWORD kSoundBytes = 551;           // 50 ms of 11,025 Hz 8-bit mono
+
+std::string TempFile(const char* name) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+
+// The streams' lengths as the platform's AVIFile reads the file.
+struct AviLengths {
+    bool opened = false;
+    LONG video = -1;
+    LONG audio = -1;
+};
+AviLengths ReadWithAviFile(const std::string& path) {
+    AviLengths lengths;
+    AVIFileInit();
+    PAVIFILE file = nullptr;
+    if (AVIFileOpenA(&file, path.c_str(), OF_READ, nullptr) == 0) {
+        lengths.opened = true;
+        PAVISTREAM stream = nullptr;
+        if (AVIFileGetStream(file, &stream, streamtypeVIDEO, 0) == 0) {
+            lengths.video = AVIStreamLength(stream);
+            AVIStreamRelease(stream);
+        }
+        if (AVIFileGetStream(file, &stream, streamtypeAUDIO, 0) == 0) {
+            lengths.audio = AVIStreamLength(stream);
+            AVIStreamRelease(stream);
+        }
+        AVIFileRelease(file);
+    }
+    AVIFileExit();
+    return lengths;
+}
+
+// The sizes of one stream's chunks, in the order of the file.
+std::vector<DWORD> ChunkSizes(const RiffFile& riff, DWORD chunkId) {
+    std::vector<DWORD> sizes;
+    for (const RiffChunk& block : riff.Blocks()) {
+        if (const RiffChunk* movi = block.Find(Fcc("LIST"), Fcc("movi"))) {
+            for (const RiffChunk* chunk : movi->FindAll(chunkId))
+                sizes.push_back(chunk->size);
+        }
+    }
+    return sizes;
+}
+
+// A capture window's capture without a file, as a driver delivers it: a
+// frame at each of the given times, and 50 ms of sound after each frame.
+// With a pause before the last frame, the progress is shown at that frame.
+void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
+             DWORD frameBytes = kFrameBytes, DWORD pauseBeforeLastMs = 0) {
+    std::vector<BYTE> frame(frameBytes);
+    std::vector<BYTE> sound(kSoundBytes, 0x80);
+    for (DWORD time : times) {
+        if (state.stopRequested)
+            return;
+        if (time == times.back())
+            Sleep(pauseBeforeLastMs);
+        std::memset(frame.data(), int(time / 50), frame.size());
+        VIDEOHDR video{};
+        video.lpData = frame.data();
+        video.dwBufferLength = video.dwBytesUsed = frameBytes;
+        video.dwTimeCaptured = time;
+        video.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
+        ASSERT_NE(state.videoStream, nullptr);
+        state.videoStream(hWnd, &video);
+        if (state.waveStream != nullptr) {
+            WAVEHDR wave{};
+            wave.lpData = reinterpret_cast<LPSTR>(sound.data());
+            wave.dwBufferLength = wave.dwBytesRecorded = kSoundBytes;
+            wave.dwFlags = WHDR_DONE;
+            state.waveStream(hWnd, &wave);
+        }
+    }
+}
+
+class FileCaptureTest : public CaptureFixture {
+protected:
+    CVidrakeView& View() { return *ActiveView(); }
+    FakeCapturePlatform::WindowState& Window() { return m_platform->m_windows[View().m_hWndCap]; }
+    void StartWithSound(const std::string& file) {
+        Start({{0, "Card"}});
+        const WAVEFORMATEX sound{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
+        const auto* bytes = reinterpret_cast<const BYTE*>(&sound);
+        Window().audioFormat.assign(bytes, bytes + sizeof sound);
+        Window().captureFile = file;
+        View().m_CaptureParms.fCaptureAudio = TRUE;
+        DeleteFileA(file.c_str());
+    }
+    // Capture Video, confirmed at its prompt.
+    void CaptureVideo() {
+        EXPECT_TRUE(
+            RunWithDialog([] { AfxGetMainWnd()->SendMessage(WM_COMMAND, ID_CAPTURE_VIDEO); },
+                          [](HWND prompt) { EndDialogWith(prompt, IDOK); }));
+    }
+    // What the command sent, without the status refreshes and focus traffic
+    // around it and the callbacks' look-ups of their capture.
+    std::vector<RecordedMessage> Sent() {
+        std::vector<RecordedMessage> sent;
+        for (const RecordedMessage& m : Recorded()) {
+            if (m.message != WM_CAP_GET_STATUS && m.message != WM_CAP_SET_PREVIEWRATE &&
+                m.message != WM_QUERYNEWPALETTE && m.message != WM_CAP_GET_USER_DATA)
+                sent.push_back(m);
+        }
+        return sent;
+    }
+};
+
+TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStayEmpty) {
+    const std::string file = TempFile("file_capture_test.avi");
+    StartWithSound(file);
+    std::string panesDuringCapture;
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        // 20 fps: the frames of 150 and 200 ms never came.
+        Deliver(hWnd, state, {0, 50, 100, 250, 300, 351}, kFrameBytes, 600);
+        auto* bar = DynamicDowncast<CStatusBar>(
+            CWnd::FromHandlePermanent(GetDlgItem(AfxGetMainWnd()->m_hWnd, AFX_IDW_STATUS_BAR)));
+        ASSERT_NE(bar, nullptr);
+        for (int i = 1; i < bar->GetCount(); ++i)
+            panesDuringCapture += bar->GetPaneText(i) + "|";
+    };
+    m_platform->m_recorder.Clear();
+    CaptureVideo();
+
+    const auto kParms = WPARAM(sizeof(CAPTUREPARMS));
+    EXPECT_TRUE(MatchSequence(Sent(),
+                              {{WM_CAP_FILE_GET_CAPTURE_FILEA, MAX_PATH, 0, kMatchWParam},
+                               {WM_CAP_GET_VIDEOFORMAT, 0, 0},
+                               {WM_CAP_GET_VIDEOFORMAT, 0, 0, kMatchMessage},
+                               {WM_CAP_GET_AUDIOFORMAT, 0, 0},
+                               {WM_CAP_GET_AUDIOFORMAT, 0, 0, kMatchMessage},
+                               {WM_CAP_SET_USER_DATA, 0, 0, kMatchWParam},
+                               {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0, kMatchWParam},
+                               {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0, kMatchWParam},
+                               {WM_CAP_SET_SEQUENCE_SETUP, kParms, 0, kMatchWParam},
+                               {WM_CAP_SEQUENCE_NOFILE, 0, 0},
+                               {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0},
+                               {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0},
+                               {WM_CAP_SET_USER_DATA, 0, 0}},
+                              "a capture with sound to the program's own file"));
+    EXPECT_EQ(Window().sequenceSetup.fCaptureAudio, TRUE);
+    // Frames, dropped, time, rate, free space and the time it leaves.
+    EXPECT_EQ(panesDuringCapture.rfind("8 frames|2 dropped|0:00:00|", 0), 0u) << panesDuringCapture;
+    EXPECT_NE(panesDuringCapture.find(" MB/s|"), std::string::npos) << panesDuringCapture;
+    EXPECT_NE(panesDuringCapture.find(" free|"), std::string::npos) << panesDuringCapture;
+    EXPECT_NE(panesDuringCapture.find(" left|"), std::string::npos) << panesDuringCapture;
+
+    const RiffFile riff(file);
+    ASSERT_TRUE(riff.Ok()) << riff.Problem();
+    EXPECT_EQ(ChunkSizes(riff, Fcc("00db")),
+              (std::vector<DWORD>{kFrameBytes, kFrameBytes, kFrameBytes, 0, 0, kFrameBytes,
+                                  kFrameBytes, kFrameBytes}));
+    EXPECT_EQ(ChunkSizes(riff, Fcc("01wb")), std::vector<DWORD>(6, kSoundBytes));
+    const RiffChunk* info = riff.Blocks().at(0).Find(Fcc("LIST"), Fcc("INFO"));
+    ASSERT_NE(info, nullptr);
+    const RiffChunk* copyright = info->Find(Fcc("ICOP"));
+    ASSERT_NE(copyright, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(riff.Bytes().data() + copyright->dataPos),
+                          copyright->size),
+              std::string(kNotice, sizeof kNotice));
+    const AviLengths lengths = ReadWithAviFile(file);
+    EXPECT_TRUE(lengths.opened);
+    EXPECT_EQ(lengths.video, 8);
+    EXPECT_EQ(lengths.audio, LONG(6 * kSoundBytes));
+
+    // The bar has its own panes back, and a summary.
+    auto* bar = DynamicDowncast<CStatusBar>(
+        CWnd::FromHandlePermanent(GetDlgItem(AfxGetMainWnd()->m_hWnd, AFX_IDW_STATUS_BAR)));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetCount(), 4);
+    EXPECT_EQ(bar->GetPaneText(0).rfind("Captured 0.400 sec. 8 frames (2 dropped) (20.000 fps)", 0),
+              0u)
+        << bar->GetPaneText(0);
+    EXPECT_TRUE(theTestApp.m_messages.empty()) << theTestApp.m_messages.front().text;
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(FileCaptureTest, AFileThatCannotBeCreatedIsToldAndNothingIsCaptured) {
+    const std::string file = TempFile("no such folder\\capture.avi");
+    StartWithSound(file);
+    m_platform->m_recorder.Clear();
+    theTestApp.m_messages.clear();
+    CaptureVideo();
+    for (const RecordedMessage& m : Sent())
+        EXPECT_NE(m.message, UINT(WM_CAP_SEQUENCE_NOFILE));
+    ASSERT_EQ(theTestApp.m_messages.size(), 1u);
+    EXPECT_EQ(
+        theTestApp.m_messages[0].text.rfind("Cannot create the capture file " + file + ": ", 0), 0u)
+        << theTestApp.m_messages[0].text;
+}
+
+// The capture itself, under the view: blocks of a megabyte, and frames
+// compressed by the platform's RLE compressor.
+class ListenerLog final : public CCaptureListener {
+public:
+    void OnCaptureProgress(const CCaptureFigures&) override { ++m_progress; }
+    void OnCaptureError(int, const char* lpszText) override { m_errors.push_back(lpszText); }
+    int m_progress = 0;
+    std::vector<std::string> m_errors;
+};
+
+TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
+    const std::string file = TempFile("file_capture_blocks.avi");
+    StartWithSound(file);
+    std::vector<DWORD> times;
+    for (DWORD n = 0; n < 40; ++n)
+        times.push_back(n * 50);
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        // Paced, so that no frame finds every buffer waiting for the disk.
+        for (DWORD time : times) {
+            Deliver(hWnd, state, {time});
+            Sleep(20);
+        }
+    };
+    ListenerLog log;
+    CFileCapture capture(View().m_hWndCap, log);
+    CFileCapture::Settings settings;
+    settings.parms = View().m_CaptureParms;
+    settings.riffBlockBytes = 1 << 20;
+    EXPECT_TRUE(capture.Run(settings));
+    EXPECT_TRUE(log.m_errors.empty());
+    EXPECT_GE(log.m_progress, 2) << "at the start and at the end at least";
+
+    const RiffFile riff(file);
+    ASSERT_TRUE(riff.Ok()) << riff.Problem();
+    ASSERT_GE(riff.Blocks().size(), 6u) << "6 MB of frames in blocks of 1 MB";
+    EXPECT_EQ(riff.Blocks()[0].listType, Fcc("AVI "));
+    for (size_t n = 1; n < riff.Blocks().size(); ++n)
+        EXPECT_EQ(riff.Blocks()[n].listType, Fcc("AVIX")) << "block " << n;
+    EXPECT_EQ(ChunkSizes(riff, Fcc("00db")), std::vector<DWORD>(40, kFrameBytes));
+    const AviLengths lengths = ReadWithAviFile(file);
+    EXPECT_EQ(lengths.video, 40);
+    EXPECT_EQ(lengths.audio, LONG(40 * kSoundBytes));
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
+    const std::string file = TempFile("file_capture_rle.avi");
+    FakeDriver palette{0, "Palette card"};
+    palette.bitCount = 8;
+    palette.colours = 256;
+    Start({palette});
+    Window().captureFile = file;
+    DeleteFileA(file.c_str());
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        Deliver(hWnd, state, {0, 50, 100, 150}, 320 * 240);
+    };
+    COMPVARS rle{};
+    rle.cbSize = sizeof rle;
+    rle.dwFlags = ICMF_COMPVARS_VALID;
+    rle.hic = ICOpen(ICTYPE_VIDEO, mmioFOURCC('M', 'R', 'L', 'E'), ICMODE_COMPRESS);
+    ASSERT_NE(rle.hic, nullptr) << "the platform's RLE compressor";
+    rle.fccType = ICTYPE_VIDEO;
+    rle.lKey = 1;
+    rle.lQ = ICQUALITY_DEFAULT;
+    ListenerLog log;
+    {
+        CFileCapture capture(View().m_hWndCap, log);
+        CFileCapture::Settings settings;
+        settings.parms = View().m_CaptureParms;
+        settings.compressor = &rle;
+        EXPECT_TRUE(capture.Run(settings));
+    }
+    ICCompressorFree(&rle);
+    EXPECT_TRUE(log.m_errors.empty()) << log.m_errors.front();
+
+    const RiffFile riff(file);
+    ASSERT_TRUE(riff.Ok()) << riff.Problem();
+    const std::vector<DWORD> sizes = ChunkSizes(riff, Fcc("00dc"));
+    ASSERT_EQ(sizes.size(), 4u) << "compressed chunks";
+    for (DWORD size : sizes)
+        EXPECT_LT(size, 320u * 240 / 4) << "frames of one colour compress well";
+    const RiffChunk* strf = riff.Blocks()[0]
+                                .Find(Fcc("LIST"), Fcc("hdrl"))
+                                ->Find(Fcc("LIST"), Fcc("strl"))
+                                ->Find(Fcc("strf"));
+    ASSERT_NE(strf, nullptr);
+    EXPECT_EQ(riff.At<BITMAPINFOHEADER>(strf->dataPos).biCompression, DWORD(BI_RLE8));
+    EXPECT_EQ(ReadWithAviFile(file).video, 4);
+    DeleteFileA(file.c_str());
+}
+
+} // namespace
