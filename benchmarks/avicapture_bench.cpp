@@ -1,9 +1,13 @@
-// Measures sequence capture of the software capture device through its
-// message protocol, 640 x 480 RGB 24 at 30 frames per second:
+// Measures sequence capture on the program's own path: the capture window
+// (the software capture device) captures without a file and hands every
+// frame to the program's CFileCapture, whose writer thread writes the
+// OpenDML file; 640 x 480 RGB 24 at 30 frames per second:
 //   avicapture_bench realtime FOLDER SECONDS   real-time capture: drops, CPU
+//                                              of the whole capturing process
+//                                              (realtime-keep keeps the file)
 //   avicapture_bench unpaced FOLDER SECONDS [ROUNDS]
-//                                              SECONDS of video captured as fast
-//                                              as the writer goes, next to a
+//                                              SECONDS of video delivered as fast
+//                                              as the device renders, next to a
 //                                              plain write of the same bytes,
 //                                              in turns, ROUNDS (3) of each
 //                                              (unpaced-keep keeps the file)
@@ -23,6 +27,7 @@
 
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
+#include "session/FileCapture.h"
 
 namespace {
 
@@ -38,6 +43,10 @@ LRESULT CALLBACK OnError(HWND, int id, LPCSTR text) {
     if (id != 0) {
         g_errors += std::to_string(id) + ":" + (text ? text : "") + " ";
     }
+    return TRUE;
+}
+
+LRESULT CALLBACK IgnoreFrame(HWND, LPVIDEOHDR) {
     return TRUE;
 }
 
@@ -97,9 +106,26 @@ public:
     HWND Window() const { return m_window; }
 
     // Captures `seconds` of video: the time limit counts frames, so an
-    // unpaced capture takes as many frames as a real-time one.
+    // unpaced capture takes as many frames as a real-time one. To a file,
+    // the program's own writer writes it.
     BOOL Capture(const std::string& file, DWORD seconds, bool toFile) {
         capFileSetCaptureFile(m_window, file.c_str());
+        const CAPTUREPARMS parms = Parms(seconds);
+        if (toFile) {
+            CFileCapture capture(m_window, m_listener);
+            CFileCapture::Settings settings;
+            settings.parms = parms;
+            const BOOL ok = capture.Run(settings) ? TRUE : FALSE;
+            m_figures = capture.Figures();
+            return ok;
+        }
+        CAPTUREPARMS sent = parms;
+        capCaptureSetSetup(m_window, &sent, sizeof sent);
+        return capCaptureSequenceNoFile(m_window);
+    }
+    // What the program's writer placed in the file: frames and empty chunks.
+    const CCaptureFigures& Figures() const { return m_figures; }
+    CAPTUREPARMS Parms(DWORD seconds) {
         CAPTUREPARMS parms{};
         capCaptureGetSetup(m_window, &parms, sizeof parms);
         parms.dwRequestMicroSecPerFrame = kMicroSecPerFrame;
@@ -110,8 +136,7 @@ public:
         parms.fLimitEnabled = TRUE;
         parms.wTimeLimit = seconds;
         parms.wPercentDropForError = 100;
-        capCaptureSetSetup(m_window, &parms, sizeof parms);
-        return toFile ? capCaptureSequence(m_window) : capCaptureSequenceNoFile(m_window);
+        return parms;
     }
     CAPSTATUS Status() const {
         CAPSTATUS status{};
@@ -120,8 +145,16 @@ public:
     }
 
 private:
+    // The program's capture reports here what it would show its user.
+    class Listener final : public CCaptureListener {
+    public:
+        void OnCaptureProgress(const CCaptureFigures&) override {}
+        void OnCaptureError(int id, const char* text) override { OnError(nullptr, id, text); }
+    };
     HWND m_window = nullptr;
     bool m_ready = false;
+    Listener m_listener;
+    CCaptureFigures m_figures;
 };
 
 // Seconds a plain sequential write of `frames` frames takes, frame by frame,
@@ -187,29 +220,42 @@ double WriterOnly(const std::string& path, DWORD frames) {
     return seconds;
 }
 
-int RealTime(const std::string& folder, DWORD seconds) {
+int RealTime(const std::string& folder, DWORD seconds, bool keep) {
     CaptureWindow capture;
     if (!capture.Ready()) {
         fprintf(stderr, "no 640x480 RGB 24 capture window\n");
         return 1;
     }
+    // The device alone, first: the same capture handing its frames to a
+    // callback that takes nothing (the device renders every frame whole
+    // when a callback may see it). What the program adds is the rest.
+    capSetCallbackOnVideoStream(capture.Window(), IgnoreFrame);
+    const double sourceCpuBefore = ProcessCpuSeconds();
+    capture.Capture("", seconds, false);
+    const double sourceCpu = ProcessCpuSeconds() - sourceCpuBefore;
+    const DWORD sourceFrames = capture.Status().dwCurrentVideoFrame;
+    capSetCallbackOnVideoStream(capture.Window(), nullptr);
+
     const std::string file = folder + "\\realtime.avi";
     const double cpuBefore = ProcessCpuSeconds();
     const double start = Now();
     const BOOL ok = capture.Capture(file, seconds, true);
     const double wall = Now() - start;
     const double cpu = ProcessCpuSeconds() - cpuBefore;
-    const CAPSTATUS status = capture.Status();
+    printf("device_only_cpu_ms_per_frame=%.2f\n",
+           sourceFrames ? sourceCpu * 1000 / sourceFrames : 0.0);
+    const CCaptureFigures& figures = capture.Figures();
     printf("realtime_ok=%d\n", ok);
     printf("realtime_seconds=%.2f\n", wall);
-    printf("realtime_frames=%lu\n", static_cast<unsigned long>(status.dwCurrentVideoFrame));
-    printf("realtime_dropped=%lu\n",
-           static_cast<unsigned long>(status.dwCurrentVideoFramesDropped));
+    printf("realtime_frames=%lu\n", static_cast<unsigned long>(figures.frames));
+    printf("realtime_dropped=%lu\n", static_cast<unsigned long>(figures.dropped));
     printf("realtime_cpu_ms_per_frame=%.2f\n",
-           status.dwCurrentVideoFrame ? cpu * 1000 / status.dwCurrentVideoFrame : 0.0);
+           figures.frames ? cpu * 1000 / figures.frames : 0.0);
     printf("realtime_cpu_percent=%.1f\n", wall > 0 ? cpu * 100 / wall : 0.0);
     printf("realtime_errors=%s\n", g_errors.c_str());
-    DeleteFileA(file.c_str());
+    if (!keep) {
+        DeleteFileA(file.c_str());
+    }
     return ok ? 0 : 1;
 }
 
@@ -242,19 +288,23 @@ int Unpaced(const std::string& folder, DWORD seconds, bool keep, int rounds) {
     const std::string file = folder + "\\unpaced.avi";
     std::vector<double> captureTimes, plainTimes;
     BOOL ok = TRUE;
-    CAPSTATUS status{};
+    CCaptureFigures figures;
+    std::vector<double> dropped;
     for (int round = 0; round < rounds; ++round) {
         // Each turn writes a new file, as the plain write does.
         DeleteFileA(file.c_str());
         const double start = Now();
         ok = capture.Capture(file, seconds, true) && ok;
         captureTimes.push_back(Now() - start);
-        status = capture.Status();
-        plainTimes.push_back(PlainWrite(folder + "\\plain.bin", status.dwCurrentVideoFrame));
+        figures = capture.Figures();
+        dropped.push_back(figures.dropped);
+        // A frame that found every buffer waiting for the disk is an empty
+        // chunk: the plain write writes the frames that reached the file.
+        plainTimes.push_back(PlainWrite(folder + "\\plain.bin", figures.frames - figures.dropped));
     }
     const double captureSeconds = Median(captureTimes);
     const double plainSeconds = Median(plainTimes);
-    const DWORD captured = status.dwCurrentVideoFrame;
+    const DWORD captured = figures.frames - figures.dropped;
     const double megabytes = static_cast<double>(captured) * kFrameBytes / 1e6;
     const double writerSeconds = WriterOnly(folder + "\\writer.avi", captured);
     // The frame source alone: the same capture without a file.
@@ -263,7 +313,8 @@ int Unpaced(const std::string& folder, DWORD seconds, bool keep, int rounds) {
     const double sourceSeconds = Now() - sourceStart;
     printf("unpaced_ok=%d\n", ok);
     printf("unpaced_frames=%lu\n", static_cast<unsigned long>(captured));
-    printf("unpaced_dropped=%lu\n", static_cast<unsigned long>(status.dwCurrentVideoFramesDropped));
+    printf("unpaced_dropped=%lu\n", static_cast<unsigned long>(figures.dropped));
+    printf("unpaced_rounds_dropped=%s\n", Joined(dropped).c_str());
     printf("unpaced_rounds_seconds=%s\n", Joined(captureTimes).c_str());
     printf("plain_write_rounds_seconds=%s\n", Joined(plainTimes).c_str());
     printf("unpaced_seconds=%.3f\n", captureSeconds);
@@ -308,13 +359,13 @@ int main(int argc, char** argv) {
     if (argc != 4 && argc != 5) {
         fprintf(
             stderr,
-            "usage: avicapture_bench realtime|unpaced|unpaced-keep|rawframes PATH N [ROUNDS]\n");
+            "usage: avicapture_bench realtime[-keep]|unpaced[-keep]|rawframes PATH N [ROUNDS]\n");
         return 2;
     }
     const std::string mode = argv[1];
     const DWORD count = static_cast<DWORD>(strtoul(argv[3], nullptr, 10));
-    if (mode == "realtime") {
-        return RealTime(argv[2], count);
+    if (mode == "realtime" || mode == "realtime-keep") {
+        return RealTime(argv[2], count, mode == "realtime-keep");
     }
     if (mode == "unpaced" || mode == "unpaced-keep") {
         const int rounds = argc == 5 ? std::max(atoi(argv[4]), 1) : 3;
