@@ -38,11 +38,6 @@ void CCaptureSession::StartLive() {
         capwnd::SetPreview(m_hWndCap, TRUE);
 }
 
-void CCaptureSession::SetCallbacks(CAPSTATUSCALLBACKA onStatus, CAPERRORCALLBACKA onError) {
-    capwnd::SetCallbackOnStatus(m_hWndCap, onStatus);
-    capwnd::SetCallbackOnError(m_hWndCap, onError);
-}
-
 bool CCaptureSession::ConnectDriver(int nIndex) {
     if (!capwnd::DriverConnect(m_hWndCap, nIndex)) {
         m_nDriverIndex = -1;

@@ -16,10 +16,6 @@ class CCaptureSession {
 public:
     static constexpr int kDriverCount = 10; // the platform's drivers 0 to 9
 
-    CCaptureSession() = default;
-    CCaptureSession(const CCaptureSession&) = delete;
-    CCaptureSession& operator=(const CCaptureSession&) = delete;
-
     // Creates the capture window as child nId of hWndParent, connects the
     // first driver that answers (0 to 9) and reads its capabilities and
     // capture parameters; the program asks for 20 frames per second.
@@ -27,7 +23,6 @@ public:
     // The live picture: overlay when the driver has one, else preview (also
     // when no driver answered).
     void StartLive();
-    void SetCallbacks(CAPSTATUSCALLBACKA onStatus, CAPERRORCALLBACKA onError);
     // Connects driver nIndex; false, with the records cleared, when it does
     // not answer.
     bool ConnectDriver(int nIndex);
@@ -56,7 +51,6 @@ public:
     // Preview or overlay runs, as of the last status refresh.
     bool IsLive() const { return m_CapStatus.fLiveWindow || m_CapStatus.fOverlayWindow; }
     bool HasPlayback() const { return m_hWndPlayback != nullptr; }
-    bool HasDriver() const { return m_nDriverIndex >= 0; }
 
     HWND Window() const { return m_hWndCap; }
     HWND PlaybackWindow() const { return m_hWndPlayback; }

@@ -9,6 +9,7 @@
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "session/CapturePlatform.h"
+#include "session/CaptureWindow.h"
 
 int g_nNextCaptureId = 0;
 int g_nViewsCreated = 0;
@@ -102,45 +103,38 @@ int CVidrakeView::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
     ++g_nViewsCreated;
 
     m_session.StartLive();
-    m_session.SetCallbacks(&CapStatusCallback, &CapErrorCallback);
+    capwnd::SetCallbackOnStatus(m_session.Window(), &CapStatusCallback);
+    capwnd::SetCallbackOnError(m_session.Window(), &CapErrorCallback);
     return 0;
 }
 
-SIZE CVidrakeView::FrameSizeFor(SIZE client) const {
+CFrameWnd* CVidrakeView::SizeFrameTo(SIZE client) {
+    CFrameWnd* frame = GetParentFrame();
+    if (frame == nullptr)
+        return nullptr;
+    // The frame's own client edge is not counted; its borders are at the
+    // scale of its monitor, while the image keeps its pixel size.
     RECT rect{0, 0, client.cx, client.cy};
-    if (CFrameWnd* frame = GetParentFrame()) {
-        // The frame's own client edge is not counted; its borders are at
-        // the scale of its monitor, while the image keeps its pixel size.
-        AfxAdjustWindowRectExForDpi(rect, frame->GetStyle(), false,
-                                    frame->GetExStyle() & ~DWORD(WS_EX_CLIENTEDGE),
-                                    AfxGetWindowDpi(frame->m_hWnd));
-    }
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    AfxAdjustWindowRectExForDpi(rect, frame->GetStyle(), false,
+                                frame->GetExStyle() & ~DWORD(WS_EX_CLIENTEDGE),
+                                AfxGetWindowDpi(frame->m_hWnd));
+    frame->SetWindowPos(nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return frame;
 }
 
 void CVidrakeView::FitFrameToVideo() {
-    const SIZE picture = m_session.PictureSize();
-    CFrameWnd* frame = GetParentFrame();
-    if (frame == nullptr)
-        return;
-    const SIZE size = FrameSizeFor(picture);
-    frame->SetWindowPos(nullptr, 0, 0, size.cx, size.cy,
-                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    frame->CenterWindow();
-    frame->Invalidate(false);
+    if (CFrameWnd* frame = SizeFrameTo(m_session.PictureSize())) {
+        frame->CenterWindow();
+        frame->Invalidate(false);
+    }
 }
 
 void CVidrakeView::OnDraw(HDC) {
     // Nothing is painted; a repaint puts the frame back to the image size.
     // After a failed driver switch the cached size is zero: the frame keeps its size.
-    if (m_session.HasPlayback() || !m_session.HasDriver())
-        return;
-    CFrameWnd* frame = GetParentFrame();
-    if (frame == nullptr)
-        return;
-    const SIZE size = FrameSizeFor(m_session.ImageSize());
-    frame->SetWindowPos(nullptr, 0, 0, size.cx, size.cy,
-                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!m_session.HasPlayback() && m_session.DriverIndex() >= 0)
+        SizeFrameTo(m_session.ImageSize());
 }
 
 void CVidrakeView::OnSize(UINT, int cx, int cy) {

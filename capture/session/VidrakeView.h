@@ -113,8 +113,9 @@ private:
     }
     // Whether the view of hWndView is still pView; pView is compared, never used.
     static bool IsViewAlive(HWND hWndView, const CVidrakeView* pView);
-    // The frame's window size for a client area of the given size.
-    SIZE FrameSizeFor(SIZE client) const;
+    // Gives the frame the window size for a client area of the given size,
+    // in place; the frame, or null when there is none.
+    CFrameWnd* SizeFrameTo(SIZE client);
     // Capture Video's two ways to the file (VidrakeViewCapture.cpp).
     void CaptureWithPlatformWriter();
     void CaptureWithOwnWriter();
