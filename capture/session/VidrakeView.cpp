@@ -11,16 +11,10 @@
 #include "session/CapturePlatform.h"
 #include "session/CaptureWindow.h"
 
-#include <cstring>
-
 int g_nNextCaptureId = 0;
 int g_nViewsCreated = 0;
 
 namespace {
-constexpr int kDriverCount = 10;
-constexpr UINT kFocusedPreviewRate = 66;       // milliseconds per frame
-constexpr UINT kBackgroundPreviewRate = 500;   // milliseconds per frame
-constexpr DWORD kViewMicroSecPerFrame = 50000; // 20 frames per second
 constexpr int kOptionsMenuPosition = 3;
 } // namespace
 
@@ -99,22 +93,7 @@ int CVidrakeView::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
     if (CView::OnCreate(lpCreateStruct) == -1)
         return -1;
 
-    m_hWndCap = CCapturePlatform::Current().CreateCaptureWindow(
-        "", WS_CHILD | WS_VISIBLE, 0, 0, 160, 120, m_hWnd, g_nNextCaptureId++);
-
-    m_nDriverIndex = -1;
-    for (int index = 0; index < kDriverCount; ++index) {
-        if (capwnd::DriverConnect(m_hWndCap, index)) {
-            m_nDriverIndex = index;
-            break;
-        }
-    }
-
-    if (!capwnd::DriverGetCaps(m_hWndCap, m_CapDriverCaps))
-        ClearDriverRecords();
-
-    capwnd::GetSequenceSetup(m_hWndCap, m_CaptureParms);
-    m_CaptureParms.dwRequestMicroSecPerFrame = kViewMicroSecPerFrame;
+    m_session.Open(m_hWnd, g_nNextCaptureId++);
     LoadWriterChoice();
 
     FitFrameToVideo();
@@ -123,102 +102,58 @@ int CVidrakeView::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
         BuildDriverMenu();
     ++g_nViewsCreated;
 
-    capwnd::SetPreviewRate(m_hWndCap, kFocusedPreviewRate);
-    if (m_CapDriverCaps.fHasOverlay)
-        capwnd::SetOverlay(m_hWndCap, TRUE);
-    else
-        capwnd::SetPreview(m_hWndCap, TRUE);
-
-    capwnd::SetCallbackOnStatus(m_hWndCap, &CapStatusCallback);
-    capwnd::SetCallbackOnError(m_hWndCap, &CapErrorCallback);
+    m_session.StartLive();
+    capwnd::SetCallbackOnStatus(m_session.Window(), &CapStatusCallback);
+    capwnd::SetCallbackOnError(m_session.Window(), &CapErrorCallback);
     return 0;
 }
 
-void CVidrakeView::ClearDriverRecords() {
-    std::memset(&m_CapDriverCaps, 0, sizeof m_CapDriverCaps);
-    std::memset(&m_CapStatus, 0, sizeof m_CapStatus);
-}
-
-void CVidrakeView::RefreshStatus() {
-    if (m_hWndCap != nullptr && ::IsWindow(m_hWndCap))
-        capwnd::GetStatus(m_hWndCap, m_CapStatus);
-}
-
-SIZE CVidrakeView::FrameSizeFor(int cx, int cy) const {
-    RECT rect{0, 0, cx, cy};
-    if (CFrameWnd* frame = GetParentFrame()) {
-        // The frame's own client edge is not counted; its borders are at
-        // the scale of its monitor, while the image keeps its pixel size.
-        AfxAdjustWindowRectExForDpi(rect, frame->GetStyle(), false,
-                                    frame->GetExStyle() & ~DWORD(WS_EX_CLIENTEDGE),
-                                    AfxGetWindowDpi(frame->m_hWnd));
-    }
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+CFrameWnd* CVidrakeView::SizeFrameTo(SIZE client) {
+    CFrameWnd* frame = GetParentFrame();
+    if (frame == nullptr)
+        return nullptr;
+    // The frame's own client edge is not counted; its borders are at the
+    // scale of its monitor, while the image keeps its pixel size.
+    RECT rect{0, 0, client.cx, client.cy};
+    AfxAdjustWindowRectExForDpi(rect, frame->GetStyle(), false,
+                                frame->GetExStyle() & ~DWORD(WS_EX_CLIENTEDGE),
+                                AfxGetWindowDpi(frame->m_hWnd));
+    frame->SetWindowPos(nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return frame;
 }
 
 void CVidrakeView::FitFrameToVideo() {
-    int cx = 0;
-    int cy = 0;
-    if (m_hWndPlayback != nullptr) {
-        RECT playback{};
-        ::GetWindowRect(m_hWndPlayback, &playback);
-        cx = playback.right - playback.left;
-        cy = playback.bottom - playback.top;
-    } else {
-        RefreshStatus();
-        cx = int(m_CapStatus.uiImageWidth);
-        cy = int(m_CapStatus.uiImageHeight);
+    if (CFrameWnd* frame = SizeFrameTo(m_session.PictureSize())) {
+        frame->CenterWindow();
+        frame->Invalidate(false);
     }
-    CFrameWnd* frame = GetParentFrame();
-    if (frame == nullptr)
-        return;
-    const SIZE size = FrameSizeFor(cx, cy);
-    frame->SetWindowPos(nullptr, 0, 0, size.cx, size.cy,
-                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    frame->CenterWindow();
-    frame->Invalidate(false);
 }
 
 void CVidrakeView::OnDraw(HDC) {
     // Nothing is painted; a repaint puts the frame back to the image size.
     // After a failed driver switch the cached size is zero: the frame keeps its size.
-    if (m_hWndPlayback != nullptr || m_nDriverIndex < 0)
-        return;
-    CFrameWnd* frame = GetParentFrame();
-    if (frame == nullptr)
-        return;
-    const SIZE size = FrameSizeFor(int(m_CapStatus.uiImageWidth), int(m_CapStatus.uiImageHeight));
-    frame->SetWindowPos(nullptr, 0, 0, size.cx, size.cy,
-                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!m_session.HasPlayback() && m_session.DriverIndex() >= 0)
+        SizeFrameTo(m_session.ImageSize());
 }
 
 void CVidrakeView::OnSize(UINT, int cx, int cy) {
     Default();
-    RefreshStatus();
-    constexpr UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (m_hWndPlayback != nullptr) {
-        ::SetWindowPos(m_hWndPlayback, nullptr, 0, 0, cx, cy, flags);
-    } else if (m_CapStatus.fScale) {
-        ::SetWindowPos(m_hWndCap, nullptr, 0, 0, cx, cy, flags);
-    } else {
-        ::SetWindowPos(m_hWndCap, nullptr, 0, 0, int(m_CapStatus.uiImageWidth),
-                       int(m_CapStatus.uiImageHeight), flags);
-    }
+    m_session.Resize(cx, cy);
 }
 
 void CVidrakeView::OnSetFocus(CWnd*) {
     Default();
-    capwnd::Send(m_hWndCap, WM_QUERYNEWPALETTE);
-    capwnd::SetPreviewRate(m_hWndCap, kFocusedPreviewRate);
+    m_session.SetFocused(true);
 }
 
 void CVidrakeView::OnKillFocus(CWnd*) {
     Default();
-    capwnd::SetPreviewRate(m_hWndCap, kBackgroundPreviewRate);
+    m_session.SetFocused(false);
 }
 
 BOOL CVidrakeView::OnQueryEndSession() {
-    if (!m_bDialogOpen)
+    if (!m_session.IsDialogOpen())
         return TRUE;
     MessageBeep(MB_ICONHAND);
     RunModal(
@@ -241,7 +176,7 @@ void CVidrakeView::BuildDriverMenu() {
     if (options == nullptr)
         return;
     CCapturePlatform& platform = CCapturePlatform::Current();
-    for (int index = 0; index < kDriverCount; ++index) {
+    for (int index = 0; index < CCaptureSession::kDriverCount; ++index) {
         const UINT id = ID_DRIVER_FIRST + UINT(index);
         ::DeleteMenu(options, id, MF_BYCOMMAND);
         char name[80] = {};
@@ -252,39 +187,29 @@ void CVidrakeView::BuildDriverMenu() {
 }
 
 void CVidrakeView::SelectDriver(int nIndex) {
-    if (capwnd::DriverConnect(m_hWndCap, nIndex)) {
-        m_nDriverIndex = nIndex;
-        capwnd::DriverGetCaps(m_hWndCap, m_CapDriverCaps);
+    // A driver that does not answer leaves the frame at its size.
+    if (m_session.ConnectDriver(nIndex))
         FitFrameToVideo();
-    } else {
-        m_nDriverIndex = -1;
-        ClearDriverRecords();
-    }
 }
 
 void CVidrakeView::OnOverlay() {
-    RefreshStatus();
-    m_CapStatus.fOverlayWindow = m_CapStatus.fOverlayWindow ? FALSE : TRUE;
-    capwnd::SetOverlay(m_hWndCap, m_CapStatus.fOverlayWindow);
+    m_session.ToggleOverlay();
 }
 
 void CVidrakeView::OnUpdateOverlay(CCmdUI* pCmdUI) {
     RefreshStatus();
-    pCmdUI->Enable(m_hWndPlayback == nullptr && m_CapDriverCaps.fHasOverlay &&
-                   m_CapDriverCaps.fCaptureInitialized);
-    pCmdUI->SetCheck(m_CapStatus.fOverlayWindow ? 1 : 0);
+    pCmdUI->Enable(m_session.CanCapture() && m_session.DriverCaps().fHasOverlay);
+    pCmdUI->SetCheck(m_session.Status().fOverlayWindow ? 1 : 0);
 }
 
 void CVidrakeView::OnPreview() {
-    RefreshStatus();
-    m_CapStatus.fLiveWindow = m_CapStatus.fLiveWindow ? FALSE : TRUE;
-    capwnd::SetPreview(m_hWndCap, m_CapStatus.fLiveWindow);
+    m_session.TogglePreview();
 }
 
 void CVidrakeView::OnUpdatePreview(CCmdUI* pCmdUI) {
     RefreshStatus();
-    pCmdUI->Enable(m_hWndPlayback == nullptr && m_CapDriverCaps.fCaptureInitialized);
-    pCmdUI->SetCheck(m_CapStatus.fLiveWindow ? 1 : 0);
+    pCmdUI->Enable(m_session.CanCapture());
+    pCmdUI->SetCheck(m_session.Status().fLiveWindow ? 1 : 0);
 }
 
 void CVidrakeView::OnDriver(UINT nID) {
@@ -292,10 +217,10 @@ void CVidrakeView::OnDriver(UINT nID) {
 }
 
 void CVidrakeView::OnUpdateDriver(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_hWndPlayback == nullptr);
-    pCmdUI->SetCheck(int(pCmdUI->m_nID) == m_nDriverIndex + int(ID_DRIVER_FIRST) ? 1 : 0);
+    pCmdUI->Enable(!m_session.HasPlayback());
+    pCmdUI->SetCheck(int(pCmdUI->m_nID) == m_session.DriverIndex() + int(ID_DRIVER_FIRST) ? 1 : 0);
 }
 
 void CVidrakeView::OnUpdateFileNew(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_hWndCap == nullptr);
+    pCmdUI->Enable(m_session.Window() == nullptr);
 }

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "framework/View.h"
-#include "session/CompressorChoice.h"
+#include "session/CaptureSession.h"
 
 #include <windows.h>
-
-#include <vfw.h>
 
 class CCmdUI;
 
@@ -17,29 +15,20 @@ extern int g_nViewsCreated;  // views created since start; never decreases
 LRESULT CALLBACK CapStatusCallback(HWND hWnd, int nID, LPCSTR lpsz);
 LRESULT CALLBACK CapErrorCallback(HWND hWnd, int nID, LPCSTR lpsz);
 
-// The view of a capture child window: it owns one capture window connected
-// to one of the installed capture drivers (0 to 9), shows its live image as
-// overlay or preview and fits its frame to the image.
+// The view of a capture child window: its session owns one capture window
+// connected to one of the installed capture drivers (0 to 9); the view turns
+// the commands into the session's steps, enables them by its answers and
+// fits its frame to the image.
 class CVidrakeView : public CView {
     DECLARE_DYNCREATE(CVidrakeView)
 public:
     CVidrakeView();
 
-    HWND m_hWndCap = nullptr;
-    HWND m_hWndPlayback = nullptr;
-    CAPDRIVERCAPS m_CapDriverCaps{};
-    CAPSTATUS m_CapStatus{};
-    CAPTUREPARMS m_CaptureParms{};
-    int m_nDriverIndex = -1;
-    BOOL m_bDialogOpen = FALSE;
-    // Capture Video lets the capture window write the file (the check box
-    // of Capture Setup, kept in the program's profile); else the program
-    // writes it, compressed with m_compressor's choice.
-    BOOL m_bPlatformWriter = FALSE;
-    CCompressorChoice m_compressor;
+    // The capture window and its records; the view's commands ask it.
+    CCaptureSession& Session() { return m_session; }
 
-    // Re-reads the capture window's status into m_CapStatus.
-    void RefreshStatus();
+    // Re-reads the capture window's status.
+    void RefreshStatus() { m_session.RefreshStatus(); }
     // Sizes the child frame to the image (or to the playback window) and
     // centres it in the MDI client area.
     void FitFrameToVideo();
@@ -97,8 +86,9 @@ protected:
 
 private:
     // How a modal loop run for the view marks it: the dialogs of the video
-    // and capture commands set m_bDialogOpen, so that the end of the session
-    // is refused while they run; prompts and file dialogs do not.
+    // and capture commands mark the session's dialog open, so that the end
+    // of the Windows session is refused while they run; prompts and file
+    // dialogs do not.
     enum class ModalMark { None, DialogOpen };
     // Runs a modal loop (a dialog, a message box, a driver's dialog) for the
     // view, then afterwards, both inside the mark. The view may be destroyed
@@ -109,13 +99,13 @@ private:
     bool RunModal(ModalMark mark, ModalLoop&& loop, AfterLoop&& afterwards) {
         const HWND hWndView = m_hWnd;
         if (mark == ModalMark::DialogOpen)
-            m_bDialogOpen = TRUE;
+            m_session.MarkDialogOpen(true);
         loop();
         if (!IsViewAlive(hWndView, this))
             return false;
         afterwards();
         if (mark == ModalMark::DialogOpen)
-            m_bDialogOpen = FALSE;
+            m_session.MarkDialogOpen(false);
         return true;
     }
     template <class ModalLoop> bool RunModal(ModalMark mark, ModalLoop&& loop) {
@@ -123,17 +113,17 @@ private:
     }
     // Whether the view of hWndView is still pView; pView is compared, never used.
     static bool IsViewAlive(HWND hWndView, const CVidrakeView* pView);
-    // The frame's window size for a client area of the given size.
-    SIZE FrameSizeFor(int cx, int cy) const;
-    void ClearDriverRecords();
+    // Gives the frame the window size for a client area of the given size,
+    // in place; the frame, or null when there is none.
+    CFrameWnd* SizeFrameTo(SIZE client);
     // Capture Video's two ways to the file (VidrakeViewCapture.cpp).
     void CaptureWithPlatformWriter();
     void CaptureWithOwnWriter();
     // Reads the choice of writer from the program's profile.
     void LoadWriterChoice();
-    // A video dialog needs a driver that reports it and the live display.
-    bool CanOpenVideoDialog(BOOL fHasDialog) const;
     // Runs the file dialog on the path buffer (260 characters); true on OK,
     // false too when the view went meanwhile.
     bool PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter, char* path);
+
+    CCaptureSession m_session;
 };

@@ -45,29 +45,29 @@ bool DrainMessageQueue() {
 
 void CVidrakeView::OnCaptureSetup() {
     CCaptureSetupDlg dialog;
-    dialog.FromCaptureParms(m_CaptureParms);
-    dialog.m_hWndCap = m_hWndCap;
-    dialog.m_bPlatformWriter = m_bPlatformWriter;
+    dialog.FromCaptureParms(m_session.CaptureParms());
+    dialog.m_hWndCap = m_session.Window();
+    dialog.m_bPlatformWriter = m_session.UsesPlatformWriter() ? TRUE : FALSE;
     INT_PTR result = IDCANCEL;
     RunModal(
         ModalMark::DialogOpen, [&] { result = dialog.DoModal(); },
         [&] {
             if (result != IDOK)
                 return;
-            dialog.ToCaptureParms(m_CaptureParms);
-            m_bPlatformWriter = dialog.m_bPlatformWriter;
+            dialog.ToCaptureParms(m_session.CaptureParms());
+            m_session.UsePlatformWriter(dialog.m_bPlatformWriter != FALSE);
             AfxGetApp()->WriteProfileInt(kProfileSection, kPlatformWriterEntry,
-                                         m_bPlatformWriter ? 1 : 0);
+                                         m_session.UsesPlatformWriter() ? 1 : 0);
         });
 }
 
 void CVidrakeView::LoadWriterChoice() {
-    m_bPlatformWriter =
-        AfxGetApp()->GetProfileInt(kProfileSection, kPlatformWriterEntry, 0) != 0 ? TRUE : FALSE;
+    m_session.UsePlatformWriter(
+        AfxGetApp()->GetProfileInt(kProfileSection, kPlatformWriterEntry, 0) != 0);
 }
 
 void CVidrakeView::OnUpdateCaptureSetup(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_CapDriverCaps.fCaptureInitialized && m_hWndPlayback == nullptr);
+    pCmdUI->Enable(m_session.CanCapture());
 }
 
 void CVidrakeView::OnCaptureVideo() {
@@ -80,7 +80,7 @@ void CVidrakeView::OnCaptureVideo() {
     });
     if (!bViewAlive || !bStart)
         return;
-    if (m_bPlatformWriter)
+    if (m_session.UsesPlatformWriter())
         CaptureWithPlatformWriter();
     else
         CaptureWithOwnWriter();
@@ -93,22 +93,22 @@ void CVidrakeView::CaptureWithPlatformWriter() {
     chunk.fccInfoID = kCopyrightChunkId;
     chunk.lpData = notice;
     chunk.cbData = LONG(sizeof notice);
-    capwnd::FileSetInfoChunk(m_hWndCap, chunk);
-    capwnd::SetSequenceSetup(m_hWndCap, m_CaptureParms);
+    capwnd::FileSetInfoChunk(m_session.Window(), chunk);
+    capwnd::SetSequenceSetup(m_session.Window(), m_session.CaptureParms());
     // Returns when the capture ends; progress and errors reach the user
     // through the status and error callbacks meanwhile.
-    capwnd::Sequence(m_hWndCap);
+    capwnd::Sequence(m_session.Window());
 }
 
 void CVidrakeView::CaptureWithOwnWriter() {
     CFileCapture::Settings settings;
-    settings.parms = m_CaptureParms;
+    settings.parms = m_session.CaptureParms();
     settings.info.push_back({kCopyrightChunkId, std::vector<BYTE>(std::begin(kCopyrightNotice),
                                                                   std::end(kCopyrightNotice))});
-    settings.compressor = m_compressor.Compressor();
+    settings.compressor = m_session.CompressorChoice().Compressor();
     CCaptureStatusPanes panes;
-    panes.SetFramePeriod(m_CaptureParms.dwRequestMicroSecPerFrame);
-    CFileCapture capture(m_hWndCap, panes);
+    panes.SetFramePeriod(m_session.CaptureParms().dwRequestMicroSecPerFrame);
+    CFileCapture capture(m_session.Window(), panes);
     // Returns when the capture ends; the device's status texts, the panes'
     // figures and any error reach the user meanwhile.
     if (capture.Run(settings) || capture.Figures().frames != 0)
@@ -117,37 +117,38 @@ void CVidrakeView::CaptureWithOwnWriter() {
 
 void CVidrakeView::OnUpdateCaptureVideo(CCmdUI* pCmdUI) {
     RefreshStatus();
-    pCmdUI->Enable((m_CapStatus.fLiveWindow || m_CapStatus.fOverlayWindow) &&
-                   m_CapDriverCaps.fCaptureInitialized && m_hWndPlayback == nullptr);
+    pCmdUI->Enable(m_session.IsLive() && m_session.CanCapture());
 }
 
 void CVidrakeView::OnSingleFrame() {
-    capwnd::SetOverlay(m_hWndCap, FALSE);
-    capwnd::SetPreview(m_hWndCap, FALSE);
+    const HWND hWndCap = m_session.Window();
+    capwnd::SetOverlay(hWndCap, FALSE);
+    capwnd::SetPreview(hWndCap, FALSE);
     // Setting the format again makes the driver start from a fresh frame.
     // A format that could not be read whole is not set.
     CVideoFormat format;
-    if (format.Read(m_hWndCap))
-        format.Send(m_hWndCap);
-    capwnd::GrabFrameNoStop(m_hWndCap);
+    if (format.Read(hWndCap))
+        format.Send(hWndCap);
+    capwnd::GrabFrameNoStop(hWndCap);
     ::Sleep(kSettleMilliseconds);
     ::InvalidateRect(nullptr, nullptr, TRUE);
 }
 
 void CVidrakeView::OnUpdateSingleFrame(CCmdUI* pCmdUI) {
     RefreshStatus();
-    pCmdUI->Enable(m_CapDriverCaps.fCaptureInitialized && m_hWndPlayback == nullptr);
-    pCmdUI->SetCheck(!m_CapStatus.fLiveWindow && !m_CapStatus.fOverlayWindow ? 1 : 0);
+    pCmdUI->Enable(m_session.CanCapture());
+    pCmdUI->SetCheck(m_session.IsLive() ? 0 : 1);
 }
 
 void CVidrakeView::OnVideoCompression() {
-    if (m_bPlatformWriter) {
-        capwnd::DlgVideoCompression(m_hWndCap);
+    if (m_session.UsesPlatformWriter()) {
+        capwnd::DlgVideoCompression(m_session.Window());
         return;
     }
     // The compressors that take the driver's frames, in the platform's chooser.
     CVideoFormat format;
-    if (!format.Read(m_hWndCap))
+    if (!format.Read(m_session.Window()))
         return;
-    RunModal(ModalMark::None, [&] { m_compressor.Choose(m_hWnd, &format.Header()); });
+    RunModal(ModalMark::None,
+             [&] { m_session.CompressorChoice().Choose(m_hWnd, &format.Header()); });
 }

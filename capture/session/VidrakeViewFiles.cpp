@@ -5,7 +5,6 @@
 #include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
 #include "framework/WinApp.h"
-#include "session/CapturePlatform.h"
 #include "session/CaptureWindow.h"
 
 #include <cstring>
@@ -15,8 +14,6 @@ namespace {
 constexpr int kPathLength = 260;
 constexpr const char* kVideoFilter = "(VFW) *.avi |*.avi||";
 constexpr const char* kBitmapFilter = "BitMap File(*.BMP)||";
-// The platform's default playback controls: no MCI window flags.
-constexpr DWORD kPlaybackStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 } // namespace
 
 bool CVidrakeView::PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter,
@@ -44,51 +41,38 @@ bool CVidrakeView::PromptFileName(bool bOpen, const char* lpszDefExt, const char
 
 void CVidrakeView::OnSetCaptureFile() {
     char path[kPathLength] = {};
-    capwnd::FileGetCaptureFile(m_hWndCap, path, sizeof path);
+    capwnd::FileGetCaptureFile(m_session.Window(), path, sizeof path);
     // The name may be of a file that does not exist yet: the next capture makes it.
     if (PromptFileName(true, "AVI", kVideoFilter, path))
-        capwnd::FileSetCaptureFile(m_hWndCap, path);
+        capwnd::FileSetCaptureFile(m_session.Window(), path);
 }
 
 void CVidrakeView::OnSaveCapturedVideoAs() {
     char path[kPathLength] = "*.avi";
     // The capture file stays the capture file; its video is copied.
     if (PromptFileName(false, "AVI", kVideoFilter, path))
-        capwnd::FileSaveAs(m_hWndCap, path);
+        capwnd::FileSaveAs(m_session.Window(), path);
 }
 
 void CVidrakeView::OnSaveSingleFrame() {
     char path[kPathLength] = "*.BMP";
     if (PromptFileName(false, "BMP", kBitmapFilter, path))
-        capwnd::FileSaveDIB(m_hWndCap, path);
+        capwnd::FileSaveDIB(m_session.Window(), path);
 }
 
 void CVidrakeView::OnEditCopy() {
-    capwnd::EditCopy(m_hWndCap);
+    capwnd::EditCopy(m_session.Window());
 }
 
 void CVidrakeView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_CapDriverCaps.fCaptureInitialized && m_hWndPlayback == nullptr);
+    pCmdUI->Enable(m_session.CanCapture());
 }
 
 void CVidrakeView::OnPlaybackWindow() {
-    if (m_hWndPlayback != nullptr) {
-        ::ShowWindow(m_hWndCap, SW_SHOW);
-        ::SendMessageA(m_hWndPlayback, WM_CLOSE, 0, 0); // closes the file, destroys itself
-        m_hWndPlayback = nullptr;
-    } else {
-        ::ShowWindow(m_hWndCap, SW_HIDE);
-        char path[kPathLength] = {};
-        capwnd::FileGetCaptureFile(m_hWndCap, path, sizeof path);
-        m_hWndPlayback = CCapturePlatform::Current().CreatePlaybackWindow(
-            m_hWnd, AfxGetInstanceHandle(), kPlaybackStyle, path);
-        // Without a playback window the live picture is not left hidden.
-        if (m_hWndPlayback == nullptr)
-            ::ShowWindow(m_hWndCap, SW_SHOW);
-    }
+    m_session.TogglePlayback(m_hWnd, AfxGetInstanceHandle());
     FitFrameToVideo();
 }
 
 void CVidrakeView::OnUpdatePlaybackWindow(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_hWndPlayback != nullptr ? 1 : 0);
+    pCmdUI->SetCheck(m_session.HasPlayback() ? 1 : 0);
 }

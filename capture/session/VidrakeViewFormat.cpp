@@ -6,13 +6,9 @@
 #include "session/CaptureWindow.h"
 #include "session/VideoFormatDlg.h"
 
-bool CVidrakeView::CanOpenVideoDialog(BOOL fHasDialog) const {
-    return m_CapDriverCaps.fCaptureInitialized && m_hWndPlayback == nullptr && fHasDialog;
-}
-
 void CVidrakeView::OnVideoFormat() {
     // The dialog works on this view's capture window, whichever was created last.
-    CVideoFormatDlg dialog(m_hWndCap);
+    CVideoFormatDlg dialog(m_session.Window());
     // A refused format leaves the driver's own: the frame follows what it reports.
     RunModal(
         ModalMark::DialogOpen, [&] { dialog.DoModal(); }, [&] { FitFrameToVideo(); });
@@ -20,25 +16,25 @@ void CVidrakeView::OnVideoFormat() {
 
 // The driver's format dialog is never asked for, but its report enables the program's own.
 void CVidrakeView::OnUpdateVideoFormat(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(CanOpenVideoDialog(m_CapDriverCaps.fHasDlgVideoFormat));
+    pCmdUI->Enable(m_session.CanCapture() && m_session.DriverCaps().fHasDlgVideoFormat);
 }
 
 void CVidrakeView::OnVideoSource() {
     // Returns when the driver's dialog closes.
     RunModal(
-        ModalMark::DialogOpen, [&] { capwnd::DlgVideoSource(m_hWndCap); },
+        ModalMark::DialogOpen, [&] { capwnd::DlgVideoSource(m_session.Window()); },
         [&] { FitFrameToVideo(); });
 }
 
 void CVidrakeView::OnUpdateVideoSource(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(CanOpenVideoDialog(m_CapDriverCaps.fHasDlgVideoSource));
+    pCmdUI->Enable(m_session.CanCapture() && m_session.DriverCaps().fHasDlgVideoSource);
 }
 
 void CVidrakeView::OnVideoDisplay() {
     // Display options do not change the image size: no refit.
-    RunModal(ModalMark::DialogOpen, [&] { capwnd::DlgVideoDisplay(m_hWndCap); });
+    RunModal(ModalMark::DialogOpen, [&] { capwnd::DlgVideoDisplay(m_session.Window()); });
 }
 
 void CVidrakeView::OnUpdateVideoDisplay(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(CanOpenVideoDialog(m_CapDriverCaps.fHasDlgVideoDisplay));
+    pCmdUI->Enable(m_session.CanCapture() && m_session.DriverCaps().fHasDlgVideoDisplay);
 }

@@ -93,7 +93,7 @@ class CaptureCommandsTest : public CaptureFixture {
 protected:
     CVidrakeView& View() { return *ActiveView(); }
     FakeCapturePlatform::WindowState& CaptureWindow() {
-        return m_platform->m_windows[View().m_hWndCap];
+        return m_platform->m_windows[View().Session().Window()];
     }
     void Command(UINT nID) { MainFrame().SendMessage(WM_COMMAND, nID); }
     // What the commands sent: without the status refreshes of the update
@@ -222,10 +222,10 @@ TEST_F(CaptureCommandsTest, SetupRefusesFieldsWithTheFrameworkMessageAndTheFocus
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
-        View().m_CaptureParms.wNumVideoRequested = 5;
-        View().m_CaptureParms.wTimeLimit = 30;
-        View().m_CaptureParms.fLimitEnabled = c.limit;
-        const CAPTUREPARMS before = View().m_CaptureParms;
+        View().Session().CaptureParms().wNumVideoRequested = 5;
+        View().Session().CaptureParms().wTimeLimit = 30;
+        View().Session().CaptureParms().fLimitEnabled = c.limit;
+        const CAPTUREPARMS before = View().Session().CaptureParms();
         theTestApp.m_messages.clear();
         int focus = 0;
         RunCaptureSetup([&](HWND dialog) {
@@ -244,7 +244,7 @@ TEST_F(CaptureCommandsTest, SetupRefusesFieldsWithTheFrameworkMessageAndTheFocus
         EXPECT_EQ(theTestApp.m_messages[0].text, c.message);
         EXPECT_EQ(theTestApp.m_messages[0].type, c.type);
         EXPECT_EQ(focus, c.focus != 0 ? c.focus : c.control);
-        EXPECT_EQ(std::memcmp(&View().m_CaptureParms, &before, sizeof before), 0)
+        EXPECT_EQ(std::memcmp(&View().Session().CaptureParms(), &before, sizeof before), 0)
             << "a refused dialog writes nothing back";
     }
 }
@@ -259,7 +259,7 @@ TEST_F(CaptureCommandsTest, FrameRatesGoToMicrosecondsAndBackWithTheirDrift) {
         {"20", 50000, "20"},         {"15", 66666, "15.0001"}, {"30", 33333, "30.0003"},
         {"29.97", 33366, "29.9706"}, {"100", 10000, "100"},    {"0.017", 58823526, "0.017"},
     };
-    View().m_CaptureParms.wNumVideoRequested = 5; // the driver's zero would be refused
+    View().Session().CaptureParms().wNumVideoRequested = 5; // the driver's zero would be refused
     std::string shown;
     RunCaptureSetup([&](HWND dialog) {
         shown = Text(dialog, IDC_FRAMERATE);
@@ -272,7 +272,7 @@ TEST_F(CaptureCommandsTest, FrameRatesGoToMicrosecondsAndBackWithTheirDrift) {
             Type(dialog, IDC_FRAMERATE, c.typed);
             Press(dialog, IDOK);
         });
-        EXPECT_EQ(View().m_CaptureParms.dwRequestMicroSecPerFrame, c.stored);
+        EXPECT_EQ(View().Session().CaptureParms().dwRequestMicroSecPerFrame, c.stored);
         RunCaptureSetup([&](HWND dialog) {
             shown = Text(dialog, IDC_FRAMERATE);
             Press(dialog, IDCANCEL);
@@ -283,7 +283,7 @@ TEST_F(CaptureCommandsTest, FrameRatesGoToMicrosecondsAndBackWithTheirDrift) {
 
 TEST_F(CaptureCommandsTest, SetupEditsOnlyTheViewsRecordAndOnlyOnOK) {
     Start({{0, "Card"}});
-    CAPTUREPARMS& parms = View().m_CaptureParms;
+    CAPTUREPARMS& parms = View().Session().CaptureParms();
     parms.wNumVideoRequested = 5;
     parms.wTimeLimit = 30;
     const CAPTUREPARMS before = parms;
@@ -297,7 +297,7 @@ TEST_F(CaptureCommandsTest, SetupEditsOnlyTheViewsRecordAndOnlyOnOK) {
         BOOL openWhileUp = FALSE;
         LRESULT endSession = TRUE;
         RunCaptureSetup([&](HWND dialog) {
-            openWhileUp = View().m_bDialogOpen;
+            openWhileUp = View().Session().IsDialogOpen();
             endSession = MainFrame().SendMessage(WM_QUERYENDSESSION);
             for (int box :
                  {IDC_CAPTUREAUDIO, IDC_USEDOSBUFFERS, IDC_DISABLEWRITECACHE, IDC_ENABLETIMELIMIT})
@@ -309,7 +309,7 @@ TEST_F(CaptureCommandsTest, SetupEditsOnlyTheViewsRecordAndOnlyOnOK) {
         });
         EXPECT_TRUE(openWhileUp);
         EXPECT_FALSE(endSession) << "the end of the session is refused while it is up";
-        EXPECT_FALSE(View().m_bDialogOpen);
+        EXPECT_FALSE(View().Session().IsDialogOpen());
     }
     CAPTUREPARMS expected = before;
     expected.dwRequestMicroSecPerFrame = 100000;
@@ -330,7 +330,7 @@ TEST_F(CaptureCommandsTest, SecondsFollowTheTimeLimitCheckBox) {
     Start({{0, "Card"}});
     for (BOOL limit : {FALSE, TRUE}) {
         SCOPED_TRACE(limit ? "limit on at opening" : "limit off at opening");
-        View().m_CaptureParms.fLimitEnabled = limit;
+        View().Session().CaptureParms().fLimitEnabled = limit;
         std::vector<bool> states;
         RunCaptureSetup([&](HWND dialog) {
             for (int click = 0; click < 3; ++click) {
@@ -411,7 +411,7 @@ TEST_F(CaptureCommandsTest, AChosenAudioFormatIsSetAtOnceAndStaysAfterCancel) {
         CaptureWindow().audioFormat = pcm;
         m_compression.m_chosen = c.chosen;
         m_compression.m_choices.clear();
-        const CAPTUREPARMS before = View().m_CaptureParms;
+        const CAPTUREPARMS before = View().Session().CaptureParms();
         std::string label;
         std::vector<RecordedMessage> sent;
         RunCaptureSetup([&](HWND dialog) {
@@ -444,7 +444,7 @@ TEST_F(CaptureCommandsTest, AChosenAudioFormatIsSetAtOnceAndStaysAfterCancel) {
         after.resize(c.chosen.empty() ? after.size() : 50, 0);
         EXPECT_EQ(CaptureWindow().audioFormat, after);
         EXPECT_EQ(label, c.label);
-        EXPECT_EQ(std::memcmp(&View().m_CaptureParms, &before, sizeof before), 0);
+        EXPECT_EQ(std::memcmp(&View().Session().CaptureParms(), &before, sizeof before), 0);
     }
 }
 
@@ -525,17 +525,18 @@ TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndThe
             EXPECT_TRUE(Sent().empty()) << "Cancel sends nothing";
             continue;
         }
-        EXPECT_TRUE(MatchSequence(
-            Sent(),
-            {{WM_CAP_FILE_SET_INFOCHUNK, 0, 0, kMatchWParam},
-             {WM_CAP_SET_SEQUENCE_SETUP, kParms, reinterpret_cast<LPARAM>(&View().m_CaptureParms)},
-             {WM_CAP_SEQUENCE, 0, 0}},
-            c.context));
+        EXPECT_TRUE(MatchSequence(Sent(),
+                                  {{WM_CAP_FILE_SET_INFOCHUNK, 0, 0, kMatchWParam},
+                                   {WM_CAP_SET_SEQUENCE_SETUP, kParms,
+                                    reinterpret_cast<LPARAM>(&View().Session().CaptureParms())},
+                                   {WM_CAP_SEQUENCE, 0, 0}},
+                                  c.context));
         const auto& window = CaptureWindow();
         EXPECT_EQ(window.infoChunkId, 0x504F4349u) << "ICOP";
         EXPECT_EQ(window.infoChunkSize, 47);
         EXPECT_EQ(window.infoChunkData, std::vector<BYTE>(kNotice, kNotice + sizeof kNotice));
-        EXPECT_EQ(std::memcmp(&window.sequenceSetup, &View().m_CaptureParms, sizeof(CAPTUREPARMS)),
+        EXPECT_EQ(std::memcmp(&window.sequenceSetup, &View().Session().CaptureParms(),
+                              sizeof(CAPTUREPARMS)),
                   0);
     }
 }
@@ -636,16 +637,17 @@ TEST_F(CaptureCommandsTest, VideoCompressionChoosesForTheWriterThatWritesTheFile
         EXPECT_EQ(title, "Video Compression");
         for (const RecordedMessage& m : Sent())
             EXPECT_EQ(m.message, UINT(WM_CAP_GET_VIDEOFORMAT)) << "only the format is asked";
-        EXPECT_EQ(View().m_compressor.Compressor(), nullptr) << "Cancel chooses nothing";
+        EXPECT_EQ(View().Session().CompressorChoice().Compressor(), nullptr)
+            << "Cancel chooses nothing";
     }
     {
         SCOPED_TRACE("the system's writer: the capture window's compression dialog");
-        View().m_bPlatformWriter = TRUE;
+        View().Session().UsePlatformWriter(true);
         m_platform->m_recorder.Clear();
         Command(ID_OPTIONS_VIDEOCOMPRESSION);
         EXPECT_TRUE(MatchSequence(Sent(), {{WM_CAP_DLG_VIDEOCOMPRESSION, 0, 0}}, "compression"));
     }
-    EXPECT_FALSE(View().m_bDialogOpen);
+    EXPECT_FALSE(View().Session().IsDialogOpen());
 }
 
 TEST_F(CaptureCommandsTest, CommandStatesFollowLiveVideoAndThePlaybackWindow) {
@@ -699,12 +701,9 @@ TEST_F(CaptureCommandsTest, CommandStatesFollowLiveVideoAndThePlaybackWindow) {
         Start(c.drivers);
         if (c.command != 0)
             Command(c.command);
-        HWND playback = nullptr;
-        if (c.playback) {
-            playback = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, View().m_hWnd,
-                                       nullptr, nullptr, nullptr);
-            View().m_hWndPlayback = playback;
-        }
+        if (c.playback)
+            Command(ID_VIEW_PLAYBACK);
+        ASSERT_EQ(View().Session().HasPlayback(), c.playback);
         const std::pair<UINT, State> expected[] = {{ID_CAPTURE_SINGLEFRAME, c.singleFrame},
                                                    {ID_CAPTURE_SETUP, c.setup},
                                                    {ID_CAPTURE_VIDEO, c.video},
@@ -722,10 +721,8 @@ TEST_F(CaptureCommandsTest, CommandStatesFollowLiveVideoAndThePlaybackWindow) {
         EXPECT_EQ(toolbar.SendMessage(TB_ISBUTTONCHECKED, ID_CAPTURE_SINGLEFRAME) != 0,
                   c.singleFrame.check == 1);
         EXPECT_EQ(toolbar.SendMessage(TB_ISBUTTONENABLED, ID_CAPTURE_VIDEO) != 0, c.video.enabled);
-        if (playback != nullptr) {
-            View().m_hWndPlayback = nullptr;
-            DestroyWindow(playback);
-        }
+        if (c.playback)
+            Command(ID_VIEW_PLAYBACK); // closes it
         TearDown();
     }
 }

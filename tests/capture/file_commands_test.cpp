@@ -25,7 +25,7 @@ std::string Lower(std::string text) {
 class FileCommandsTest : public CaptureFixture {
 protected:
     FakeCapturePlatform::WindowState& CaptureState() {
-        return m_platform->m_windows[ActiveView()->m_hWndCap];
+        return m_platform->m_windows[ActiveView()->Session().Window()];
     }
     SIZE FrameClient() {
         const RECT client = ActiveChild()->GetClientRect();
@@ -156,8 +156,8 @@ TEST_F(FileCommandsTest, PlaybackWindowReplacesTheLiveWindowAndBack) {
     EXPECT_EQ(playback.instance, GetModuleHandleA(nullptr));
     EXPECT_EQ(playback.style, 0x50800000u);
     EXPECT_EQ(playback.file, "C:\\clip.avi");
-    EXPECT_EQ(view->m_hWndPlayback, playback.created);
-    EXPECT_FALSE(IsWindowVisible(view->m_hWndCap));
+    EXPECT_EQ(view->Session().PlaybackWindow(), playback.created);
+    EXPECT_FALSE(IsWindowVisible(view->Session().Window()));
     EXPECT_EQ(FrameClient().cx, FakeCapturePlatform::kPlaybackWidth);
     EXPECT_EQ(FrameClient().cy, FakeCapturePlatform::kPlaybackHeight);
     EXPECT_EQ(QueryCommand(ID_VIEW_PLAYBACK).check, 1);
@@ -173,8 +173,8 @@ TEST_F(FileCommandsTest, PlaybackWindowReplacesTheLiveWindowAndBack) {
                                {WM_CAP_GET_STATUS, sizeof(CAPSTATUS), 0, kMatchWParam | kOptional}},
                               "closing"));
     EXPECT_FALSE(IsWindow(playback.created));
-    EXPECT_EQ(view->m_hWndPlayback, nullptr);
-    EXPECT_TRUE(IsWindowVisible(view->m_hWndCap));
+    EXPECT_EQ(view->Session().PlaybackWindow(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(view->Session().Window()));
     EXPECT_EQ(FrameClient().cx, 320);
     EXPECT_EQ(FrameClient().cy, 240);
     EXPECT_EQ(QueryCommand(ID_VIEW_PLAYBACK).check, 0);
@@ -183,8 +183,8 @@ TEST_F(FileCommandsTest, PlaybackWindowReplacesTheLiveWindowAndBack) {
     m_platform->m_bFailPlayback = true;
     MainFrame().SendMessage(WM_COMMAND, ID_VIEW_PLAYBACK);
     EXPECT_EQ(m_platform->m_playbacks.size(), 2u);
-    EXPECT_EQ(view->m_hWndPlayback, nullptr);
-    EXPECT_TRUE(IsWindowVisible(view->m_hWndCap));
+    EXPECT_EQ(view->Session().PlaybackWindow(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(view->Session().Window()));
     EXPECT_EQ(QueryCommand(ID_VIEW_PLAYBACK).check, 0);
 }
 

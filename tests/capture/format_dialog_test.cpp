@@ -71,7 +71,7 @@ bool SettingsKeyExists() {
 class FormatDialogTest : public CaptureFixture {
 protected:
     FakeCapturePlatform::WindowState& CaptureState() {
-        return m_platform->m_windows[ActiveView()->m_hWndCap];
+        return m_platform->m_windows[ActiveView()->Session().Window()];
     }
     void SetDriverFormat(LONG width, LONG height, WORD bits, DWORD compression) {
         BITMAPINFOHEADER& format = CaptureState().format;
@@ -121,7 +121,7 @@ TEST_F(FormatDialogTest, OpensOnTheDriversSizeAndFormat) {
             formats = ListEntries(dialog, IDC_IMAGEFORMAT);
             size = SelectedText(dialog, IDC_IMAGESIZE);
             format = SelectedText(dialog, IDC_IMAGEFORMAT);
-            dialogOpen = ActiveView()->m_bDialogOpen;
+            dialogOpen = ActiveView()->Session().IsDialogOpen();
             m_platform->m_recorder.Clear();
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIZE_FULL, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SIZE_FULL)));
@@ -137,7 +137,7 @@ TEST_F(FormatDialogTest, OpensOnTheDriversSizeAndFormat) {
         EXPECT_EQ(afterFull, "640x480");
         EXPECT_EQ(sentByFull, 0u) << "Full only selects";
         EXPECT_TRUE(dialogOpen);
-        EXPECT_FALSE(ActiveView()->m_bDialogOpen);
+        EXPECT_FALSE(ActiveView()->Session().IsDialogOpen());
         EXPECT_TRUE(m_platform->m_formatsSet.empty());
     }
 }
@@ -170,9 +170,9 @@ TEST_F(FormatDialogTest, OkAppliesTheChoiceKeepsTheDisplayModeAndRecordsIt) {
         CVidrakeView* view = ActiveView();
         view->SelectDriver(c.driver);
         if (c.mode == kOverlay)
-            SendMessageA(view->m_hWndCap, WM_CAP_SET_OVERLAY, 1, 0);
+            SendMessageA(view->Session().Window(), WM_CAP_SET_OVERLAY, 1, 0);
         if (c.mode == kPreview)
-            SendMessageA(view->m_hWndCap, WM_CAP_SET_PREVIEW, 1, 0);
+            SendMessageA(view->Session().Window(), WM_CAP_SET_PREVIEW, 1, 0);
         m_platform->m_recorder.Clear();
         m_platform->m_formatsSet.clear();
         EXPECT_TRUE(VideoFormat([&](HWND dialog) {
@@ -270,7 +270,7 @@ TEST_F(FormatDialogTest, TheDialogActsOnTheCaptureWindowOfItsView) {
     }));
     ASSERT_EQ(m_platform->m_formatsSet.size(), 1u);
     for (const RecordedMessage& m : Recorded())
-        EXPECT_EQ(m.hWnd, first->m_hWndCap) << MessageName(m.message);
+        EXPECT_EQ(m.hWnd, first->Session().Window()) << MessageName(m.message);
     EXPECT_EQ(FrameClient().cx, 640);
 }
 
@@ -292,7 +292,7 @@ TEST_F(FormatDialogTest, DriverDialogsMarkTheDialogOpenAndSourceRefits) {
         SCOPED_TRACE(c.context);
         BOOL openDuringDialog = FALSE;
         m_platform->m_onDriverDialog = [&](UINT) {
-            openDuringDialog = ActiveView()->m_bDialogOpen;
+            openDuringDialog = ActiveView()->Session().IsDialogOpen();
             SetDriverFormat(640, 480, 24, BI_RGB); // the driver's dialog changed the size
         };
         m_platform->m_recorder.Clear();
@@ -302,7 +302,7 @@ TEST_F(FormatDialogTest, DriverDialogsMarkTheDialogOpenAndSourceRefits) {
             expected.insert(expected.end(), {Sized(WM_CAP_GET_STATUS, kStatus), kMaybeStatus});
         EXPECT_TRUE(MatchSequence(WithoutFocusMessages(Recorded()), expected, c.context));
         EXPECT_TRUE(openDuringDialog);
-        EXPECT_FALSE(ActiveView()->m_bDialogOpen);
+        EXPECT_FALSE(ActiveView()->Session().IsDialogOpen());
     }
     EXPECT_EQ(FrameClient().cx, 640);
     RECT frame = ActiveChild()->GetWindowRect();

@@ -61,7 +61,7 @@ TEST_F(ViewTest, CreationConnectsTheFirstInstalledDriverAndListsTheDrivers) {
     EXPECT_EQ(creation.height, 120);
     EXPECT_EQ(creation.parent, view->m_hWnd);
     EXPECT_EQ(creation.id, 0);
-    EXPECT_EQ(view->m_hWndCap, creation.created);
+    EXPECT_EQ(view->Session().Window(), creation.created);
     EXPECT_EQ(g_nNextCaptureId, 1);
     EXPECT_EQ(g_nViewsCreated, 1);
 
@@ -78,12 +78,12 @@ TEST_F(ViewTest, CreationConnectsTheFirstInstalledDriverAndListsTheDrivers) {
                                   Callbacks(WM_CAP_SET_CALLBACK_ERRORA, &CapErrorCallback),
                               },
                               "drivers at 1 and 3"));
-    EXPECT_EQ(view->m_nDriverIndex, 1);
-    EXPECT_EQ(view->m_CapDriverCaps.wDeviceIndex, 1u);
-    EXPECT_TRUE(view->m_CapDriverCaps.fHasOverlay);
+    EXPECT_EQ(view->Session().DriverIndex(), 1);
+    EXPECT_EQ(view->Session().DriverCaps().wDeviceIndex, 1u);
+    EXPECT_TRUE(view->Session().DriverCaps().fHasOverlay);
     // The view's copy asks for 20 frames per second; the rest is the driver's.
-    EXPECT_EQ(view->m_CaptureParms.dwRequestMicroSecPerFrame, 50000u);
-    EXPECT_EQ(view->m_CaptureParms.dwIndexSize, 34952u);
+    EXPECT_EQ(view->Session().CaptureParms().dwRequestMicroSecPerFrame, 50000u);
+    EXPECT_EQ(view->Session().CaptureParms().dwIndexSize, 34952u);
 
     // Every index is asked once; the installed ones follow the separator.
     EXPECT_EQ(m_platform->m_descriptionQueries, (std::vector<UINT>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
@@ -119,9 +119,9 @@ TEST_F(ViewTest, WithoutAnyDriverTheViewIsCreatedUnconnected) {
                                         Callbacks(WM_CAP_SET_CALLBACK_ERRORA, &CapErrorCallback),
                                     });
     EXPECT_TRUE(MatchSequence(CreationMessages(Recorded()), expected, "no driver"));
-    EXPECT_EQ(view->m_nDriverIndex, -1);
+    EXPECT_EQ(view->Session().DriverIndex(), -1);
     const CAPDRIVERCAPS zeroCaps{};
-    EXPECT_EQ(std::memcmp(&view->m_CapDriverCaps, &zeroCaps, sizeof zeroCaps), 0);
+    EXPECT_EQ(std::memcmp(&view->Session().DriverCaps(), &zeroCaps, sizeof zeroCaps), 0);
 
     HMENU options = OptionsMenu();
     const int count = GetMenuItemCount(options);
@@ -160,7 +160,7 @@ TEST_F(ViewTest, ASecondViewKeepsTheMenuAndTakesTheNextIdentifier) {
 
     ASSERT_EQ(m_platform->m_creations.size(), 2u);
     EXPECT_EQ(m_platform->m_creations[1].id, 1);
-    EXPECT_EQ(ActiveView()->m_hWndCap, m_platform->m_creations[1].created);
+    EXPECT_EQ(ActiveView()->Session().Window(), m_platform->m_creations[1].created);
     EXPECT_EQ(g_nViewsCreated, 2);
     EXPECT_TRUE(m_platform->m_descriptionQueries.empty());
     char text[32] = {};
@@ -190,9 +190,9 @@ TEST_F(ViewTest, StatusCallbackShowsTextsInTheFirstPane) {
         EXPECT_EQ(MainFrame().GetStatusBar().GetPaneText(0), c.shown);
     }
     // The capture window calls the installed callback itself.
-    auto& state = m_platform->m_windows[ActiveView()->m_hWndCap];
+    auto& state = m_platform->m_windows[ActiveView()->Session().Window()];
     ASSERT_EQ(state.statusCallback, &CapStatusCallback);
-    state.statusCallback(ActiveView()->m_hWndCap, 502, "Capturing");
+    state.statusCallback(ActiveView()->Session().Window(), 502, "Capturing");
     EXPECT_EQ(MainFrame().GetStatusBar().GetPaneText(0), "Capturing");
 }
 
@@ -248,11 +248,11 @@ TEST_F(ViewTest, PreviewRateFollowsTheFocus) {
 
 TEST_F(ViewTest, EndOfSessionIsRefusedWhileADialogIsOpen) {
     Start({{0, "Card"}});
-    ActiveView()->m_bDialogOpen = FALSE;
+    ActiveView()->Session().MarkDialogOpen(false);
     EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), TRUE);
     EXPECT_TRUE(theTestApp.m_messages.empty());
 
-    ActiveView()->m_bDialogOpen = TRUE;
+    ActiveView()->Session().MarkDialogOpen(true);
     EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), FALSE);
     ASSERT_EQ(theTestApp.m_messages.size(), 1u);
     EXPECT_EQ(theTestApp.m_messages[0].text, "Close dialogs before exiting Windows.");
@@ -277,7 +277,7 @@ TEST_F(ViewTest, FrameFitsTheImageAndARepaintRestoresIt) {
 
     // The capture window fills the image at the view's origin.
     RECT capture{};
-    GetWindowRect(view->m_hWndCap, &capture);
+    GetWindowRect(view->Session().Window(), &capture);
     MapWindowPoints(nullptr, view->m_hWnd, reinterpret_cast<POINT*>(&capture), 2);
     EXPECT_EQ(capture.left, 0);
     EXPECT_EQ(capture.top, 0);
@@ -303,15 +303,15 @@ TEST_F(ViewTest, DriverSelectionConnectsOrClearsTheRecords) {
                                // the frame's new size reaches the view
                                {WM_CAP_GET_STATUS, kStatus, 0, kMatchWParam | kOptional}},
                               "switch to driver 2"));
-    EXPECT_EQ(view->m_nDriverIndex, 2);
+    EXPECT_EQ(view->Session().DriverIndex(), 2);
     EXPECT_EQ(ActiveChild()->GetClientRect().right, 320);
 
     m_platform->m_recorder.Clear();
     view->SelectDriver(5);
     EXPECT_TRUE(MatchSequence(Recorded(), {Value(WM_CAP_DRIVER_CONNECT, 5)}, "missing driver"));
-    EXPECT_EQ(view->m_nDriverIndex, -1);
-    EXPECT_EQ(view->m_CapDriverCaps.fCaptureInitialized, 0);
-    EXPECT_EQ(view->m_CapStatus.uiImageWidth, 0u);
+    EXPECT_EQ(view->Session().DriverIndex(), -1);
+    EXPECT_EQ(view->Session().DriverCaps().fCaptureInitialized, 0);
+    EXPECT_EQ(view->Session().Status().uiImageWidth, 0u);
     EXPECT_EQ(ActiveChild()->GetClientRect().right, 320) << "the frame keeps its size";
 }
 

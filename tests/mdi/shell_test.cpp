@@ -71,7 +71,7 @@ TEST_F(ShellTest, MenuBarFollowsTheActiveCaptureWindow) {
     PumpMessages();
     ASSERT_NE(ActiveView(), nullptr);
     EXPECT_EQ(m_platform->m_creations.size(), 2u);
-    EXPECT_EQ(ActiveView()->m_hWndCap, m_platform->m_creations[1].created);
+    EXPECT_EQ(ActiveView()->Session().Window(), m_platform->m_creations[1].created);
     EXPECT_EQ(GetMenu(hMain), Template().GetSharedMenu());
     EXPECT_EQ(MainFrame().GetWindowText(), "Video Capture - VideoCapture2");
 }
@@ -286,9 +286,9 @@ TEST_F(ShellTest, EndOfSessionAsksOnlyTheActiveView) {
     theTestApp.GetDocManager()->OnFileNew();
     PumpMessages();
     ASSERT_NE(ActiveView(), first);
-    first->m_bDialogOpen = TRUE; // an inactive view's dialog does not count
+    first->Session().MarkDialogOpen(true); // an inactive view's dialog does not count
     EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), TRUE);
-    ActiveView()->m_bDialogOpen = TRUE;
+    ActiveView()->Session().MarkDialogOpen(true);
     EXPECT_EQ(MainFrame().SendMessage(WM_QUERYENDSESSION), FALSE);
 }
 
