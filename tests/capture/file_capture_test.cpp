@@ -100,14 +100,16 @@ void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWO
 class FileCaptureTest : public CaptureFixture {
 protected:
     CVidrakeView& View() { return *ActiveView(); }
-    FakeCapturePlatform::WindowState& Window() { return m_platform->m_windows[View().m_hWndCap]; }
+    FakeCapturePlatform::WindowState& Window() {
+        return m_platform->m_windows[View().Session().Window()];
+    }
     void StartWithSound(const std::string& file) {
         Start({{0, "Card"}});
         const WAVEFORMATEX sound{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
         const auto* bytes = reinterpret_cast<const BYTE*>(&sound);
         Window().audioFormat.assign(bytes, bytes + sizeof sound);
         Window().captureFile = file;
-        View().m_CaptureParms.fCaptureAudio = TRUE;
+        View().Session().CaptureParms().fCaptureAudio = TRUE;
         DeleteFileA(file.c_str());
     }
     // Capture Video, confirmed at its prompt.
@@ -236,9 +238,9 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
         }
     };
     ListenerLog log;
-    CFileCapture capture(View().m_hWndCap, log);
+    CFileCapture capture(View().Session().Window(), log);
     CFileCapture::Settings settings;
-    settings.parms = View().m_CaptureParms;
+    settings.parms = View().Session().CaptureParms();
     settings.riffBlockBytes = 1 << 20;
     EXPECT_TRUE(capture.Run(settings));
     EXPECT_TRUE(log.m_errors.empty());
@@ -278,9 +280,9 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     rle.lQ = ICQUALITY_DEFAULT;
     ListenerLog log;
     {
-        CFileCapture capture(View().m_hWndCap, log);
+        CFileCapture capture(View().Session().Window(), log);
         CFileCapture::Settings settings;
-        settings.parms = View().m_CaptureParms;
+        settings.parms = View().Session().CaptureParms();
         settings.compressor = &rle;
         EXPECT_TRUE(capture.Run(settings));
     }
