@@ -1,8 +1,10 @@
 #pragma once
 // Compresses the frames of one capture, in order, with the compressor the
 // user chose (a COMPVARS filled by ICCompressorChoose): the platform's
-// sequence compression, which keeps the key-frame rate and data rate of the
-// choice. Start, every Compress and the end run on the writer's thread.
+// sequence compression, which keeps the key-frame rate, data rate and
+// quality of the choice. It works on a compressor of its own, opened with
+// the choice's settings, so that the choice may change or go (its window
+// closed mid-capture) while the writer thread still compresses.
 
 #include <windows.h>
 
@@ -12,8 +14,9 @@
 
 class CFrameCompressor {
 public:
-    // Borrows the choice for the life of this object; nothing starts yet.
-    explicit CFrameCompressor(COMPVARS& choice) : m_choice(choice) {}
+    // Opens a compressor like the chosen one; nothing starts yet.
+    explicit CFrameCompressor(const COMPVARS& choice);
+    // Ends the sequence and closes the compressor.
     ~CFrameCompressor();
     CFrameCompressor(const CFrameCompressor&) = delete;
     CFrameCompressor& operator=(const CFrameCompressor&) = delete;
@@ -33,7 +36,7 @@ public:
     Frame Compress(BYTE* frame);
 
 private:
-    COMPVARS& m_choice;
+    COMPVARS m_vars{};
     std::vector<BYTE> m_inputFormat;
     std::vector<BYTE> m_outputFormat;
     bool m_started = false;

@@ -6,6 +6,7 @@
 #include "support/DialogScript.h"
 
 #include "avicapture/RiffReader.h"
+#include "framework/MDIChildWnd.h"
 #include "framework/StatusBar.h"
 #include "resources/resource.h"
 #include "session/FileCapture.h"
@@ -212,6 +213,24 @@ TEST_F(FileCaptureTest, AFileThatCannotBeCreatedIsToldAndNothingIsCaptured) {
     EXPECT_EQ(
         theTestApp.m_messages[0].text.rfind("Cannot create the capture file " + file + ": ", 0), 0u)
         << theTestApp.m_messages[0].text;
+}
+
+TEST_F(FileCaptureTest, AWindowClosedDuringTheCaptureLeavesAWholeFile) {
+    const std::string file = TempFile("file_capture_closed.avi");
+    StartWithSound(file);
+    CMDIChildWnd* child = ActiveChild();
+    const HWND hWndChild = child->m_hWnd;
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        Deliver(hWnd, state, {0, 50, 100});
+        // As a message dispatched by the capture's own loop would close it.
+        ::SendMessageA(hWndChild, WM_CLOSE, 0, 0);
+    };
+    CaptureVideo();
+    EXPECT_FALSE(IsWindow(hWndChild));
+    EXPECT_EQ(ReadWithAviFile(file).video, 3);
+    const RiffFile riff(file);
+    EXPECT_TRUE(riff.Ok()) << riff.Problem();
+    DeleteFileA(file.c_str());
 }
 
 // The capture itself, under the view: blocks of a megabyte, and frames
