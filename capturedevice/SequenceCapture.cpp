@@ -72,18 +72,6 @@ bool AbortKeyDown(UINT abortKey) {
            ((abortKey & 0x4000) == 0 || KeyDown(VK_SHIFT));
 }
 
-std::string ErrorText(DWORD error) {
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, sizeof text, nullptr);
-    std::string result = text;
-    while (!result.empty() &&
-           (result.back() == '\n' || result.back() == '\r' || result.back() == '.')) {
-        result.pop_back();
-    }
-    return result.empty() ? "error " + std::to_string(error) : result;
-}
-
 } // namespace
 
 SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
@@ -282,7 +270,7 @@ bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
     settings.checkFreeSpace = false;
     if (!m_writer.Open(m_state.setup.file, settings)) {
         const std::string text = "Cannot open the capture file " + m_state.setup.file + ": " +
-                                 ErrorText(m_writer.LastError()) + ".";
+                                 AviErrorText(m_writer.LastError()) + ".";
         m_state.ReportError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
         return false;
     }
@@ -540,7 +528,7 @@ LRESULT CSequenceCapture::CloseFile() {
         std::snprintf(text, sizeof text,
                       "Cannot write to the capture file %s (%s): the capture stopped "
                       "after %lu frames.",
-                      file, ErrorText(error).c_str(),
+                      file, AviErrorText(error).c_str(),
                       static_cast<unsigned long>(progress.currentVideoFrame));
         m_state.ReportError(IDS_CAP_FILE_WRITE_ERROR, text);
         result = FALSE;

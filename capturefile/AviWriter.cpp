@@ -608,3 +608,15 @@ bool CAviWriter::Fail(DWORD error) {
     }
     return false;
 }
+
+std::string AviErrorText(DWORD error) {
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, sizeof text, nullptr);
+    std::string result = text;
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' ||
+                               result.back() == '.' || result.back() == ' ')) {
+        result.pop_back();
+    }
+    return result.empty() ? "error " + std::to_string(error) : result;
+}

@@ -41,6 +41,10 @@ struct AviWriterSettings {
     ULONGLONG maxFileBytes = 0;
 };
 
+// The system's words for a writer's error (LastError), without the final
+// full stop, for a message to the user.
+std::string AviErrorText(DWORD error);
+
 class CAviWriter {
 public:
     CAviWriter() = default;

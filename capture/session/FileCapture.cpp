@@ -13,18 +13,6 @@ namespace {
 // The progress is shown at least this often.
 constexpr DWORD kProgressIntervalMs = 500;
 
-// The system's words for an error, without the final full stop.
-std::string ErrorText(DWORD error) {
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, sizeof text, nullptr);
-    std::string result = text;
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' ||
-                               result.back() == '.' || result.back() == ' '))
-        result.pop_back();
-    return result.empty() ? "error " + std::to_string(error) : result;
-}
-
 // The bytes of one frame: as the header says, or, uncompressed, its rows.
 DWORD FrameBytes(const BITMAPINFOHEADER& header) {
     if (header.biSizeImage != 0)
@@ -120,7 +108,7 @@ bool CFileCapture::StartCompressor(COMPVARS* compressor, AviWriterSettings& file
 bool CFileCapture::OpenFile(const Settings& settings, AviWriterSettings& file) {
     if (!m_writer.Open(m_fileName, file)) {
         const std::string text = "Cannot create the capture file " + m_fileName + ": " +
-                                 ErrorText(m_writer.LastError()) + ".";
+                                 AviErrorText(m_writer.LastError()) + ".";
         m_listener.OnCaptureError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
         return false;
     }
@@ -285,7 +273,7 @@ void CFileCapture::ReportWriterError(DWORD error) {
         std::snprintf(text, sizeof text,
                       "Cannot write to the capture file %s (%s): the capture stopped after %lu "
                       "frames.",
-                      m_fileName.c_str(), ErrorText(error).c_str(), frames);
+                      m_fileName.c_str(), AviErrorText(error).c_str(), frames);
         m_listener.OnCaptureError(IDS_CAP_FILE_WRITE_ERROR, text);
     }
 }
