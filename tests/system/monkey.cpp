@@ -29,9 +29,10 @@ namespace {
 
 // The device's fault modes (SOFTCAP_FAULTS); "" is the normal device.
 const char* const kFaultModes[] = {
-    "",          "",          "",        "fail",    "size-0",
-    "size-1",    "size-huge", "palette", "formats", "long-names",
-    "callbacks", "no-window", "dialogs", "alloc",   "callbacks,dialogs,formats"};
+    "",        "",           "",          "fail",
+    "size-0",  "size-1",     "size-huge", "palette",
+    "formats", "long-names", "callbacks", "no-window",
+    "dialogs", "alloc",      "drop",      "callbacks,dialogs,formats"};
 // The menu commands besides Capture Video, New and the drivers.
 const UINT kCommands[] = {command::kSetCaptureFile,   command::kSaveCapturedVideoAs,
                           command::kSaveSingleFrame,  command::kOverlay,
