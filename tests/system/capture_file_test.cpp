@@ -1,0 +1,346 @@
+// Capture Video into the program's own files, read back here by the
+// platform's AVIFile and by ffprobe in check_system.sh: a capture killed
+// midway, one that fills its disk, one whose driver drops frames, one
+// compressed with the platform's RLE compressor, and one written by the
+// capture window's own AVI 1.0 writer when Capture Setup asks for it.
+
+#include "SystemTest.h"
+
+#include <commctrl.h>
+#include <vfw.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The text of a status bar pane of the program's, read through a buffer
+// in the program's memory (SB_GETTEXT carries a pointer).
+std::string PaneText(const PROCESS_INFORMATION& process, HWND hStatus, int pane) {
+    constexpr SIZE_T kBytes = 512;
+    void* remote = VirtualAllocEx(process.hProcess, nullptr, kBytes, MEM_COMMIT, PAGE_READWRITE);
+    if (remote == nullptr)
+        return "";
+    char text[kBytes] = {};
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutA(hStatus, SB_GETTEXTLENGTHA, WPARAM(pane), 0, SMTO_ABORTIFHUNG, 5000,
+                            &length) &&
+        LOWORD(length) < kBytes &&
+        SendMessageTimeoutA(hStatus, SB_GETTEXTA, WPARAM(pane), reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, 5000, &length)) {
+        ReadProcessMemory(process.hProcess, remote, text, kBytes - 1, nullptr);
+    }
+    VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+    return text;
+}
+
+// A clip as the platform's AVIFile reads it.
+struct Clip {
+    bool opened = false;
+    LONG frames = 0;
+    double fps = 0;
+    std::vector<LONG> frameBytes; // each frame's chunk
+    BITMAPINFOHEADER format{};    // the video stream's
+    LONG sampleBlocks = 0;        // of the sound, 0 without
+    double soundSeconds = 0;
+    double PictureSeconds() const { return fps > 0 ? frames / fps : 0; }
+};
+
+Clip ReadClip(const std::string& path) {
+    Clip clip;
+    AVIFileInit();
+    PAVIFILE file = nullptr;
+    if (AVIFileOpenA(&file, path.c_str(), OF_READ | OF_SHARE_DENY_NONE, nullptr) == 0) {
+        clip.opened = true;
+        PAVISTREAM stream = nullptr;
+        AVISTREAMINFOA info{};
+        if (AVIFileGetStream(file, &stream, streamtypeVIDEO, 0) == 0) {
+            AVIStreamInfoA(stream, &info, sizeof info);
+            clip.frames = AVIStreamLength(stream);
+            clip.fps = info.dwScale != 0 ? double(info.dwRate) / info.dwScale : 0;
+            LONG size = 0;
+            AVIStreamReadFormat(stream, 0, nullptr, &size);
+            std::vector<BYTE> format(size_t(std::max<LONG>(size, sizeof clip.format)));
+            if (AVIStreamReadFormat(stream, 0, format.data(), &size) == 0)
+                std::memcpy(&clip.format, format.data(), sizeof clip.format);
+            for (LONG i = 0; i < clip.frames; ++i) {
+                LONG bytes = -1;
+                AVIStreamRead(stream, i, 1, nullptr, 0, &bytes, nullptr);
+                clip.frameBytes.push_back(bytes);
+            }
+            AVIStreamRelease(stream);
+        }
+        if (AVIFileGetStream(file, &stream, streamtypeAUDIO, 0) == 0) {
+            AVIStreamInfoA(stream, &info, sizeof info);
+            clip.sampleBlocks = AVIStreamLength(stream);
+            if (info.dwRate != 0)
+                clip.soundSeconds = double(clip.sampleBlocks) * info.dwScale / info.dwRate;
+            AVIStreamRelease(stream);
+        }
+        AVIFileRelease(file);
+    }
+    AVIFileExit();
+    return clip;
+}
+
+constexpr char kCopyrightNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
+
+class CaptureFileTest : public testing::Test {
+protected:
+    // The program on the device as the variable (SOFTCAP_FAULTS, say) sets it.
+    bool Start(const char* variable = nullptr, const char* value = nullptr) {
+        if (variable != nullptr)
+            SetEnvironmentVariableA(variable, value);
+        const bool started = m_program.Start();
+        if (variable != nullptr)
+            SetEnvironmentVariableA(variable, nullptr);
+        return started;
+    }
+    void TearDown() override {
+        if (m_program.Process().hProcess != nullptr) {
+            EXPECT_EQ(m_program.Close(), 0) << "capture.exe's exit code";
+        }
+        // The choice of writer is kept in the program's profile.
+        WritePrivateProfileStringA("Capture", "PlatformWriter", nullptr, "capture.INI");
+    }
+
+    // Set Capture File, named in full; an older file of the name goes.
+    void NameTheCaptureFile(const std::string& path) {
+        DeleteFileA(path.c_str());
+        m_program.Command(command::kSetCaptureFile);
+        HWND open = m_program.WaitForDialog("Open");
+        ASSERT_NE(open, nullptr) << "no Open dialog";
+        FileDialogChoose(open, path);
+        ASSERT_TRUE(WaitUntilGone(open));
+    }
+    // Capture Setup: the frame rate, a time limit (0: none), audio on, and
+    // the writer.
+    void SetUpTheCapture(int fps, int seconds, bool platformWriter = false) {
+        m_program.Command(command::kCaptureSetup);
+        HWND setup = m_program.WaitForDialog("Capture Setup");
+        ASSERT_NE(setup, nullptr) << "Capture Setup did not open";
+        SetDlgItemInt(setup, IDC_FRAMERATE, UINT(fps), FALSE);
+        const std::pair<int, bool> boxes[] = {{IDC_CAPTUREAUDIO, true},
+                                              {IDC_ENABLETIMELIMIT, seconds != 0},
+                                              {IDC_PLATFORMWRITER, platformWriter}};
+        for (const auto& [box, on] : boxes) {
+            if ((SendDlgItemMessageA(setup, box, BM_GETCHECK, 0, 0) == BST_CHECKED) != on)
+                SendDlgItemMessageA(setup, box, BM_CLICK, 0, 0);
+        }
+        if (seconds != 0)
+            SetDlgItemInt(setup, IDC_TIMELIMIT, UINT(seconds), FALSE);
+        EndDialogWith(setup, IDOK);
+        ASSERT_TRUE(WaitUntilGone(setup, 5000)) << "Capture Setup refused the settings";
+    }
+    // Capture Video, confirmed at its prompt.
+    void StartTheCapture() {
+        m_program.Command(command::kCaptureVideo);
+        HWND prompt = m_program.WaitForDialog("");
+        ASSERT_NE(prompt, nullptr) << "no capture prompt";
+        EndDialogWith(prompt, IDOK);
+    }
+    // Waits for the end of the capture: the summary in the status bar; the
+    // texts of the message boxes shown on the way, which are closed.
+    std::string WaitForTheSummary(std::vector<std::string>& boxes) {
+        HWND status = m_program.StatusBar();
+        for (int waited = 0; waited < 30000; waited += 50) {
+            if (HWND box = m_program.WaitForDialog("Video Capture", 0)) {
+                boxes.push_back(WindowText(GetDlgItem(box, 0xFFFF)));
+                EndDialogWith(box, IDOK);
+                WaitUntilGone(box);
+            }
+            const std::string text = WindowText(status);
+            if (text.find("fps)") != std::string::npos)
+                return text;
+            Sleep(50);
+        }
+        return "(no summary)";
+    }
+    std::string WaitForTheSummary() {
+        std::vector<std::string> boxes;
+        const std::string summary = WaitForTheSummary(boxes);
+        for (const std::string& box : boxes)
+            ADD_FAILURE() << "error during the capture: " << box;
+        return summary;
+    }
+
+    SettingsKeyGuard m_settings; // taken before the program starts, put back after it ends
+    CaptureProgram m_program;
+};
+
+// Killed as a crash or a power cut would: the clip holds every frame up to
+// about a second before the kill.
+TEST_F(CaptureFileTest, AKilledCaptureLeavesAClipReadToWithinASecondOfTheKill) {
+    ASSERT_TRUE(Start());
+    const std::string path = ArtefactFolder() + "killed.avi";
+    NameTheCaptureFile(path);
+    SetUpTheCapture(15, 0);
+    StartTheCapture();
+    // Until the frames pane has counted three seconds of frames.
+    HWND status = m_program.StatusBar();
+    unsigned long shown = 0;
+    for (int waited = 0; waited < 15000 && shown < 45; waited += 50) {
+        Sleep(50);
+        std::sscanf(PaneText(m_program.Process(), status, 1).c_str(), "%lu frames", &shown);
+    }
+    ASSERT_GE(shown, 45u) << "the frames pane: " << PaneText(m_program.Process(), status, 1);
+    EXPECT_EQ(SendMessageA(status, SB_GETPARTS, 0, 0), 7) << "the capture's panes";
+    ASSERT_TRUE(TerminateProcess(m_program.Process().hProcess, 9));
+    EXPECT_EQ(m_program.Close(), 9);
+
+    const Clip clip = ReadClip(path);
+    ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+    EXPECT_GE(clip.frames, LONG(shown) - 15) << "frames shown before the kill: " << shown;
+    EXPECT_LE(clip.frames, LONG(shown) + 15);
+    EXPECT_NEAR(clip.fps, 15.0, 0.01);
+    EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0) << "the sound";
+}
+
+// A disk that fills: the capture stops before it is full, with a valid file
+// and the reason shown. check_system.sh mounts the small disk.
+TEST_F(CaptureFileTest, ACaptureStopsInOrderBeforeTheDiskIsFull) {
+    char folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("SYSTEM_SMALL_DISK", folder, MAX_PATH) == 0 ||
+        GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no small disk to fill (check_system.sh mounts a 24 MiB tmpfs, as root, "
+                        "and names it in SYSTEM_SMALL_DISK)";
+    }
+    ASSERT_TRUE(Start());
+    // 640x480 RGB 24: 13.8 MB a second at 15 fps.
+    m_program.Command(command::kVideoFormat);
+    HWND format = m_program.WaitForDialog("Video Format");
+    ASSERT_NE(format, nullptr) << "the Video Format dialog did not open";
+    SendDlgItemMessageA(format, IDC_SIZE_FULL, BM_CLICK, 0, 0);
+    SendDlgItemMessageA(format, IDC_IMAGEFORMAT, CB_SETCURSEL, 0 /* 24 bit RGB */, 0);
+    EndDialogWith(format, IDOK);
+    ASSERT_TRUE(WaitUntilGone(format));
+    const std::string path = std::string(folder) + "\\full.avi";
+    NameTheCaptureFile(path);
+    SetUpTheCapture(15, 0);
+    StartTheCapture();
+    std::vector<std::string> boxes;
+    const std::string summary = WaitForTheSummary(boxes);
+    ASSERT_EQ(boxes.size(), 1u) << summary;
+    const std::string& text = boxes[0];
+    unsigned long frames = 0;
+    const size_t after = text.find(" is nearly full: the capture stopped after ");
+    ASSERT_EQ(text.rfind("The disk holding ", 0), 0u) << text;
+    ASSERT_NE(after, std::string::npos) << text;
+    EXPECT_EQ(std::sscanf(text.c_str() + after,
+                          " is nearly full: the capture stopped after %lu frames", &frames),
+              1);
+    EXPECT_NE(text.find(" frames and the file was closed."), std::string::npos) << text;
+    EXPECT_NE(summary.find(" " + std::to_string(frames) + " frames"), std::string::npos) << summary;
+
+    const Clip clip = ReadClip(path);
+    ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+    EXPECT_EQ(clip.frames, LONG(frames));
+    EXPECT_GE(clip.frames, 15) << "24 MiB hold 27 frames";
+}
+
+// A driver that drops frames 5 to 7 of every 30: they keep their places as
+// empty chunks, and the sound lasts as long as the picture.
+TEST_F(CaptureFileTest, DroppedFramesKeepTheirPlacesAndTheSoundInStep) {
+    ASSERT_TRUE(Start("SOFTCAP_FAULTS", "drop"));
+    const std::string path = ArtefactFolder() + "dropped.avi";
+    NameTheCaptureFile(path);
+    SetUpTheCapture(15, 4);
+    StartTheCapture();
+    const std::string summary = WaitForTheSummary();
+    unsigned long frames = 0, dropped = 0;
+    ASSERT_EQ(std::sscanf(summary.c_str(), "Captured %*u.%*u sec. %lu frames (%lu dropped)",
+                          &frames, &dropped),
+              2)
+        << summary;
+    EXPECT_GE(dropped, 6u) << summary;
+
+    const Clip clip = ReadClip(path);
+    ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+    EXPECT_EQ(clip.frames, LONG(frames));
+    EXPECT_NEAR(clip.frames, 60, 2) << "4 seconds at 15 fps";
+    ASSERT_GE(clip.frameBytes.size(), 39u);
+    const LONG full = 320 * 240 * 3;
+    for (LONG i : {0, 4, 8, 34, 38})
+        EXPECT_EQ(clip.frameBytes[size_t(i)], full) << "frame " << i;
+    for (LONG i : {5, 6, 7, 35, 36, 37})
+        EXPECT_EQ(clip.frameBytes[size_t(i)], 0) << "frame " << i << " was dropped";
+    EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0 / 15) << "sound and picture";
+}
+
+// The 8-bit driver's frames, compressed with the compressor picked in the
+// platform's chooser.
+TEST_F(CaptureFileTest, VideoCompressionCompressesWithTheCompressorPicked) {
+    ASSERT_TRUE(Start("SOFTCAP_DRIVERS", "0:palette"));
+    m_program.Command(command::kVideoCompression);
+    HWND chooser = m_program.WaitForDialog("Video Compression");
+    ASSERT_NE(chooser, nullptr) << "no compressor chooser";
+    HWND list = FindWindowExA(chooser, nullptr, "ComboBox", nullptr);
+    ASSERT_NE(list, nullptr) << "the chooser has no list of compressors";
+    // The chooser's list holds Unicode texts, its entries' names.
+    int rle = -1;
+    std::string entries;
+    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count && rle < 0; ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(i), 0) < 255)
+            SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        entries += (i != 0 ? "|" : "") + std::string(text, text + wcslen(text));
+        if (wcsstr(text, L"RLE") != nullptr)
+            rle = int(i);
+    }
+    ASSERT_GE(rle, 0) << "no RLE compressor among " << entries;
+    // As a user's pick: the selection, then the notice the list sends.
+    SendMessageA(list, CB_SETCURSEL, WPARAM(rle), 0);
+    SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    EndDialogWith(chooser, IDOK);
+    ASSERT_TRUE(WaitUntilGone(chooser));
+
+    const std::string path = ArtefactFolder() + "compressed.avi";
+    NameTheCaptureFile(path);
+    SetUpTheCapture(15, 2);
+    StartTheCapture();
+    WaitForTheSummary();
+
+    const Clip clip = ReadClip(path);
+    ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+    EXPECT_EQ(clip.format.biCompression, DWORD(BI_RLE8));
+    EXPECT_EQ(clip.format.biBitCount, 8);
+    EXPECT_NEAR(clip.frames, 30, 2) << "2 seconds at 15 fps";
+    ASSERT_FALSE(clip.frameBytes.empty());
+    EXPECT_LT(clip.frameBytes[0], 320 * 240) << "the first frame, compressed";
+}
+
+// Capture Setup's check box: the capture window's own writer, AVI 1.0.
+TEST_F(CaptureFileTest, TheSystemsWriterWritesAnAvi10File) {
+    ASSERT_TRUE(Start());
+    const std::string path = ArtefactFolder() + "system-writer.avi";
+    NameTheCaptureFile(path);
+    SetUpTheCapture(15, 2, true);
+    StartTheCapture();
+    WaitForTheSummary();
+    Sleep(500);
+
+    const std::string bytes = Contents(path);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 4), "AVI ");
+    EXPECT_EQ(bytes.find("odml"), std::string::npos) << "an OpenDML header";
+    EXPECT_EQ(bytes.find("AVIX"), std::string::npos) << "an OpenDML block";
+    EXPECT_NE(bytes.find("idx1"), std::string::npos) << "no AVI 1.0 index";
+    EXPECT_NE(bytes.find(kCopyrightNotice), std::string::npos) << "no copyright entry";
+    const Clip clip = ReadClip(path);
+    ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+    EXPECT_NEAR(clip.frames, 30, 2) << "2 seconds at 15 fps";
+    EXPECT_EQ(GetPrivateProfileIntA("Capture", "PlatformWriter", 0, "capture.INI"), 1u)
+        << "the choice is kept";
+}
+
+} // namespace
