@@ -8,9 +8,20 @@ set -u
 wine=$1 bin=$2 out=$3
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+notice="Copyright (C) Brindlecove Video Systems, 2026."
 
+# A small disk for the capture that fills it: a tmpfs, which only root may
+# mount; without it that test is skipped.
+disk=$out/small-disk
+umount -l "$disk" 2>/dev/null
 rm -rf "$out"
-mkdir -p "$out"
+mkdir -p "$disk"
+if mount -t tmpfs -o size=24m tmpfs "$disk" 2>/dev/null; then
+    trap 'umount -l "$disk"' EXIT
+    export SYSTEM_SMALL_DISK="$(echo "Z:$disk" | sed 's|/|\\|g')"
+else
+    echo "note: no tmpfs could be mounted at $disk (not root?): the disk-full capture is skipped"
+fi
 export WINEDLLOVERRIDES="avicap32=n,b"
 export SYSTEM_ARTEFACTS="$(echo "Z:$out" | sed 's|/|\\|g')"
 # In a Wine desktop window of its own, where Wine draws the windows' frames
@@ -46,7 +57,6 @@ if [ -f "$clip" ]; then
     [ "${frames:-0}" -ge 43 ] && [ "${frames:-0}" -le 47 ] ||
         fail "$frames frames, expected about 45"
     awk -v f="$fps" 'BEGIN { exit !(f > 14.99 && f < 15.01) }' || fail "rate $rate, expected 15 fps"
-    notice="Copyright (C) Brindlecove Video Systems, 2026."
     [ "$tag" = "$notice" ] || fail "copyright tag '$tag'"
     [ "$audio" = audio ] || fail "no audio stream"
     # About 3 seconds of sound in the audio stream (its frames are samples).
@@ -70,6 +80,81 @@ frames=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of 
 [ "${frames:-0}" -ge 20 ] && [ "${frames:-0}" -le 40 ] ||
     fail "$clip: ${frames:-no} frames, expected the 20 captured and few dropped"
 echo "out-of-memory clip: $frames frames"
+
+# The program's own capture files (capture_file_test.cpp). probe FILE reads
+# it whole into <out>/<name>.probe; get FILE KEY gives a field of it.
+probe() {
+    ffprobe -v error -count_frames -show_streams -show_format -of flat "$1" \
+        >"$out/${1##*/}.probe" 2>"$out/${1##*/}.err"
+    [ -s "$out/${1##*/}.err" ] && fail "$1: $(head -3 "$out/${1##*/}.err")"
+    [ -s "$out/${1##*/}.probe" ] || fail "$1 unread"
+}
+get() { sed -n "s/^$2=\"\{0,1\}\([^\"]*\)\"\{0,1\}$/\1/p" "$out/${1##*/}.probe"; }
+# within VALUE LOW HIGH; near A B TOLERANCE
+within() { awk -v v="${1:-0}" -v l="$2" -v h="$3" 'BEGIN { exit !(v >= l && v <= h) }'; }
+near() { awk -v a="${1:-0}" -v b="${2:-0}" -v t="$3" 'BEGIN { d = a - b; exit !(d <= t && -d <= t) }'; }
+# Seconds of sound in the clip, and of picture.
+sound() { awk -v n="$(get "$1" streams.stream.1.nb_frames)" \
+    -v r="$(get "$1" streams.stream.1.sample_rate)" 'BEGIN { if (r > 0) print n / r; else print 0 }'; }
+picture() { get "$1" streams.stream.0.duration; }
+
+# Killed after the frames pane counted 45 frames (3 s at 15 fps): read to
+# within a second of that, OpenDML, with its copyright entry.
+clip=$out/killed.avi
+probe "$clip"
+frames=$(get "$clip" streams.stream.0.nb_read_frames)
+within "$frames" 30 75 || fail "$clip: ${frames:-no} frames, expected 45 or so"
+[ "$(get "$clip" format.tags.copyright)" = "$notice" ] || fail "$clip: no copyright tag"
+near "$(sound "$clip")" "$(picture "$clip")" 1 ||
+    fail "$clip: $(sound "$clip") s of sound for $(picture "$clip") s of picture"
+grep -qa odml "$clip" || fail "$clip is not OpenDML"
+echo "killed clip: $frames frames, $(picture "$clip") s; sound $(sound "$clip") s"
+
+# Stopped before the 24 MiB disk filled (640x480 RGB 24, 0.9 MB a frame): every
+# frame the header counts is read.
+clip=$disk/full.avi
+if [ -n "${SYSTEM_SMALL_DISK:-}" ]; then
+    probe "$clip"
+    frames=$(get "$clip" streams.stream.0.nb_read_frames)
+    within "$frames" 15 27 || fail "$clip: ${frames:-no} frames, expected 15 to 27"
+    [ "$frames" = "$(get "$clip" streams.stream.0.nb_frames)" ] ||
+        fail "$clip: $frames frames read of $(get "$clip" streams.stream.0.nb_frames)"
+    [ "$(get "$clip" streams.stream.0.width)" = 640 ] || fail "$clip: not 640x480"
+    echo "disk-full clip: $frames frames, $(stat -c %s "$clip") bytes; $(df -h "$disk" | tail -1)"
+fi
+
+# The driver dropped frames 5 to 7 of every 30 in 4 s at 15 fps: they are
+# empty chunks (counted in the header, no picture to read), and the sound
+# lasts as long as the picture, within a frame.
+clip=$out/dropped.avi
+probe "$clip"
+frames=$(get "$clip" streams.stream.0.nb_frames)
+pictures=$(get "$clip" streams.stream.0.nb_read_frames)
+within "$frames" 58 62 || fail "$clip: ${frames:-no} frames, expected 60"
+within "$((${frames:-0} - ${pictures:-0}))" 6 8 || fail "$clip: $pictures pictures in $frames frames"
+near "$(sound "$clip")" "$(picture "$clip")" 0.0667 ||
+    fail "$clip: $(sound "$clip") s of sound for $(picture "$clip") s of picture"
+echo "dropped-frames clip: $frames frames, $pictures pictures, $(picture "$clip") s;" \
+    "sound $(sound "$clip") s"
+
+# Compressed with the platform's RLE compressor, 2 s at 15 fps.
+clip=$out/compressed.avi
+probe "$clip"
+frames=$(get "$clip" streams.stream.0.nb_read_frames)
+[ "$(get "$clip" streams.stream.0.codec_name)" = msrle ] ||
+    fail "$clip: codec $(get "$clip" streams.stream.0.codec_name)"
+within "$frames" 28 32 || fail "$clip: ${frames:-no} frames, expected 30"
+echo "compressed clip: $frames frames, $(get "$clip" streams.stream.0.codec_name)," \
+    "$(stat -c %s "$clip") bytes"
+
+# The system's writer, 2 s at 15 fps: AVI 1.0, no OpenDML header.
+clip=$out/system-writer.avi
+probe "$clip"
+frames=$(get "$clip" streams.stream.0.nb_read_frames)
+within "$frames" 28 32 || fail "$clip: ${frames:-no} frames, expected 30"
+[ "$(get "$clip" format.tags.copyright)" = "$notice" ] || fail "$clip: no copyright tag"
+grep -qa odml "$clip" && fail "$clip has an OpenDML header"
+echo "system writer's clip: $frames frames, AVI 1.0"
 
 # The saved frames, at the size the program showed. The program's file
 # dialog adds the extension "BMP" to a name typed without one.
