@@ -20,6 +20,7 @@ if mount -t tmpfs -o size=24m tmpfs "$disk" 2>/dev/null; then
     trap 'umount -l "$disk"' EXIT
     export SYSTEM_SMALL_DISK="$(echo "Z:$disk" | sed 's|/|\\|g')"
 else
+    unset SYSTEM_SMALL_DISK
     echo "note: no tmpfs could be mounted at $disk (not root?): the disk-full capture is skipped"
 fi
 export WINEDLLOVERRIDES="avicap32=n,b"
