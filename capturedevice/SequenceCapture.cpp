@@ -293,6 +293,9 @@ DWORD CSequenceCapture::Loop() {
         }
         const DWORD ms = ElapsedMs(now);
         TakeFrame(frame, IsLate(now, due), ms);
+        if (m_outOfMemory) {
+            break; // that frame had no buffer: it never was
+        }
         ++frame;
         ++m_frames;
         TakeAudio(frame);
@@ -355,6 +358,9 @@ bool CSequenceCapture::IsLate(LONGLONG now, LONGLONG due) const {
 
 CSequenceCapture::EndReason CSequenceCapture::NextEnd(ULONGLONG frame) {
     const EndReason reason = CheckForEnd(frame, m_frameLimit);
+    if (reason == EndReason::None && m_outOfMemory) {
+        return EndReason::OutOfMemory;
+    }
     if (reason != EndReason::None || !m_writerThread) {
         return reason;
     }
@@ -388,8 +394,12 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms) {
         if (m_writerThread) {
             buffer = m_settings.unpaced ? m_writerThread->WaitForBuffer()
                                         : m_writerThread->TryTakeBuffer();
-        } else {
+        } else if (m_settings.bufferGate == nullptr || m_settings.bufferGate(m_framesGated++)) {
             buffer = m_frameBuffer.data();
+        } else {
+            // Without a file the driver's own buffers run out: no frame to hand on.
+            m_outOfMemory = true;
+            return;
         }
     }
     if (buffer == nullptr && m_writerThread && m_writerThread->AllocationFailed()) {
@@ -480,9 +490,9 @@ LRESULT CSequenceCapture::Finish(DWORD totalMs) {
     if (m_outOfMemory) {
         char text[160];
         std::snprintf(text, sizeof text,
-                      "Out of memory for video buffers: the capture stopped after %lu frames "
-                      "and the file was closed.",
-                      static_cast<unsigned long>(progress.currentVideoFrame));
+                      "Out of memory for video buffers: the capture stopped after %lu frames%s",
+                      static_cast<unsigned long>(progress.currentVideoFrame),
+                      m_writerThread ? " and the file was closed." : ".");
         m_state.ReportError(IDS_CAP_VIDEO_ALLOC_ERROR, text);
     }
     const DWORD frames = progress.currentVideoFrame;

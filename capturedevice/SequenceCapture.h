@@ -128,8 +128,9 @@ private:
     // What was last rendered into each frame buffer, while only the
     // rendering writes into them.
     std::vector<std::pair<const BYTE*, FrameGenerator::BufferRecord>> m_bufferRecords;
-    DWORD m_frames = 0;         // frames taken, dropped ones included
-    bool m_outOfMemory = false; // ended because a frame buffer could not be had
+    DWORD m_frames = 0;                   // frames taken, dropped ones included
+    bool m_outOfMemory = false;           // ended because a frame buffer could not be had
+    unsigned long long m_framesGated = 0; // without a file: frames asked of the buffer gate
     DWORD m_dropped = 0;
     ULONGLONG m_audioBlocks = 0;
     bool m_inputChecked = false;

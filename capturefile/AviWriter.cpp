@@ -506,7 +506,9 @@ StreamHeader CAviWriter::StreamHeaderRecord(size_t stream) const {
     if (stream == 0) {
         const DWORD divisor = std::gcd<DWORD, DWORD>(m_settings.microSecPerFrame, 1000000);
         strh.fccType = kVids;
-        strh.fccHandler = IsUncompressed(Video()) ? kDib : Video().biCompression;
+        strh.fccHandler = m_settings.videoHandler != 0 ? m_settings.videoHandler
+                          : IsUncompressed(Video())    ? kDib
+                                                       : Video().biCompression;
         strh.dwScale = m_settings.microSecPerFrame / divisor;
         strh.dwRate = 1000000 / divisor;
         strh.rcFrame = {0, 0, static_cast<SHORT>(Video().biWidth),

@@ -28,6 +28,7 @@ struct AviInfoEntry {
 struct AviWriterSettings {
     std::vector<BYTE> videoFormat;         // BITMAPINFOHEADER and any colour table
     DWORD microSecPerFrame = 66667;        // the frame period
+    DWORD videoHandler = 0;                // the compressor's code; 0: from the format
     std::vector<BYTE> audioFormat;         // WAVEFORMATEX (+ cbSize bytes); empty: none
     std::vector<AviInfoEntry> info;        // the INFO list, in order
     ULONGLONG riffBlockBytes = 1ULL << 30; // a new RIFF block starts beyond this

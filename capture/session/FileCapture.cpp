@@ -102,6 +102,7 @@ bool CFileCapture::StartCompressor(COMPVARS* compressor, AviWriterSettings& file
         return false;
     }
     file.videoFormat = m_compressor->OutputFormat();
+    file.videoHandler = compressor->fccHandler;
     return true;
 }
 

@@ -295,6 +295,7 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     rle.hic = ICOpen(ICTYPE_VIDEO, mmioFOURCC('M', 'R', 'L', 'E'), ICMODE_COMPRESS);
     ASSERT_NE(rle.hic, nullptr) << "the platform's RLE compressor";
     rle.fccType = ICTYPE_VIDEO;
+    rle.fccHandler = mmioFOURCC('M', 'R', 'L', 'E');
     rle.lKey = 1;
     rle.lQ = ICQUALITY_DEFAULT;
     ListenerLog log;
@@ -320,6 +321,13 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
                                 ->Find(Fcc("strf"));
     ASSERT_NE(strf, nullptr);
     EXPECT_EQ(riff.At<BITMAPINFOHEADER>(strf->dataPos).biCompression, DWORD(BI_RLE8));
+    const RiffChunk* strh = riff.Blocks()[0]
+                                .Find(Fcc("LIST"), Fcc("hdrl"))
+                                ->Find(Fcc("LIST"), Fcc("strl"))
+                                ->Find(Fcc("strh"));
+    ASSERT_NE(strh, nullptr);
+    EXPECT_EQ(riff.At<DWORD>(strh->dataPos + 4), mmioFOURCC('M', 'R', 'L', 'E'))
+        << "the stream names its compressor";
     EXPECT_EQ(ReadWithAviFile(file).video, 4);
     DeleteFileA(file.c_str());
 }
