@@ -180,6 +180,8 @@ double PlainWrite(const std::string& path, DWORD frames) {
 
 // Seconds the device's writer thread and AVI writer take for `frames` ready
 // frames (a few distinct ones in turn), flushed and closed at the end.
+double g_writerOnlyCpuSeconds = 0; // of the last WriterOnly
+
 double WriterOnly(const std::string& path, DWORD frames) {
     BITMAPINFOHEADER format{};
     format.biSize = sizeof format;
@@ -197,6 +199,7 @@ double WriterOnly(const std::string& path, DWORD frames) {
         memset(sources[n].data(), static_cast<int>(n * 40), kFrameBytes);
     }
     const double start = Now();
+    const double cpuBefore = ProcessCpuSeconds();
     CAviWriter writer;
     if (!writer.Open(path, settings)) {
         return 0;
@@ -216,6 +219,7 @@ double WriterOnly(const std::string& path, DWORD frames) {
     }
     writer.Close();
     const double seconds = Now() - start;
+    g_writerOnlyCpuSeconds = ProcessCpuSeconds() - cpuBefore;
     DeleteFileA(path.c_str());
     return seconds;
 }
@@ -327,6 +331,9 @@ int Unpaced(const std::string& folder, DWORD seconds, bool keep, int rounds) {
     printf("writer_only_seconds=%.3f\n", writerSeconds);
     printf("writer_only_mb_per_s=%.1f\n", writerSeconds > 0 ? megabytes / writerSeconds : 0.0);
     printf("writer_to_plain_ratio=%.2f\n", writerSeconds > 0 ? plainSeconds / writerSeconds : 0.0);
+    // The copy of each frame and its writing, without the device.
+    printf("writer_only_cpu_ms_per_frame=%.2f\n",
+           captured ? g_writerOnlyCpuSeconds * 1000 / captured : 0.0);
     printf("source_only_fps=%.1f\n", capture.Status().dwCurrentVideoFrame / sourceSeconds);
     printf("unpaced_errors=%s\n", g_errors.c_str());
     if (!keep) {
