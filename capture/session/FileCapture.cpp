@@ -12,6 +12,9 @@ namespace {
 
 // The progress is shown at least this often.
 constexpr DWORD kProgressIntervalMs = 500;
+// A longer gap between two frames is a driver's clock that jumped, not
+// frames it dropped: the frame takes the next place.
+constexpr ULONGLONG kLongestGapMs = 60000;
 
 // The bytes of one frame: as the header says, or, uncompressed, its rows.
 DWORD FrameBytes(const BITMAPINFOHEADER& header) {
@@ -159,10 +162,7 @@ LRESULT CALLBACK CFileCapture::OnWaveStream(HWND hWnd, LPWAVEHDR lpWHdr) {
 void CFileCapture::TakeFrame(const VIDEOHDR& header) {
     if (m_stopSent)
         return;
-    // The frame's place: its capture time in frame periods, rounded.
-    const ULONGLONG place =
-        (ULONGLONG(header.dwTimeCaptured) * 1000 + m_microSecPerFrame / 2) / m_microSecPerFrame;
-    PlaceDroppedFrames(DWORD(std::min<ULONGLONG>(place, MAXDWORD)));
+    PlaceDroppedFrames(PlaceOf(header.dwTimeCaptured));
     BYTE* buffer =
         header.lpData != nullptr && header.dwBytesUsed != 0 ? m_thread->TryTakeBuffer() : nullptr;
     if (buffer != nullptr) {
@@ -184,6 +184,20 @@ void CFileCapture::TakeFrame(const VIDEOHDR& header) {
     m_figures.elapsedMs = header.dwTimeCaptured;
     StopWhenTheWriterCannotGoOn();
     ReportProgress(false);
+}
+
+DWORD CFileCapture::PlaceOf(DWORD timeCaptured) {
+    // Its capture time in frame periods, rounded, from the capture's start
+    // (or from the driver clock's last jump).
+    const LONGLONG ms = LONGLONG(timeCaptured) - m_clockOffsetMs;
+    const ULONGLONG place =
+        ms <= 0 ? 0 : (ULONGLONG(ms) * 1000 + m_microSecPerFrame / 2) / m_microSecPerFrame;
+    if (place > m_nextFrame + kLongestGapMs * 1000 / m_microSecPerFrame) {
+        m_clockOffsetMs =
+            LONGLONG(timeCaptured) - LONGLONG(ULONGLONG(m_nextFrame) * m_microSecPerFrame / 1000);
+        return m_nextFrame;
+    }
+    return DWORD(place);
 }
 
 void CFileCapture::PlaceDroppedFrames(DWORD frameIndex) {

@@ -84,6 +84,9 @@ private:
     static CFileCapture* FromWindow(HWND hWnd);
     void TakeFrame(const VIDEOHDR& header);
     void TakeSound(const WAVEHDR& header);
+    // The place in the stream of a frame captured at the given time.
+    DWORD PlaceOf(DWORD timeCaptured);
+    // Empty chunks for the frames the driver never delivered, up to frameIndex.
     void PlaceDroppedFrames(DWORD frameIndex);
     void StopWhenTheWriterCannotGoOn();
     void ReportProgress(bool force);
@@ -97,7 +100,8 @@ private:
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
     WORD m_soundBlockAlign = 0;
-    DWORD m_nextFrame = 0; // the place of the next frame in the stream
+    DWORD m_nextFrame = 0;        // the place of the next frame in the stream
+    LONGLONG m_clockOffsetMs = 0; // where the driver's clock jumped to, less the time it left
     bool m_stopSent = false;
     bool m_outOfMemory = false;
     DWORD m_lastReportTick = 0;

@@ -201,6 +201,22 @@ TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStay
     DeleteFileA(file.c_str());
 }
 
+TEST_F(FileCaptureTest, AClockThatJumpsIsNotTakenForAnHourOfDroppedFrames) {
+    const std::string file = TempFile("file_capture_jump.avi");
+    StartWithSound(file);
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        Deliver(hWnd, state, {0, 50, 3600000, 3600050, 3600200});
+    };
+    CaptureVideo();
+    const RiffFile riff(file);
+    ASSERT_TRUE(riff.Ok()) << riff.Problem();
+    // The jump takes the next place; a gap after it is still dropped frames.
+    EXPECT_EQ(ChunkSizes(riff, Fcc("00db")),
+              (std::vector<DWORD>{kFrameBytes, kFrameBytes, kFrameBytes, kFrameBytes, 0, 0,
+                                  kFrameBytes}));
+    DeleteFileA(file.c_str());
+}
+
 TEST_F(FileCaptureTest, AFileThatCannotBeCreatedIsToldAndNothingIsCaptured) {
     const std::string file = TempFile("no such folder\\capture.avi");
     StartWithSound(file);
