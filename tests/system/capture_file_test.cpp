@@ -157,9 +157,15 @@ protected:
         ASSERT_NE(prompt, nullptr) << "no capture prompt";
         EndDialogWith(prompt, IDOK);
     }
-    // Waits for the end of the capture: the summary in the status bar; the
-    // texts of the message boxes shown on the way, which are closed.
-    std::string WaitForTheSummary(std::vector<std::string>& boxes, int ms = 30000) {
+    // The program's summary of a capture to its own file, which it shows
+    // after the errors of the capture; the capture window's own summary
+    // ("... fps).") comes before them.
+    static constexpr const char* kOwnSummary = " into ";
+    // Waits for the end of the capture: the summary (the status text with
+    // `marker`) in the status bar; the texts of the message boxes shown on
+    // the way, which are closed.
+    std::string WaitForTheSummary(std::vector<std::string>& boxes, int ms = 30000,
+                                  const char* marker = kOwnSummary) {
         HWND status = m_program.StatusBar();
         for (int waited = 0; waited < ms; waited += 50) {
             if (HWND box = m_program.WaitForDialog("Video Capture", 0)) {
@@ -168,15 +174,15 @@ protected:
                 WaitUntilGone(box);
             }
             const std::string text = WindowText(status);
-            if (text.find("fps)") != std::string::npos)
+            if (text.find(marker) != std::string::npos)
                 return text;
             Sleep(50);
         }
         return "(no summary)";
     }
-    std::string WaitForTheSummary() {
+    std::string WaitForTheSummary(const char* marker = kOwnSummary) {
         std::vector<std::string> boxes;
-        const std::string summary = WaitForTheSummary(boxes);
+        const std::string summary = WaitForTheSummary(boxes, 30000, marker);
         for (const std::string& box : boxes)
             ADD_FAILURE() << "error during the capture: " << box;
         return summary;
@@ -345,7 +351,7 @@ TEST_F(CaptureFileTest, TheSystemsWriterWritesAnAvi10File) {
     NameTheCaptureFile(path);
     SetUpTheCapture(15, 2, true);
     StartTheCapture();
-    WaitForTheSummary();
+    WaitForTheSummary("fps)");
     Sleep(500);
 
     const std::string bytes = Contents(path);
