@@ -1,5 +1,6 @@
 #include "session/CaptureStatusPanes.h"
 
+#include "framework/FrameWnd.h"
 #include "framework/FrameworkResource.h"
 #include "framework/StatusBar.h"
 #include "framework/WinApp.h"
@@ -20,12 +21,11 @@ const UINT kCapturePanes[] = {
     ID_INDICATOR_CAPTURE_LEFT,
 };
 
+// The main window's status bar, if it has one.
 CStatusBar* MainStatusBar() {
-    CWnd* main = AfxGetMainWnd();
-    if (main == nullptr || main->m_hWnd == nullptr)
-        return nullptr;
-    HWND bar = ::GetDlgItem(main->m_hWnd, int(AFX_IDW_STATUS_BAR));
-    return DynamicDowncast<CStatusBar>(CWnd::FromHandlePermanent(bar));
+    auto* frame = DynamicDowncast<CFrameWnd>(AfxGetMainWnd());
+    return frame != nullptr ? DynamicDowncast<CStatusBar>(frame->GetControlBar(AFX_IDW_STATUS_BAR))
+                            : nullptr;
 }
 
 std::string Format(const char* format, auto... values) {
@@ -49,7 +49,8 @@ std::string Megabytes(double bytes) {
 
 } // namespace
 
-CCaptureStatusPanes::CCaptureStatusPanes() : m_pStatusBar(MainStatusBar()) {
+CCaptureStatusPanes::CCaptureStatusPanes(DWORD microSecPerFrame)
+    : m_pStatusBar(MainStatusBar()), m_microSecPerFrame(microSecPerFrame) {
     if (m_pStatusBar == nullptr)
         return;
     for (int i = 0; i < m_pStatusBar->GetCount(); ++i)

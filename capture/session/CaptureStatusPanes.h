@@ -15,7 +15,8 @@ class CStatusBar;
 
 class CCaptureStatusPanes final : public CCaptureListener {
 public:
-    CCaptureStatusPanes();
+    // microSecPerFrame: the frames' period, for the length of the clip.
+    explicit CCaptureStatusPanes(DWORD microSecPerFrame);
     // Puts the bar's own panes back.
     ~CCaptureStatusPanes() override;
     CCaptureStatusPanes(const CCaptureStatusPanes&) = delete;
@@ -31,11 +32,8 @@ public:
     static std::string Summary(const CCaptureFigures& figures, DWORD microSecPerFrame,
                                const char* lpszFile);
 
-    // The frame period, for the time the frames stand for.
-    void SetFramePeriod(DWORD microSecPerFrame) { m_microSecPerFrame = microSecPerFrame; }
-
 private:
     CStatusBar* m_pStatusBar;
     std::vector<UINT> m_savedIndicators;
-    DWORD m_microSecPerFrame = 50000;
+    DWORD m_microSecPerFrame;
 };

@@ -28,12 +28,6 @@ DWORD FrameBytes(const BITMAPINFOHEADER& header) {
 CFileCapture::CFileCapture(HWND hWndCap, CCaptureListener& listener)
     : m_hWndCap(hWndCap), m_listener(listener) {}
 
-CFileCapture::~CFileCapture() {
-    // The thread and the compressor go before the writer they use.
-    m_thread.reset();
-    m_compressor.reset();
-}
-
 bool CFileCapture::Run(const Settings& settings) {
     if (!Prepare(settings))
         return false;
@@ -126,13 +120,12 @@ bool CFileCapture::OpenFile(const Settings& settings, AviWriterSettings& file) {
     return true;
 }
 
-void CFileCapture::CaptureWithCallbacks(const CAPTUREPARMS& parms) {
-    CAPTUREPARMS sent = parms;
+void CFileCapture::CaptureWithCallbacks(CAPTUREPARMS parms) {
     capwnd::SetUserData(m_hWndCap, reinterpret_cast<LPARAM>(this));
     capwnd::SetCallbackOnVideoStream(m_hWndCap, &CFileCapture::OnVideoStream);
     if (m_soundBlockAlign != 0)
         capwnd::SetCallbackOnWaveStream(m_hWndCap, &CFileCapture::OnWaveStream);
-    capwnd::SetSequenceSetup(m_hWndCap, sent);
+    capwnd::SetSequenceSetup(m_hWndCap, parms);
     m_lastReportTick = GetTickCount();
     ReportProgress(true);
     // Returns when the capture ends; the callbacks run inside it.

@@ -57,7 +57,6 @@ public:
     };
 
     CFileCapture(HWND hWndCap, CCaptureListener& listener);
-    ~CFileCapture();
     CFileCapture(const CFileCapture&) = delete;
     CFileCapture& operator=(const CFileCapture&) = delete;
 
@@ -75,7 +74,7 @@ private:
     bool ReadFormats(const Settings& settings, AviWriterSettings& file);
     bool StartCompressor(COMPVARS* compressor, AviWriterSettings& file);
     bool OpenFile(const Settings& settings, AviWriterSettings& file);
-    void CaptureWithCallbacks(const CAPTUREPARMS& parms);
+    void CaptureWithCallbacks(CAPTUREPARMS parms);
     bool Finish();
     void ReportWriterError(DWORD error);
 
@@ -94,6 +93,8 @@ private:
     HWND m_hWndCap;
     CCaptureListener& m_listener;
     std::string m_fileName;
+    // Declared in this order so that the thread goes first, then the
+    // compressor it uses, then the writer.
     CAviWriter m_writer;
     std::unique_ptr<CFrameCompressor> m_compressor;
     std::unique_ptr<CAviWriterThread> m_thread;

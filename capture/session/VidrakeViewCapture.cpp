@@ -106,8 +106,7 @@ void CVidrakeView::CaptureWithOwnWriter() {
     settings.info.push_back({kCopyrightChunkId, std::vector<BYTE>(std::begin(kCopyrightNotice),
                                                                   std::end(kCopyrightNotice))});
     settings.compressor = m_session.CompressorChoice().Compressor();
-    CCaptureStatusPanes panes;
-    panes.SetFramePeriod(m_session.CaptureParms().dwRequestMicroSecPerFrame);
+    CCaptureStatusPanes panes(m_session.CaptureParms().dwRequestMicroSecPerFrame);
     CFileCapture capture(m_session.Window(), panes);
     // Returns when the capture ends; the device's status texts, the panes'
     // figures and any error reach the user meanwhile.
