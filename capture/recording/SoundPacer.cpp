@@ -1,0 +1,132 @@
+#include "recording/SoundPacer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The rate is trusted once measured over this much picture...
+constexpr double kFirstSpanSec = 4.0;
+// ...and the line forgets over this much, so that it follows a crystal that
+// warms up, and no further back.
+constexpr double kMemorySec = 600.0;
+// The offset is smoothed over this time...
+constexpr double kSmoothingSec = 3.0;
+// ...and taken out over this one: fast enough to lock in seconds, slow
+// enough that the ratio never moves audibly.
+constexpr double kCatchUpSec = 10.0;
+// The loop is this much quicker at the start, and reaches its pace after
+// this much picture.
+constexpr double kFastestPace = 0.2;
+constexpr double kSettlingSec = 40.0;
+// The correction never exceeds this share of the rate (some 17 cents).
+constexpr double kMostCorrection = 0.01;
+// Rates further from nominal than this are no crystal's: not resampled.
+constexpr double kMostDeviation = 0.05;
+// An offset beyond this (sound lost, or a stall that the picture did not
+// keep) is made up at once with silence or by skipping sound, not by
+// minutes of a changed pitch.
+constexpr double kLargestSlewSec = 1.0;
+
+} // namespace
+
+CSoundPacer::CSoundPacer(const CPcmFormat& format, const CNominalRate& frameRate)
+    : m_format(format), m_periodSec(frameRate.rate == 0 ? 0.0 : frameRate.Period()),
+      m_resampler(format), m_inputRate(format.samplesPerSec) {}
+
+void CSoundPacer::Process(const uint8_t* data, size_t bytes, double arrivalSec,
+                          std::vector<uint8_t>& out) {
+    const uint32_t block = m_format.BlockAlign();
+    if (block == 0) {
+        return;
+    }
+    m_received += bytes / block;
+    const size_t before = out.size();
+    if (m_silence != 0) {
+        const std::vector<uint8_t> silence(size_t(m_silence) * block,
+                                           m_format.bitsPerSample == 8 ? 0x80 : 0x00);
+        m_silence = 0;
+        m_resampler.Process(silence.data(), silence.size(), out);
+    }
+    m_resampler.Process(data, bytes - bytes % block, out);
+    m_written += (out.size() - before) / block;
+    if (arrivalSec >= 0) {
+        Measure(arrivalSec, double(m_received));
+        Steer(PictureTimeOfSound(arrivalSec));
+    }
+}
+
+void CSoundPacer::Measure(double x, double y) {
+    if (m_clockKnown && std::fabs(x - PictureTimeOfSound(x)) > kLargestSlewSec) {
+        // The sound lost time (a buffer the driver never gave) or the picture
+        // did: the line starts again from here, at the rate known.
+        m_points = 0;
+        m_firstX = -1;
+    }
+    if (m_firstX < 0) {
+        m_firstX = x;
+    }
+    // Each point weighs as much as the picture time it covers, within the
+    // memory; the first ones as much as all before them.
+    m_points += 1;
+    const double weight = std::max(1.0 / m_points, std::min(1.0, (x - m_lastX) / kMemorySec));
+    m_lastX = x;
+    const double dx = x - m_meanX, dy = y - m_meanY;
+    m_meanX += weight * dx;
+    m_meanY += weight * dy;
+    m_varX = (1 - weight) * (m_varX + weight * dx * dx);
+    m_covXY = (1 - weight) * (m_covXY + weight * dx * dy);
+    if (x - m_firstX < kFirstSpanSec || m_varX <= 0) {
+        return;
+    }
+    const double rate = m_covXY / m_varX;
+    if (std::fabs(rate / m_format.samplesPerSec - 1) <= kMostDeviation) {
+        m_inputRate = rate;
+        m_clockKnown = true;
+    }
+}
+
+double CSoundPacer::PictureTimeOfSound(double pointSec) const {
+    if (!m_clockKnown) {
+        return pointSec;
+    }
+    return m_meanX + (double(m_received) - m_meanY) / m_inputRate;
+}
+
+void CSoundPacer::Steer(double pictureSec) {
+    const double nominal = m_format.samplesPerSec;
+    const double ratio = m_resampler.Ratio();
+    // The sound given out and to come from what was received, against the
+    // picture's time.
+    m_offset = double(m_written) + m_resampler.PendingInput() / ratio - pictureSec * nominal;
+    if (std::fabs(m_offset) > kLargestSlewSec * nominal) {
+        Realign();
+        return;
+    }
+    if (!m_offsetKnown) {
+        m_smoothedOffset = m_offset;
+        m_offsetKnown = true;
+    }
+    // Early on, with an offset grown while the rate was unknown, the loop is
+    // quicker; it slows to its pace as the line grows certain.
+    const double pace = std::clamp(pictureSec / kSettlingSec, kFastestPace, 1.0);
+    const double share = std::min(1.0, (pictureSec - m_lastSteerSec) / (kSmoothingSec * pace));
+    m_lastSteerSec = pictureSec;
+    m_smoothedOffset += share * (m_offset - m_smoothedOffset);
+    const double correction = std::clamp(m_smoothedOffset / (kCatchUpSec * pace * nominal),
+                                         -kMostCorrection, kMostCorrection);
+    m_resampler.SetRatio(m_inputRate / nominal * (1 + correction));
+}
+
+void CSoundPacer::Realign() {
+    // Too much sound: skip some; too little: silence before the next, fed
+    // through the resampler so that it joins smoothly.
+    const double input = std::fabs(m_offset) * m_resampler.Ratio();
+    if (m_offset > 0) {
+        m_resampler.Drop(uint64_t(input));
+    } else {
+        m_silence = uint64_t(input);
+    }
+    m_smoothedOffset = 0;
+    m_offset = 0;
+}
