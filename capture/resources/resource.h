@@ -45,6 +45,7 @@
 #define IDC_SECONDS_LABEL 116
 #define IDC_TIMELIMIT 117
 #define IDC_PLATFORMWRITER 123
+#define IDC_SOUNDINSTEP 124
 
 // The Video Format dialog.
 #define IDD_VIDEOFORMAT 106
