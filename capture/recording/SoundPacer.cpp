@@ -75,6 +75,7 @@ void CSoundPacer::Measure(double x, double y) {
     m_meanX += weight * dx;
     m_meanY += weight * dy;
     m_varX = (1 - weight) * (m_varX + weight * dx * dx);
+    m_varY = (1 - weight) * (m_varY + weight * dy * dy);
     m_covXY = (1 - weight) * (m_covXY + weight * dx * dy);
     if (x - m_firstX < kFirstSpanSec || m_varX <= 0) {
         return;
@@ -83,6 +84,12 @@ void CSoundPacer::Measure(double x, double y) {
     if (std::fabs(rate / m_format.samplesPerSec - 1) <= kMostDeviation) {
         m_inputRate = rate;
         m_clockKnown = true;
+        // The slope's standard error, from the points' scatter about it.
+        const double scatter = std::max(0.0, m_varY - m_covXY * m_covXY / m_varX);
+        const double error = std::sqrt(scatter / m_varX * weight) / rate * 1e6;
+        if (error <= kShownWithinPpm) {
+            m_published.store((rate / m_format.samplesPerSec - 1) * 1e6);
+        }
     }
 }
 

@@ -28,6 +28,7 @@
 #include "recording/NominalRate.h"
 #include "recording/SoundResampler.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -41,10 +42,13 @@ public:
     // written in its place to `out`.
     void Process(const uint8_t* data, size_t bytes, double arrivalSec, std::vector<uint8_t>& out);
     static constexpr double kUnmeasured = -1.0;
+    static constexpr double kShownWithinPpm = 100.0;
 
-    // The sound clock's rate against the picture's, once measured.
-    bool ClockKnown() const { return m_clockKnown; }
-    double ClockPpm() const { return (m_inputRate / m_format.samplesPerSec - 1) * 1e6; }
+    // The sound clock's rate against the picture's, once measured within
+    // kShownWithinPpm (a standard error); read by any thread (the panes show
+    // it while the writer thread measures).
+    bool ClockKnown() const { return m_published.load() != kUnknownPpm; }
+    double ClockPpm() const { return ClockKnown() ? m_published.load() : 0.0; }
     // The sound written and to come, less the picture's time, in samples.
     double OffsetSamples() const { return m_offset; }
     double Ratio() const { return m_resampler.Ratio(); }
@@ -63,13 +67,15 @@ private:
     uint64_t m_written = 0;  // output samples
     // The line of samples received over picture time, by weighted means.
     double m_points = 0;
-    double m_meanX = 0, m_meanY = 0, m_varX = 0, m_covXY = 0;
+    double m_meanX = 0, m_meanY = 0, m_varX = 0, m_varY = 0, m_covXY = 0;
     double m_firstX = -1, m_lastX = 0;
     double m_inputRate; // samples a second of picture
     bool m_clockKnown = false;
     double m_offset = 0;         // the last measured
     double m_smoothedOffset = 0; // over a few seconds
     bool m_offsetKnown = false;
+    static constexpr double kUnknownPpm = 1e300;
+    std::atomic<double> m_published{kUnknownPpm};
     double m_lastSteerSec = 0;
     uint64_t m_silence = 0; // input samples of silence to put before the next
 };

@@ -12,9 +12,12 @@ namespace {
 
 // The progress is shown at least this often.
 constexpr DWORD kProgressIntervalMs = 500;
-// A longer gap between two frames is a driver's clock that jumped, not
-// frames it dropped: the frame takes the next place.
-constexpr ULONGLONG kLongestGapMs = 60000;
+
+LONGLONG PerformanceCounter() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
 
 // The bytes of one frame: as the header says, or, uncompressed, its rows.
 DWORD FrameBytes(const BITMAPINFOHEADER& header) {
@@ -54,9 +57,40 @@ bool CFileCapture::Prepare(const Settings& settings) {
     file.riffBlockBytes = settings.riffBlockBytes;
     file.freeSpaceReserve = settings.freeSpaceReserve;
     m_microSecPerFrame = settings.parms.dwRequestMicroSecPerFrame;
+    m_rate = NominalFrameRate(m_microSecPerFrame);
     file.microSecPerFrame = m_microSecPerFrame;
-    return m_microSecPerFrame != 0 && ReadFormats(settings, file) &&
-           StartCompressor(settings.compressor, file) && OpenFile(settings, file);
+    if (m_microSecPerFrame == 0 || !ReadFormats(settings, file) ||
+        !StartCompressor(settings.compressor, file) || !OpenFile(settings, file))
+        return false;
+    if (settings.soundInStep)
+        StartPacing(file);
+    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(file.audioFormat.data());
+    // Frames wait for the sound that tells a gap from a step of the clock
+    // in half of the pool, leaving the other half to the disk.
+    m_placer =
+        std::make_unique<CFramePlacer>(m_rate, file.audioFormat.empty() ? 0 : sound->nSamplesPerSec,
+                                       std::max<UINT>(m_thread->BufferCount() / 2, 1));
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    m_ticksPerSecond = std::max<LONGLONG>(frequency.QuadPart, 1);
+    return true;
+}
+
+void CFileCapture::StartPacing(const AviWriterSettings& file) {
+    if (file.audioFormat.size() < sizeof(PCMWAVEFORMAT))
+        return;
+    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(file.audioFormat.data());
+    const CPcmFormat format{sound->nSamplesPerSec, sound->nChannels, sound->wBitsPerSample};
+    // Only what the resampler reads; other sound is written as it comes.
+    if (sound->wFormatTag != WAVE_FORMAT_PCM || !format.Resamplable() ||
+        sound->nBlockAlign != format.BlockAlign())
+        return;
+    m_pacer = std::make_unique<CSoundPacer>(format, m_rate);
+    CSoundPacer* pacer = m_pacer.get();
+    m_thread->FilterSoundWith(
+        [pacer](const BYTE* data, DWORD bytes, double arrivalSec, std::vector<BYTE>& out) {
+            pacer->Process(data, bytes, arrivalSec, out);
+        });
 }
 
 bool CFileCapture::ReadFormats(const Settings& settings, AviWriterSettings& file) {
@@ -155,50 +189,77 @@ LRESULT CALLBACK CFileCapture::OnWaveStream(HWND hWnd, LPWAVEHDR lpWHdr) {
 void CFileCapture::TakeFrame(const VIDEOHDR& header) {
     if (m_stopSent)
         return;
-    PlaceDroppedFrames(PlaceOf(header.dwTimeCaptured));
     BYTE* buffer =
         header.lpData != nullptr && header.dwBytesUsed != 0 ? m_thread->TryTakeBuffer() : nullptr;
-    if (buffer != nullptr) {
-        const DWORD bytes = std::min(header.dwBytesUsed, m_frameBytes);
-        std::memcpy(buffer, header.lpData, bytes);
-        m_thread->QueueFrame(buffer, bytes);
-        m_figures.bytes += bytes;
-    } else if (m_thread->AllocationFailed()) {
+    if (buffer == nullptr && m_thread->AllocationFailed()) {
         m_outOfMemory = true;
     } else {
-        // Every buffer still waits for the disk: the frame keeps its place.
-        m_thread->QueueDroppedFrame();
-        ++m_figures.dropped;
+        // Without a buffer (every one waits for the disk) the frame keeps
+        // its place, empty.
+        const DWORD bytes = buffer != nullptr ? std::min(header.dwBytesUsed, m_frameBytes) : 0;
+        if (buffer != nullptr)
+            std::memcpy(buffer, header.lpData, bytes);
+        m_figures.bytes += bytes;
+        m_waiting.push_back({buffer, bytes});
+        m_lastFrameTick = PerformanceCounter();
+        if (m_nextToken == 0)
+            m_firstFrameTick = m_lastFrameTick;
+        m_placer->Frame(header.dwTimeCaptured, m_nextToken++, m_decisions);
+        ApplyPlacements();
     }
-    if (!m_outOfMemory) {
-        ++m_nextFrame;
-        ++m_figures.frames;
-    }
-    m_figures.elapsedMs = header.dwTimeCaptured;
     StopWhenTheWriterCannotGoOn();
     ReportProgress(false);
 }
 
-DWORD CFileCapture::PlaceOf(DWORD timeCaptured) {
-    // Its capture time in frame periods, rounded, from the capture's start
-    // (or from the driver clock's last jump).
-    const LONGLONG ms = LONGLONG(timeCaptured) - m_clockOffsetMs;
-    const ULONGLONG place =
-        ms <= 0 ? 0 : (ULONGLONG(ms) * 1000 + m_microSecPerFrame / 2) / m_microSecPerFrame;
-    if (place > m_nextFrame + kLongestGapMs * 1000 / m_microSecPerFrame) {
-        m_clockOffsetMs =
-            LONGLONG(timeCaptured) - LONGLONG(ULONGLONG(m_nextFrame) * m_microSecPerFrame / 1000);
-        return m_nextFrame;
+void CFileCapture::ApplyPlacements() {
+    using Action = CFramePlacer::Action;
+    for (const CFramePlacer::Decision& decision : m_decisions) {
+        switch (decision.action) {
+        case Action::Frame:
+            WriteWaitingFrame(decision.slot);
+            break;
+        case Action::Empty:
+            WriteEmptySlots(decision.count);
+            break;
+        case Action::Skip:
+            SkipWaitingFrame();
+            break;
+        case Action::Reanchor:
+            ++m_figures.clockSteps;
+            break;
+        }
     }
-    return DWORD(place);
+    m_decisions.clear();
+    m_figures.skipped = DWORD(m_placer->Skipped());
+    m_figures.elapsedMs = DWORD(m_placer->Slots() * m_rate.scale * 1000 / m_rate.rate);
 }
 
-void CFileCapture::PlaceDroppedFrames(DWORD frameIndex) {
-    for (; m_nextFrame < frameIndex; ++m_nextFrame) {
+void CFileCapture::WriteWaitingFrame(uint64_t slot) {
+    const WaitingFrame frame = m_waiting.front();
+    m_waiting.pop_front();
+    if (frame.buffer != nullptr) {
+        m_thread->QueueFrame(frame.buffer, frame.bytes);
+    } else {
         m_thread->QueueDroppedFrame();
-        ++m_figures.frames;
         ++m_figures.dropped;
     }
+    ++m_figures.frames;
+    m_lastSlot = slot;
+    m_framePlaced = true;
+}
+
+void CFileCapture::WriteEmptySlots(uint64_t count) {
+    for (uint64_t n = 0; n < count; ++n)
+        m_thread->QueueDroppedFrame();
+    m_figures.frames += DWORD(count);
+    m_figures.dropped += DWORD(count);
+}
+
+void CFileCapture::SkipWaitingFrame() {
+    const WaitingFrame frame = m_waiting.front();
+    m_waiting.pop_front();
+    if (frame.buffer != nullptr)
+        m_thread->ReleaseBuffer(frame.buffer);
 }
 
 void CFileCapture::TakeSound(const WAVEHDR& header) {
@@ -208,11 +269,30 @@ void CFileCapture::TakeSound(const WAVEHDR& header) {
     const DWORD bytes = header.dwBytesRecorded - header.dwBytesRecorded % m_soundBlockAlign;
     if (bytes == 0)
         return;
+    // The sound may tell the frames waiting where they go; they go first.
+    m_placer->Sound(bytes / m_soundBlockAlign, m_decisions);
+    ApplyPlacements();
     CAviWriterThread::AudioBuffer sound = m_thread->TakeAudioBuffer(bytes);
     std::memcpy(sound.samples.data(), header.lpData, bytes);
-    m_thread->QueueAudio(sound);
+    m_thread->QueueAudio(sound, SoundArrivalInPicture());
+    m_framePlaced = false;
     m_figures.bytes += bytes;
     StopWhenTheWriterCannotGoOn();
+}
+
+double CFileCapture::SoundArrivalInPicture() const {
+    if (!m_framePlaced || m_placer->Waiting() != 0)
+        return CSoundPacer::kUnmeasured;
+    // The buffer filled after the last frame came and before the next:
+    // in a capture in real time, as long after it as has passed since; in
+    // one faster than that (whose clocks are simulated) half a period.
+    const double period = m_rate.Period();
+    const double slotSec = double(m_lastSlot) * period;
+    const double sinceFirst = double(PerformanceCounter() - m_firstFrameTick) / m_ticksPerSecond;
+    if (sinceFirst < slotSec / 2)
+        return slotSec + period / 2;
+    const double sinceLast = double(PerformanceCounter() - m_lastFrameTick) / m_ticksPerSecond;
+    return slotSec + std::clamp(sinceLast, 0.0, period);
 }
 
 void CFileCapture::StopWhenTheWriterCannotGoOn() {
@@ -233,10 +313,22 @@ void CFileCapture::ReportProgress(bool force) {
     m_figures.freeKnown = GetDiskFreeSpaceExA(m_directory.empty() ? nullptr : m_directory.c_str(),
                                               &available, nullptr, nullptr) != FALSE;
     m_figures.freeBytes = m_figures.freeKnown ? available.QuadPart : 0;
+    m_figures.soundClockKnown = m_pacer && m_pacer->ClockKnown();
+    m_figures.soundClockPpm = m_pacer ? m_pacer->ClockPpm() : 0.0;
     m_listener.OnCaptureProgress(m_figures);
 }
 
 bool CFileCapture::Finish() {
+    // The frames still waiting for sound take their places with what came.
+    if (!m_stopSent) {
+        m_placer->Finish(m_decisions);
+        ApplyPlacements();
+    }
+    for (const WaitingFrame& frame : m_waiting) {
+        if (frame.buffer != nullptr)
+            m_thread->ReleaseBuffer(frame.buffer);
+    }
+    m_waiting.clear();
     m_thread->Finish();
     const DWORD error = m_thread->LastError();
     const bool complete = m_writer.Close();

@@ -8,15 +8,18 @@
 // up to its last second at any moment, goes past 2 GiB, stops before the
 // disk fills and compresses with the user's compressor.
 //
-// Each frame is placed by its capture time (VIDEOHDR::dwTimeCaptured): the
-// frames the driver dropped, and those that found no free buffer, keep their
-// places as empty chunks, so that the clip lasts as long as the capture did
-// and the sound stays in step with the picture.
+// Each frame is placed by its capture time (VIDEOHDR::dwTimeCaptured) and
+// the sound (CFramePlacer): the frames the driver dropped, and those that
+// found no free buffer, keep their places as empty chunks, a frame whose place
+// is taken is skipped, a step of the driver's clock re-anchors the frames, so
+// that the clip lasts as long as the capture did. The sound, resampled on the
+// writer thread (CSoundPacer), keeps the picture's time over any length.
 
 #include <windows.h>
 
 #include <vfw.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,14 +27,20 @@
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
 #include "capturefile/FrameCompressor.h"
+#include "recording/FramePlacer.h"
+#include "recording/SoundPacer.h"
 
 // What a capture has done so far.
 struct CCaptureFigures {
-    DWORD frames = 0;        // frames placed in the file, dropped ones included
-    DWORD dropped = 0;       // of them, empty chunks
-    DWORD elapsedMs = 0;     // the capture time of the last frame
-    ULONGLONG bytes = 0;     // of frames and sound handed to the writer
-    ULONGLONG freeBytes = 0; // on the capture file's disk, when known
+    DWORD frames = 0;     // frames placed in the file, dropped ones included
+    DWORD dropped = 0;    // of them, empty chunks
+    DWORD skipped = 0;    // frames not written: their places were taken
+    DWORD clockSteps = 0; // steps of the driver's clock, the frames re-anchored
+    bool soundClockKnown = false;
+    double soundClockPpm = 0; // how fast the sound's clock runs against the picture's
+    DWORD elapsedMs = 0;      // the picture's time: its places at the frame period
+    ULONGLONG bytes = 0;      // of frames and sound handed to the writer
+    ULONGLONG freeBytes = 0;  // on the capture file's disk, when known
     bool freeKnown = false;
 };
 
@@ -54,6 +63,7 @@ public:
         COMPVARS* compressor = nullptr;          // null: frames as the driver gives them
         ULONGLONG riffBlockBytes = 1ULL << 30;   // where an OpenDML block ends
         ULONGLONG freeSpaceReserve = 1ULL << 20; // kept free beyond what closing needs
+        bool soundInStep = true;                 // resample the sound to the picture's time
     };
 
     CFileCapture(HWND hWndCap, CCaptureListener& listener);
@@ -83,10 +93,15 @@ private:
     static CFileCapture* FromWindow(HWND hWnd);
     void TakeFrame(const VIDEOHDR& header);
     void TakeSound(const WAVEHDR& header);
-    // The place in the stream of a frame captured at the given time.
-    DWORD PlaceOf(DWORD timeCaptured);
-    // Empty chunks for the frames the driver never delivered, up to frameIndex.
-    void PlaceDroppedFrames(DWORD frameIndex);
+    void StartPacing(const AviWriterSettings& file);
+    // Applies the placer's decisions to the frames waiting for them.
+    void ApplyPlacements();
+    void WriteWaitingFrame(uint64_t slot);
+    void WriteEmptySlots(uint64_t count);
+    void SkipWaitingFrame();
+    // When the sound just taken arrived, in the picture's time (negative
+    // when the picture stalls).
+    double SoundArrivalInPicture() const;
     void StopWhenTheWriterCannotGoOn();
     void ReportProgress(bool force);
 
@@ -97,12 +112,25 @@ private:
     // compressor it uses, then the writer.
     CAviWriter m_writer;
     std::unique_ptr<CFrameCompressor> m_compressor;
+    std::unique_ptr<CSoundPacer> m_pacer;
     std::unique_ptr<CAviWriterThread> m_thread;
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
+    CNominalRate m_rate;
     WORD m_soundBlockAlign = 0;
-    DWORD m_nextFrame = 0;        // the place of the next frame in the stream
-    LONGLONG m_clockOffsetMs = 0; // where the driver's clock jumped to, less the time it left
+    std::unique_ptr<CFramePlacer> m_placer;
+    std::vector<CFramePlacer::Decision> m_decisions;
+    struct WaitingFrame {
+        BYTE* buffer = nullptr; // null: it found no free buffer
+        DWORD bytes = 0;
+    };
+    std::deque<WaitingFrame> m_waiting; // for their places, in the order they came
+    CFramePlacer::Token m_nextToken = 0;
+    bool m_framePlaced = false;   // since the last sound
+    uint64_t m_lastSlot = 0;      // of the last frame placed
+    LONGLONG m_lastFrameTick = 0; // when it came (performance counter)
+    LONGLONG m_firstFrameTick = 0;
+    LONGLONG m_ticksPerSecond = 1;
     bool m_stopSent = false;
     bool m_outOfMemory = false;
     DWORD m_lastReportTick = 0;

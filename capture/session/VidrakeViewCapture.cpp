@@ -69,8 +69,8 @@ void CVidrakeView::OnCaptureSetup() {
 void CVidrakeView::LoadWriterChoice() {
     m_session.UsePlatformWriter(
         AfxGetApp()->GetProfileInt(kProfileSection, kPlatformWriterEntry, 0) != 0);
-    m_session.KeepSoundInStep(
-        AfxGetApp()->GetProfileInt(kProfileSection, kSoundInStepEntry, 1) != 0);
+    const bool bInStep = AfxGetApp()->GetProfileInt(kProfileSection, kSoundInStepEntry, 1) != 0;
+    m_session.KeepSoundInStep(bInStep);
 }
 
 void CVidrakeView::OnUpdateCaptureSetup(CCmdUI* pCmdUI) {
@@ -113,6 +113,7 @@ void CVidrakeView::CaptureWithOwnWriter() {
     settings.info.push_back({kCopyrightChunkId, std::vector<BYTE>(std::begin(kCopyrightNotice),
                                                                   std::end(kCopyrightNotice))});
     settings.compressor = m_session.CompressorChoice().Compressor();
+    settings.soundInStep = m_session.KeepsSoundInStep();
     CCaptureStatusPanes panes(m_session.CaptureParms().dwRequestMicroSecPerFrame);
     CFileCapture capture(m_session.Window(), panes);
     // Returns when the capture ends; the device's status texts, the panes'

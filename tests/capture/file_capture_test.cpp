@@ -68,16 +68,35 @@ std::vector<DWORD> ChunkSizes(const RiffFile& riff, DWORD chunkId) {
     return sizes;
 }
 
-// A capture window's capture without a file, as a driver delivers it: a
-// frame at each of the given times, and 50 ms of sound after each frame.
-// With a pause before the last frame, the progress is shown at that frame.
-void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
-             DWORD frameBytes = kFrameBytes, DWORD pauseBeforeLastMs = 0) {
-    std::vector<BYTE> frame(frameBytes);
+void DeliverSound(HWND hWnd, FakeCapturePlatform::WindowState& state, DWORD buffers) {
     std::vector<BYTE> sound(kSoundBytes, 0x80);
-    for (DWORD time : times) {
+    for (DWORD n = 0; n < buffers && state.waveStream != nullptr; ++n) {
+        WAVEHDR wave{};
+        wave.lpData = reinterpret_cast<LPSTR>(sound.data());
+        wave.dwBufferLength = wave.dwBytesRecorded = kSoundBytes;
+        wave.dwFlags = WHDR_DONE;
+        state.waveStream(hWnd, &wave);
+    }
+}
+
+// A capture window's capture without a file, as a driver delivers it: a
+// frame at each of the given times, and the sound of the time that really
+// passed (`realTimes`, when the driver's clock steps; else the frames'
+// times) in buffers of 50 ms, each when full: during a gap before the frame
+// after it, and one after each frame. With a pause before the last frame,
+// the progress is shown at that frame.
+void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
+             DWORD frameBytes = kFrameBytes, DWORD pauseBeforeLastMs = 0,
+             std::vector<DWORD> realTimes = {}) {
+    std::vector<BYTE> frame(frameBytes);
+    if (realTimes.empty())
+        realTimes = times;
+    for (size_t n = 0; n < times.size(); ++n) {
+        const DWORD time = times[n];
         if (state.stopRequested)
             return;
+        if (n != 0 && realTimes[n] - realTimes[n - 1] >= 100)
+            DeliverSound(hWnd, state, (realTimes[n] - realTimes[n - 1]) / 50 - 1);
         if (time == times.back())
             Sleep(pauseBeforeLastMs);
         std::memset(frame.data(), int(time / 50), frame.size());
@@ -88,13 +107,7 @@ void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWO
         video.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
         ASSERT_NE(state.videoStream, nullptr);
         state.videoStream(hWnd, &video);
-        if (state.waveStream != nullptr) {
-            WAVEHDR wave{};
-            wave.lpData = reinterpret_cast<LPSTR>(sound.data());
-            wave.dwBufferLength = wave.dwBytesRecorded = kSoundBytes;
-            wave.dwFlags = WHDR_DONE;
-            state.waveStream(hWnd, &wave);
-        }
+        DeliverSound(hWnd, state, 1);
     }
 }
 
@@ -111,6 +124,8 @@ protected:
         Window().audioFormat.assign(bytes, bytes + sizeof sound);
         Window().captureFile = file;
         View().Session().CaptureParms().fCaptureAudio = TRUE;
+        // The sound as it came, to the byte (its pacing has tests of its own).
+        View().Session().KeepSoundInStep(false);
         DeleteFileA(file.c_str());
     }
     // Capture Video, confirmed at its prompt.
@@ -165,18 +180,20 @@ TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStay
                                {WM_CAP_SET_USER_DATA, 0, 0}},
                               "a capture with sound to the program's own file"));
     EXPECT_EQ(Window().sequenceSetup.fCaptureAudio, TRUE);
-    // Frames, dropped, time, rate, free space and the time it leaves.
-    EXPECT_EQ(panesDuringCapture.rfind("8 frames|2 dropped|0:00:00|", 0), 0u) << panesDuringCapture;
+    // Frames, dropped, skipped, time, rate, free space, the time it leaves
+    // and the clocks (the sound as it came: no measure of its clock).
+    EXPECT_EQ(panesDuringCapture.rfind("8 frames|2 dropped|0 skipped|0:00:00|", 0), 0u)
+        << panesDuringCapture;
     EXPECT_NE(panesDuringCapture.find(" MB/s|"), std::string::npos) << panesDuringCapture;
     EXPECT_NE(panesDuringCapture.find(" free|"), std::string::npos) << panesDuringCapture;
-    EXPECT_NE(panesDuringCapture.find(" left|"), std::string::npos) << panesDuringCapture;
+    EXPECT_NE(panesDuringCapture.find(" left||"), std::string::npos) << panesDuringCapture;
 
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
     EXPECT_EQ(ChunkSizes(riff, Fcc("00db")),
               (std::vector<DWORD>{kFrameBytes, kFrameBytes, kFrameBytes, 0, 0, kFrameBytes,
                                   kFrameBytes, kFrameBytes}));
-    EXPECT_EQ(ChunkSizes(riff, Fcc("01wb")), std::vector<DWORD>(6, kSoundBytes));
+    EXPECT_EQ(ChunkSizes(riff, Fcc("01wb")), std::vector<DWORD>(8, kSoundBytes));
     const RiffChunk* info = riff.Blocks().at(0).Find(Fcc("LIST"), Fcc("INFO"));
     ASSERT_NE(info, nullptr);
     const RiffChunk* copyright = info->Find(Fcc("ICOP"));
@@ -187,7 +204,7 @@ TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStay
     const AviLengths lengths = ReadWithAviFile(file);
     EXPECT_TRUE(lengths.opened);
     EXPECT_EQ(lengths.video, 8);
-    EXPECT_EQ(lengths.audio, LONG(6 * kSoundBytes));
+    EXPECT_EQ(lengths.audio, LONG(8 * kSoundBytes));
 
     // The bar has its own panes back, and a summary.
     auto* bar = DynamicDowncast<CStatusBar>(
@@ -205,12 +222,14 @@ TEST_F(FileCaptureTest, AClockThatJumpsIsNotTakenForAnHourOfDroppedFrames) {
     const std::string file = TempFile("file_capture_jump.avi");
     StartWithSound(file);
     m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
-        Deliver(hWnd, state, {0, 50, 3600000, 3600050, 3600200});
+        Deliver(hWnd, state, {0, 50, 3600000, 3600050, 3600200}, kFrameBytes, 0,
+                {0, 50, 100, 150, 300});
     };
     CaptureVideo();
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
-    // The jump takes the next place; a gap after it is still dropped frames.
+    // The jump, which the sound did not hear, takes the next place; a gap
+    // after it, which the sound heard, is still dropped frames.
     EXPECT_EQ(ChunkSizes(riff, Fcc("00db")),
               (std::vector<DWORD>{kFrameBytes, kFrameBytes, kFrameBytes, kFrameBytes, 0, 0,
                                   kFrameBytes}));
@@ -253,9 +272,13 @@ TEST_F(FileCaptureTest, AWindowClosedDuringTheCaptureLeavesAWholeFile) {
 // compressed by the platform's RLE compressor.
 class ListenerLog final : public CCaptureListener {
 public:
-    void OnCaptureProgress(const CCaptureFigures&) override { ++m_progress; }
+    void OnCaptureProgress(const CCaptureFigures& figures) override {
+        ++m_progress;
+        m_last = figures;
+    }
     void OnCaptureError(int, const char* lpszText) override { m_errors.push_back(lpszText); }
     int m_progress = 0;
+    CCaptureFigures m_last;
     std::vector<std::string> m_errors;
 };
 
@@ -277,6 +300,7 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
     CFileCapture::Settings settings;
     settings.parms = View().Session().CaptureParms();
     settings.riffBlockBytes = 1 << 20;
+    settings.soundInStep = false;
     EXPECT_TRUE(capture.Run(settings));
     EXPECT_TRUE(log.m_errors.empty());
     EXPECT_GE(log.m_progress, 2) << "at the start and at the end at least";
@@ -291,6 +315,58 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
     const AviLengths lengths = ReadWithAviFile(file);
     EXPECT_EQ(lengths.video, 40);
     EXPECT_EQ(lengths.audio, LONG(40 * kSoundBytes));
+    DeleteFileA(file.c_str());
+}
+
+// Two minutes at 20 fps from a card whose sound clock runs 5000 ppm fast,
+// delivered faster than real time: the file's sound, resampled, lasts as
+// long as its picture, and the figures tell the sound clock's rate.
+TEST_F(FileCaptureTest, TheSoundIsPacedToThePictureAndItsClockMeasured) {
+    const std::string file = TempFile("file_capture_paced.avi");
+    StartWithSound(file);
+    constexpr DWORD kFrames = 2400, kBuffer = 5512; // half a second of samples
+    constexpr double kSoundRate = 11025 * 1.005;
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        std::vector<BYTE> frame(64, 0x40), sound(kBuffer, 0x80);
+        DWORD buffers = 0;
+        for (DWORD n = 0; n < kFrames; ++n) {
+            // The sound buffers that filled before this frame came.
+            for (; (buffers + 1) * kBuffer / kSoundRate * 1000 <= n * 50.0; ++buffers) {
+                WAVEHDR wave{};
+                wave.lpData = reinterpret_cast<LPSTR>(sound.data());
+                wave.dwBufferLength = wave.dwBytesRecorded = kBuffer;
+                state.waveStream(hWnd, &wave);
+            }
+            VIDEOHDR video{};
+            video.lpData = frame.data();
+            video.dwBufferLength = video.dwBytesUsed = DWORD(frame.size());
+            video.dwTimeCaptured = n * 50;
+            state.videoStream(hWnd, &video);
+            Sleep(n % 20 == 0 ? 1 : 0); // some time for the writer
+        }
+        // The last buffer, not full, as the capture ends.
+        WAVEHDR wave{};
+        wave.lpData = reinterpret_cast<LPSTR>(sound.data());
+        wave.dwBufferLength = kBuffer;
+        wave.dwBytesRecorded = DWORD(kFrames * 0.05 * kSoundRate) - buffers * kBuffer;
+        state.waveStream(hWnd, &wave);
+    };
+    ListenerLog log;
+    CFileCapture capture(View().Session().Window(), log);
+    CFileCapture::Settings settings;
+    settings.parms = View().Session().CaptureParms();
+    settings.parms.dwRequestMicroSecPerFrame = 50000;
+    EXPECT_TRUE(capture.Run(settings));
+    EXPECT_TRUE(log.m_errors.empty());
+    EXPECT_TRUE(log.m_last.soundClockKnown);
+    EXPECT_NEAR(log.m_last.soundClockPpm, 5000, 100);
+    EXPECT_EQ(log.m_last.elapsedMs, kFrames * 50) << "the picture's time";
+
+    const AviLengths lengths = ReadWithAviFile(file);
+    EXPECT_EQ(lengths.video, LONG(kFrames));
+    const double pictureSamples = kFrames * 11025 / 20.0;
+    EXPECT_NEAR(double(lengths.audio), pictureSamples, 11025 / 20.0)
+        << "uncorrected, the sound would be " << pictureSamples * 1.005 << " samples";
     DeleteFileA(file.c_str());
 }
 
