@@ -5,11 +5,16 @@
 
 namespace {
 
-// A frame may be this early for its slot, in periods, and still take it...
-constexpr double kEarliest = -0.5;
-// ...or this early when the frame before it was late: the two keep their
-// slots although they came closer than half a period.
-constexpr double kEarliestAfterLate = -0.75;
+// A frame may be this early for its slot, in periods, and still take it: a
+// quarter period of jitter on a phase that is itself a quarter period off
+// (the first frames' jitter, not yet averaged out), so that a late frame and
+// an early one keep their slots although they came closer than half a
+// period...
+constexpr double kEarliest = -0.75;
+// ...unless the frame before it came early too: two frames that near one
+// slot are one too many for it.
+constexpr double kEarliestAfterEarly = -0.5;
+constexpr double kEarly = -0.25;
 // From this late on, the slots between are empty.
 constexpr double kLatest = 0.75;
 // A frame from further back than this is no repeat but a step back.
@@ -82,7 +87,7 @@ bool CFramePlacer::PlaceOne(const Arrival& frame, bool force, std::vector<Decisi
         Reanchor(frame, Step::Back, out);
         return true;
     }
-    if (late < (m_lastLate > 0 ? kEarliestAfterLate : kEarliest)) {
+    if (late < (m_lastLate < kEarly ? kEarliestAfterEarly : kEarliest)) {
         out.push_back({Action::Skip, frame.token, m_next, 0, Step::None});
         ++m_skipped;
         return true;

@@ -30,9 +30,10 @@ class Timeline {
 public:
     // `count` frames from real time `from` on, stamped `shift` later than
     // their real time, plus `jitter(k)` periods.
-    Timeline& Frames(int count, double from, double shift = 0, double (*jitter)(int) = nullptr) {
+    Timeline& Frames(int count, double from, double shift = 0, double (*jitter)(int) = nullptr,
+                     double period = kPeriod) {
         for (int k = 0; k < count; ++k) {
-            const double at = from + k * kPeriod;
+            const double at = from + k * period;
             const double late = jitter == nullptr ? 0 : jitter(k) * kPeriod;
             m_frames.push_back({at, at + shift + late});
         }
@@ -116,12 +117,13 @@ private:
     std::vector<Arrival> m_frames;
 };
 
+// A quarter period either way, the stamps rounded to milliseconds.
 double LateThenEarly(int k) {
-    return k % 2 == 0 ? 0.24 : -0.24;
+    return k % 2 == 0 ? 0.25 : -0.25;
 }
 
 double EarlyThenLate(int k) {
-    return k % 2 == 0 ? -0.24 : 0.24;
+    return k % 2 == 0 ? -0.25 : 0.25;
 }
 
 // Up to a quarter period either way, the same every run.
@@ -146,6 +148,8 @@ const PlacementCase kCases[] = {
      "f0-599@0"},
     {"a frame the driver dropped", Timeline().Frames(5, 0).Frames(4, 6 * kPeriod),
      "f0-4@0 e1@5 f5-8@6", "f0-4@0 e1@5 f5-8@6"},
+    {"frames at 20 fps for slots of 15: one in four is one too many",
+     Timeline().Frames(8, 0, 0, nullptr, 0.05), "f0-2@0 s3 f4-6@3 s7", "f0-2@0 s3 f4-6@3 s7"},
     {"a frame repeated: its slot is taken", Timeline().Frames(6, 0).Repeat().Frames(4, 6 * kPeriod),
      "f0-5@0 s6 f7-10@6", "f0-5@0 s6 f7-10@6"},
     {"a stall of 5 s (a tape's blank)", Timeline().Frames(30, 0).Frames(30, 7.0),
