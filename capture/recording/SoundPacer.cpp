@@ -106,8 +106,12 @@ void CSoundPacer::Steer(double pictureSec) {
     // The sound given out and to come from what was received, against the
     // picture's time.
     m_offset = double(m_written) + m_resampler.PendingInput() / ratio - pictureSec * nominal;
-    if (std::fabs(m_offset) > kLargestSlewSec * nominal) {
+    // The sound that came before the first frame, or its lack, is made up at
+    // once; later, only what is too much to slew.
+    const double largest = m_offsetKnown ? kLargestSlewSec : m_periodSec;
+    if (std::fabs(m_offset) > largest * nominal) {
         Realign();
+        m_offsetKnown = true;
         return;
     }
     if (!m_offsetKnown) {

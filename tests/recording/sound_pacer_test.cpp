@@ -262,6 +262,18 @@ TEST(SoundPacer, TheMeasuresTellUncorrectedAndDroppedSamples) {
     EXPECT_GE(PurityDb(uncorrected, rate, 0), 60.0);
 }
 
+TEST(SoundPacer, SoundFromBeforeTheFirstFrameIsLeftOut) {
+    const CPcmFormat format{11025, 1, 16};
+    CSoundPacer pacer(format, {25, 1});
+    const std::vector<uint8_t> buffer(11025, 0); // half a second
+    std::vector<uint8_t> out;
+    // The first buffer arrives a tenth of a second into the picture.
+    for (int n = 0; n < 4; ++n) {
+        pacer.Process(buffer.data(), buffer.size(), 0.1 + 0.5 * n, out);
+    }
+    EXPECT_NEAR(double(out.size() / 2), 1.6 * 11025, 11025 / 25.0);
+}
+
 TEST(SoundPacer, SoundLostForSecondsIsMadeUpAtOnceWithSilence) {
     const CPcmFormat format{11025, 1, 16};
     CSoundPacer pacer(format, {25, 1});
