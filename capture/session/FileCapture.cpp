@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -70,6 +71,7 @@ bool CFileCapture::Prepare(const Settings& settings) {
     m_placer =
         std::make_unique<CFramePlacer>(m_rate, file.audioFormat.empty() ? 0 : sound->nSamplesPerSec,
                                        std::max<UINT>(m_thread->BufferCount() / 2, 1));
+    m_decisions.reserve(64);
     LARGE_INTEGER frequency{};
     QueryPerformanceFrequency(&frequency);
     m_ticksPerSecond = std::max<LONGLONG>(frequency.QuadPart, 1);
@@ -174,16 +176,34 @@ CFileCapture* CFileCapture::FromWindow(HWND hWnd) {
     return reinterpret_cast<CFileCapture*>(capwnd::GetUserData(hWnd));
 }
 
+// Memory that runs out for the frames waiting for their places, or for a
+// sound buffer, ends the capture, as a frame buffer that cannot be had does;
+// nothing thrown reaches the capture window.
 LRESULT CALLBACK CFileCapture::OnVideoStream(HWND hWnd, LPVIDEOHDR lpVHdr) {
-    if (CFileCapture* capture = FromWindow(hWnd); capture != nullptr && lpVHdr != nullptr)
-        capture->TakeFrame(*lpVHdr);
+    if (CFileCapture* capture = FromWindow(hWnd); capture != nullptr && lpVHdr != nullptr) {
+        try {
+            capture->TakeFrame(*lpVHdr);
+        } catch (const std::bad_alloc&) {
+            capture->RanOutOfMemory();
+        }
+    }
     return TRUE;
 }
 
 LRESULT CALLBACK CFileCapture::OnWaveStream(HWND hWnd, LPWAVEHDR lpWHdr) {
-    if (CFileCapture* capture = FromWindow(hWnd); capture != nullptr && lpWHdr != nullptr)
-        capture->TakeSound(*lpWHdr);
+    if (CFileCapture* capture = FromWindow(hWnd); capture != nullptr && lpWHdr != nullptr) {
+        try {
+            capture->TakeSound(*lpWHdr);
+        } catch (const std::bad_alloc&) {
+            capture->RanOutOfMemory();
+        }
+    }
     return TRUE;
+}
+
+void CFileCapture::RanOutOfMemory() {
+    m_outOfMemory = true;
+    StopWhenTheWriterCannotGoOn();
 }
 
 void CFileCapture::TakeFrame(const VIDEOHDR& header) {
@@ -235,8 +255,10 @@ void CFileCapture::ApplyPlacements() {
 }
 
 void CFileCapture::WriteWaitingFrame(uint64_t slot) {
-    const WaitingFrame frame = m_waiting.front();
-    m_waiting.pop_front();
+    // (None waits only when memory ran out between the two queues.)
+    const WaitingFrame frame = m_waiting.empty() ? WaitingFrame{} : m_waiting.front();
+    if (!m_waiting.empty())
+        m_waiting.pop_front();
     if (frame.buffer != nullptr) {
         m_thread->QueueFrame(frame.buffer, frame.bytes);
     } else {
@@ -256,10 +278,11 @@ void CFileCapture::WriteEmptySlots(uint64_t count) {
 }
 
 void CFileCapture::SkipWaitingFrame() {
-    const WaitingFrame frame = m_waiting.front();
+    if (m_waiting.empty())
+        return;
+    if (m_waiting.front().buffer != nullptr)
+        m_thread->ReleaseBuffer(m_waiting.front().buffer);
     m_waiting.pop_front();
-    if (frame.buffer != nullptr)
-        m_thread->ReleaseBuffer(frame.buffer);
 }
 
 void CFileCapture::TakeSound(const WAVEHDR& header) {

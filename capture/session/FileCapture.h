@@ -102,6 +102,7 @@ private:
     // When the sound just taken arrived, in the picture's time (negative
     // when the picture stalls).
     double SoundArrivalInPicture() const;
+    void RanOutOfMemory();
     void StopWhenTheWriterCannotGoOn();
     void ReportProgress(bool force);
 
