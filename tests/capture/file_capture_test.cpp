@@ -9,6 +9,7 @@
 #include "framework/MDIChildWnd.h"
 #include "framework/StatusBar.h"
 #include "resources/resource.h"
+#include "session/CaptureStatusPanes.h"
 #include "session/FileCapture.h"
 #include "session/VidrakeView.h"
 
@@ -422,6 +423,45 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
         << "the stream names its compressor";
     EXPECT_EQ(ReadWithAviFile(file).video, 4);
     DeleteFileA(file.c_str());
+}
+
+} // namespace
+
+namespace {
+
+TEST(CaptureStatusPanes, ShowSkippedFramesThePicturesTimeAndTheClocks) {
+    struct Case {
+        const char* context;
+        CCaptureFigures figures;
+        const char* skipped;
+        const char* time;
+        const char* clocks;
+    };
+    CCaptureFigures measured;
+    measured.skipped = 3;
+    measured.elapsedMs = 3723000;
+    measured.soundClockKnown = true;
+    measured.soundClockPpm = 119.6;
+    CCaptureFigures stepped = measured;
+    stepped.soundClockPpm = -300.2;
+    stepped.clockSteps = 2;
+    CCaptureFigures unheard;
+    unheard.clockSteps = 1;
+    const Case cases[] = {
+        {"nothing measured yet", CCaptureFigures{}, "0 skipped", "0:00:00", ""},
+        {"the sound clock measured", measured, "3 skipped", "1:02:03", "sound +120 ppm"},
+        {"and the driver's clock stepped", stepped, "3 skipped", "1:02:03",
+         "sound -300 ppm, 2 clock steps"},
+        {"a step without sound", unheard, "0 skipped", "0:00:00", "1 clock step"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.context);
+        const std::vector<std::string> texts = CCaptureStatusPanes::PaneTexts(c.figures);
+        ASSERT_EQ(texts.size(), 8u);
+        EXPECT_EQ(texts[2], c.skipped);
+        EXPECT_EQ(texts[3], c.time);
+        EXPECT_EQ(texts[7], c.clocks);
+    }
 }
 
 } // namespace
