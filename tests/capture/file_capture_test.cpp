@@ -371,6 +371,31 @@ TEST_F(FileCaptureTest, TheSoundIsPacedToThePictureAndItsClockMeasured) {
     DeleteFileA(file.c_str());
 }
 
+// A frame delivered twice (its slot taken) is left out and counted apart; its
+// buffer goes back to the pool, so that a run of them never starves it.
+TEST_F(FileCaptureTest, AFrameWhosePlaceIsTakenIsSkipped) {
+    const std::string file = TempFile("file_capture_repeat.avi");
+    StartWithSound(file);
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        // Paced, so that no frame finds every buffer waiting for the disk.
+        Deliver(hWnd, state, {0}, 1000);
+        for (DWORD n = 1; n < 40; ++n) {
+            Deliver(hWnd, state, {n * 50, n * 50}, 1000);
+            Sleep(5);
+        }
+    };
+    ListenerLog log;
+    CFileCapture capture(View().Session().Window(), log);
+    CFileCapture::Settings settings;
+    settings.parms = View().Session().CaptureParms();
+    settings.parms.wNumVideoRequested = 4;
+    EXPECT_TRUE(capture.Run(settings));
+    EXPECT_EQ(log.m_last.skipped, 39u);
+    EXPECT_EQ(log.m_last.dropped, 0u) << "no frame found the pool empty";
+    EXPECT_EQ(ReadWithAviFile(file).video, 40);
+    DeleteFileA(file.c_str());
+}
+
 TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     const std::string file = TempFile("file_capture_rle.avi");
     FakeDriver palette{0, "Palette card"};
