@@ -245,19 +245,27 @@ TEST_F(SequenceCaptureTest, TimeLimitCapturesItsFramesAndAudio) {
     ASSERT_NE(icop, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file.Bytes()[icop->dataPos])), kNotice);
 
-    // Interleaved: audio chunks between the frames, as far as each frame's end.
+    // Interleaved: each sound buffer (half a second, 5,512 samples) right
+    // after the frame whose end filled it; the last one, partly filled, at
+    // the end.
     const RiffChunk* movi = file.Blocks()[0].Find(Fcc("LIST"), Fcc("movi"));
     ASSERT_NE(movi, nullptr);
-    DWORD frames = 0, bytes = 0;
+    DWORD frames = 0, blocks = 0;
+    std::vector<DWORD> chunkBlocks;
     for (const RiffChunk& chunk : movi->children) {
         if (chunk.id == Fcc("00db")) {
             ++frames;
         } else if (chunk.id == Fcc("01wb")) {
-            bytes += chunk.size;
-            EXPECT_EQ(bytes / 2, frames * 11025 / 20) << "audio after frame " << frames;
+            blocks += chunk.size / 2;
+            chunkBlocks.push_back(chunk.size / 2);
+            if (frames < 20) {
+                EXPECT_LE(blocks, frames * 11025 / 20) << "filled by frame " << frames;
+                EXPECT_GT(blocks, (frames - 1) * 11025 / 20) << "delivered when filled";
+            }
         }
     }
     EXPECT_EQ(frames, 20u);
+    EXPECT_EQ(chunkBlocks, (std::vector<DWORD>{5512, 5512, 1}));
 }
 
 struct EndCase {
