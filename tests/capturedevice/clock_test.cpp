@@ -195,7 +195,7 @@ double ToneHz(const std::vector<BYTE>& bytes, DWORD rate) {
             ++crossings;
         }
     }
-    return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0;
+    return crossings > 1 ? (crossings - 1) * double(rate) / (last - first) : 0;
 }
 
 TEST_F(ClockTest, FastSoundClocksToneSoundsLowerAtTheNominalRate) {
