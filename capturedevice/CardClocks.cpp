@@ -87,7 +87,8 @@ LONGLONG CCardClocks::JitterMicros(ULONGLONG slot) const {
     if (slot == 0 || quarter == 0) {
         return 0;
     }
-    const ULONGLONG late = Mix(kJitterSeed ^ (slot / kJitterPairSpacing)) % (kJitterPairSpacing - 1);
+    const ULONGLONG late =
+        Mix(kJitterSeed ^ (slot / kJitterPairSpacing)) % (kJitterPairSpacing - 1);
     const ULONGLONG at = slot % kJitterPairSpacing;
     if (at == late) {
         return quarter;
@@ -95,7 +96,8 @@ LONGLONG CCardClocks::JitterMicros(ULONGLONG slot) const {
     if (at == late + 1) {
         return -quarter;
     }
-    return static_cast<LONGLONG>(Mix(kJitterSeed + slot) % static_cast<ULONGLONG>(2 * quarter + 1)) -
+    return static_cast<LONGLONG>(Mix(kJitterSeed + slot) %
+                                 static_cast<ULONGLONG>(2 * quarter + 1)) -
            quarter;
 }
 

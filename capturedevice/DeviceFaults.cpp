@@ -18,16 +18,16 @@ struct FaultName {
 };
 
 constexpr FaultName kFaultNames[] = {
-    {"fail", Fault::FailAll},         {"size-0", Fault::SizeZero},
-    {"size-1", Fault::SizeOne},       {"size-huge", Fault::SizeHuge},
-    {"palette", Fault::Palette},      {"formats", Fault::OddFormats},
-    {"long-names", Fault::LongNames}, {"callbacks", Fault::Callbacks},
-    {"no-window", Fault::NoWindow},   {"dialogs", Fault::Dialogs},
-    {"alloc", Fault::FrameBuffers},   {"drop", Fault::DropFrames},
-    {"size-lie", Fault::SizeLie},     {"bits-0", Fault::BitsZero},
+    {"fail", Fault::FailAll},           {"size-0", Fault::SizeZero},
+    {"size-1", Fault::SizeOne},         {"size-huge", Fault::SizeHuge},
+    {"palette", Fault::Palette},        {"formats", Fault::OddFormats},
+    {"long-names", Fault::LongNames},   {"callbacks", Fault::Callbacks},
+    {"no-window", Fault::NoWindow},     {"dialogs", Fault::Dialogs},
+    {"alloc", Fault::FrameBuffers},     {"drop", Fault::DropFrames},
+    {"size-lie", Fault::SizeLie},       {"bits-0", Fault::BitsZero},
     {"frame-bytes", Fault::FrameBytes}, {"sound-bytes", Fault::SoundBytes},
-    {"refuse", Fault::Refuse},        {"refuse-silent", Fault::RefuseSilent},
-    {"jitter", Fault::Jitter},        {"stall", Fault::Stall},
+    {"refuse", Fault::Refuse},          {"refuse-silent", Fault::RefuseSilent},
+    {"jitter", Fault::Jitter},          {"stall", Fault::Stall},
     {"clockjump", Fault::ClockJump},
 };
 

@@ -272,7 +272,8 @@ bool CSequenceCapture::PrepareAudio() {
     m_audio = m_state.setup.Audio();
     m_audio->cbSize = 0;
     const ULONGLONG asked = m_parms.dwAudioBufferSize / m_audio->nBlockAlign;
-    const ULONGLONG largest = static_cast<ULONGLONG>(m_audio->nSamplesPerSec) * kLongestSoundBufferS;
+    const ULONGLONG largest =
+        static_cast<ULONGLONG>(m_audio->nSamplesPerSec) * kLongestSoundBufferS;
     m_audioBufferBlocks = std::clamp<ULONGLONG>(
         m_parms.dwAudioBufferSize != 0 ? asked : m_audio->nSamplesPerSec / 2, 1, largest);
     return true;

@@ -151,9 +151,9 @@ private:
     std::optional<WAVEFORMATEX> m_audio;
     CAviWriter m_writer;
     std::unique_ptr<CAviWriterThread> m_writerThread;
-    CGuardedBuffer m_frameBuffer; // without a file: the one frame in flight
-    CGuardedBuffer m_audioBuffer; // without a file: the sound buffer in flight
-    ULONGLONG m_audioBufferBlocks = 1;   // sample blocks a sound buffer holds
+    CGuardedBuffer m_frameBuffer;            // without a file: the one frame in flight
+    CGuardedBuffer m_audioBuffer;            // without a file: the sound buffer in flight
+    ULONGLONG m_audioBufferBlocks = 1;       // sample blocks a sound buffer holds
     unsigned long long m_framesStreamed = 0; // records given to the stream callbacks
     unsigned long long m_soundBuffers = 0;
     // What was last rendered into each frame buffer, while only the

@@ -539,10 +539,10 @@ TEST_P(SequenceCaptureMaster, FileFollowsTheMasterStream) {
         << "the sound clock's samples";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Masters, SequenceCaptureMaster,
-    testing::Values(MasterCase{"sound", AVSTREAMMASTER_AUDIO, 50249, 50249, 1000000},
-                    MasterCase{"none", AVSTREAMMASTER_NONE, 50000, 1, 20}));
+INSTANTIATE_TEST_SUITE_P(Masters, SequenceCaptureMaster,
+                         testing::Values(MasterCase{"sound", AVSTREAMMASTER_AUDIO, 50249, 50249,
+                                                    1000000},
+                                         MasterCase{"none", AVSTREAMMASTER_NONE, 50000, 1, 20}));
 
 // The platform's MCI playback window opens the capture and knows its length.
 TEST_F(SequenceCaptureTest, CapturePlaysInTheMciWindow) {

@@ -138,10 +138,10 @@ struct SoundCase {
 TEST_F(ClockTest, SoundClockFillsBuffersAgainstThePicturesTime) {
     const SoundCase cases[] = {
         {"in step, 11 kHz 8-bit, half-second buffers", 0, Pcm(11025, 8, 1), 0, 5512, 66667, 10},
-        {"+5000 ppm, 22 kHz 16-bit stereo, 4000 bytes", 5000, Pcm(22050, 16, 2), 4000, 1000,
-         40000, 8},
-        {"-300 ppm, 44 kHz 16-bit, 4097 bytes: whole blocks", -300, Pcm(44100, 16, 1), 4097,
-         2048, 33333, 5},
+        {"+5000 ppm, 22 kHz 16-bit stereo, 4000 bytes", 5000, Pcm(22050, 16, 2), 4000, 1000, 40000,
+         8},
+        {"-300 ppm, 44 kHz 16-bit, 4097 bytes: whole blocks", -300, Pcm(44100, 16, 1), 4097, 2048,
+         33333, 5},
     };
     for (const SoundCase& c : cases) {
         SCOPED_TRACE(c.context);
@@ -150,8 +150,8 @@ TEST_F(ClockTest, SoundClockFillsBuffersAgainstThePicturesTime) {
         SetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", std::to_string(c.ppm).c_str());
         ASSERT_TRUE(Capture(c.microSecPerFrame, c.seconds, &c.format, c.bufferBytes));
 
-        const ULONGLONG frames = (c.seconds * 1000000ULL + c.microSecPerFrame - 1) /
-                                 c.microSecPerFrame;
+        const ULONGLONG frames =
+            (c.seconds * 1000000ULL + c.microSecPerFrame - 1) / c.microSecPerFrame;
         ASSERT_EQ(g_frames.size(), frames);
         const ULONGLONG total =
             SoundBlocks(frames * c.microSecPerFrame, c.format.nSamplesPerSec, c.ppm);
@@ -167,9 +167,8 @@ TEST_F(ClockTest, SoundClockFillsBuffersAgainstThePicturesTime) {
                 // Delivered at the end of the frame slot that filled it.
                 EXPECT_LE(blocks, SoundBlocks(w.framesBefore * ULONGLONG(c.microSecPerFrame),
                                               c.format.nSamplesPerSec, c.ppm));
-                EXPECT_GT(blocks,
-                          SoundBlocks((w.framesBefore - 1) * ULONGLONG(c.microSecPerFrame),
-                                      c.format.nSamplesPerSec, c.ppm));
+                EXPECT_GT(blocks, SoundBlocks((w.framesBefore - 1) * ULONGLONG(c.microSecPerFrame),
+                                              c.format.nSamplesPerSec, c.ppm));
             } else {
                 EXPECT_GT(w.bytesRecorded, 0u) << "the last buffer holds what was left";
                 EXPECT_LE(w.bytesRecorded, w.bufferLength);
