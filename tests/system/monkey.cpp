@@ -39,6 +39,7 @@ const char* const kFaultModes[] = {
     "clockjump",  "refuse,callbacks",
     "callbacks,dialogs,formats",   "frame-bytes,sound-bytes,jitter"};
 // clang-format on
+
 // The menu commands besides Capture Video, New and the drivers.
 const UINT kCommands[] = {command::kSetCaptureFile,   command::kSaveCapturedVideoAs,
                           command::kSaveSingleFrame,  command::kOverlay,
