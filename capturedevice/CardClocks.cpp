@@ -1,8 +1,8 @@
 #include "CardClocks.h"
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "DeviceEnvironment.h"
 #include "DeviceFaults.h"
 
 namespace {
@@ -33,17 +33,12 @@ ULONGLONG Mix(ULONGLONG x) {
 }
 
 long PpmFromEnvironment() {
-    char value[32];
-    const DWORD length = GetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", value, sizeof value);
-    if (length == 0 || length >= sizeof value) {
+    const auto ppm = EnvironmentNumber("SOFTCAP_SOUND_CLOCK_PPM");
+    if (!ppm) {
         return CardClockSettings::kDefaultSoundPpm;
     }
-    char* end = nullptr;
-    const long ppm = std::strtol(value, &end, 10);
-    if (end == value || *end != '\0') {
-        return CardClockSettings::kDefaultSoundPpm;
-    }
-    return std::clamp(ppm, -CardClockSettings::kLargestPpm, CardClockSettings::kLargestPpm);
+    return static_cast<long>(std::clamp<LONGLONG>(*ppm, -CardClockSettings::kLargestPpm,
+                                                  CardClockSettings::kLargestPpm));
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
 #include "CaptureWindowState.h"
+#include "DeviceEnvironment.h"
 #include "DeviceFaults.h"
 #include "PaletteFormat.h"
 #include "SequenceHook.h"
@@ -28,20 +29,6 @@ constexpr double kToneLevel = 0.25; // of full scale
 constexpr DWORD kShowFrameIntervalMs = 250;
 constexpr DWORD kInputCheckIntervalMs = 5;
 constexpr ULONGLONG kLongestSoundBufferS = 10;
-
-std::optional<ULONGLONG> EnvironmentNumber(const char* name) {
-    char value[64];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    if (length == 0 || length >= sizeof value) {
-        return std::nullopt;
-    }
-    char* end = nullptr;
-    const ULONGLONG number = std::strtoull(value, &end, 0);
-    if (end == value || *end != '\0') {
-        return std::nullopt;
-    }
-    return number;
-}
 
 // Restores the default timer resolution when the capture ends.
 class CTimerResolution {
@@ -78,8 +65,9 @@ bool AbortKeyDown(UINT abortKey) {
 
 SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
     SequenceDeviceSettings settings;
-    if (auto bytes = EnvironmentNumber("SOFTCAP_MAX_FILE_BYTES"); bytes && *bytes != 0) {
-        settings.maxFileBytes = std::min(*bytes, SequenceDeviceSettings::kAviFileLimit);
+    if (auto bytes = EnvironmentNumber("SOFTCAP_MAX_FILE_BYTES"); bytes && *bytes > 0) {
+        settings.maxFileBytes =
+            std::min(static_cast<ULONGLONG>(*bytes), SequenceDeviceSettings::kAviFileLimit);
     }
     if (auto unpaced = EnvironmentNumber("SOFTCAP_CAPTURE_UNPACED")) {
         settings.unpaced = *unpaced != 0;
