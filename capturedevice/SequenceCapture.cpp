@@ -319,16 +319,16 @@ DWORD CSequenceCapture::Loop() {
             WaitUntil(due, now);
             continue;
         }
-        // Unpaced, the capture's own time is the picture's.
-        const DWORD ms = m_settings.unpaced ? PictureMs() : ElapsedMs(now);
-        TakeFrame(frame, IsLate(now, due), ms);
+        const DWORD elapsedMs = ElapsedMs(now);
+        TakeFrame(frame, IsLate(now, due), elapsedMs);
         if (m_outOfMemory) {
             break; // that frame had no buffer: it never was
         }
         ++frame;
         ++m_frames;
         TakeAudio(frame);
-        UpdateProgress(ms);
+        // Unpaced, the capture's own time is the picture's.
+        UpdateProgress(m_settings.unpaced ? PictureMs() : elapsedMs);
         if (!m_state.CallYield()) {
             break;
         }
