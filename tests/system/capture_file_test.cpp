@@ -51,10 +51,13 @@ struct Clip {
     BITMAPINFOHEADER format{};    // the video stream's
     LONG sampleBlocks = 0;        // of the sound, 0 without
     double soundSeconds = 0;
+    WAVEFORMATEX soundFormat{};
+    std::vector<BYTE> sound; // with readSound
+
     double PictureSeconds() const { return fps > 0 ? frames / fps : 0; }
 };
 
-Clip ReadClip(const std::string& path) {
+Clip ReadClip(const std::string& path, bool readSound = false) {
     Clip clip;
     AVIFileInit();
     PAVIFILE file = nullptr;
@@ -83,6 +86,15 @@ Clip ReadClip(const std::string& path) {
             clip.sampleBlocks = AVIStreamLength(stream);
             if (info.dwRate != 0)
                 clip.soundSeconds = double(clip.sampleBlocks) * info.dwScale / info.dwRate;
+            LONG size = sizeof clip.soundFormat;
+            AVIStreamReadFormat(stream, 0, &clip.soundFormat, &size);
+            if (readSound && clip.soundFormat.nBlockAlign != 0) {
+                clip.sound.resize(size_t(clip.sampleBlocks) * clip.soundFormat.nBlockAlign);
+                LONG bytes = 0;
+                AVIStreamRead(stream, 0, clip.sampleBlocks, clip.sound.data(),
+                              LONG(clip.sound.size()), &bytes, nullptr);
+                clip.sound.resize(size_t(std::max<LONG>(bytes, 0)));
+            }
             AVIStreamRelease(stream);
         }
         AVIFileRelease(file);
@@ -92,6 +104,24 @@ Clip ReadClip(const std::string& path) {
 }
 
 constexpr char kCopyrightNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
+
+// The frequency of the tone in 8-bit mono sound, from its rising zero
+// crossings after `fromSec`, each placed between its two samples.
+double ToneFrequency(const Clip& clip, double fromSec) {
+    const double rate = clip.soundFormat.nSamplesPerSec;
+    double first = -1, last = -1;
+    long crossings = 0;
+    for (size_t n = size_t(fromSec * rate); n + 1 < clip.sound.size(); ++n) {
+        const double a = clip.sound[n] - 128.0, b = clip.sound[n + 1] - 128.0;
+        if (a < 0 && b >= 0) {
+            const double at = double(n) + -a / (b - a);
+            first = first < 0 ? at : first;
+            last = at;
+            ++crossings;
+        }
+    }
+    return crossings < 2 ? 0 : double(crossings - 1) * rate / (last - first);
+}
 
 class CaptureFileTest : public testing::Test {
 protected:
@@ -140,12 +170,12 @@ protected:
         EndDialogWith(setup, IDOK);
         ASSERT_TRUE(WaitUntilGone(setup, 5000)) << "Capture Setup refused the settings";
     }
-    // Video Format: 640x480 RGB 24.
-    void ChooseFullSizeRgb24() {
+    // Video Format: 640x480 (or with IDC_SIZE_QUARTER 160x120) RGB 24.
+    void ChooseFullSizeRgb24(int size = IDC_SIZE_FULL) {
         m_program.Command(command::kVideoFormat);
         HWND format = m_program.WaitForDialog("Video Format");
         ASSERT_NE(format, nullptr) << "the Video Format dialog did not open";
-        SendDlgItemMessageA(format, IDC_SIZE_FULL, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(format, size, BM_CLICK, 0, 0);
         SendDlgItemMessageA(format, IDC_IMAGEFORMAT, CB_SETCURSEL, 0 /* 24 bit RGB */, 0);
         EndDialogWith(format, IDOK);
         ASSERT_TRUE(WaitUntilGone(format));
@@ -300,6 +330,80 @@ TEST_F(CaptureFileTest, DroppedFramesKeepTheirPlacesAndTheSoundInStep) {
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 0), LONG(dropped));
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), full), LONG(frames - dropped));
     EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0 / 15) << "sound and picture";
+}
+
+// A minute at 15 fps of 160x120 with 11 kHz sound, captured faster than real
+// time on the device's simulated clocks, whose sound clock runs `ppm` fast,
+// with the device's `faults`; the clip read back with its sound.
+class CardClocksTest : public CaptureFileTest {
+protected:
+    Clip CaptureAMinute(const char* faults, const char* ppm, const char* name,
+                        const char* expectedBox = nullptr) {
+        SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", "1");
+        SetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", ppm);
+        const bool started = Start("SOFTCAP_FAULTS", faults);
+        SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", nullptr);
+        SetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", nullptr);
+        EXPECT_TRUE(started);
+        const std::string path = ArtefactFolder() + name;
+        NameTheCaptureFile(path);
+        ChooseFullSizeRgb24(IDC_SIZE_QUARTER);
+        SetUpTheCapture(15, 60);
+        StartTheCapture();
+        std::vector<std::string> boxes;
+        m_summary = WaitForTheSummary(boxes);
+        for (const std::string& box : boxes) {
+            if (expectedBox == nullptr || box.find(expectedBox) == std::string::npos)
+                ADD_FAILURE() << "error during the capture: " << box;
+        }
+        std::sscanf(m_summary.c_str(), "Captured %*u.%*u sec. %lu frames (%lu dropped)", &m_frames,
+                    &m_dropped);
+        Clip clip = ReadClip(path, true);
+        DeleteFileA(path.c_str()); // 52 MB each
+        return clip;
+    }
+    // Picture and sound end within a frame of each other.
+    static void ExpectInStep(const Clip& clip) {
+        EXPECT_NEAR(clip.frames, 900, 2) << "a minute at 15 fps";
+        EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0 / 15) << "sound and picture";
+    }
+    std::string m_summary;
+    unsigned long m_frames = 0, m_dropped = 0;
+};
+
+TEST_F(CardClocksTest, ASoundClock5000PpmFastIsResampledToThePicturesTime) {
+    const Clip clip = CaptureAMinute("", "5000", "clock-5000ppm.avi");
+    ExpectInStep(clip);
+    // Uncorrected, the tone would read 437.81 Hz.
+    EXPECT_NEAR(ToneFrequency(clip, 20), 440.0, 0.1) << m_summary;
+}
+
+TEST_F(CardClocksTest, JitterLosesNoFrame) {
+    const Clip clip = CaptureAMinute("jitter", "120", "clock-jitter.avi");
+    ExpectInStep(clip);
+    EXPECT_EQ(std::count(clip.frameBytes.begin(), clip.frameBytes.end(), 0), 0) << m_summary;
+    EXPECT_NEAR(ToneFrequency(clip, 20), 440.0, 0.1);
+}
+
+TEST_F(CardClocksTest, StallsAreEmptyChunks) {
+    // The capture window warns of the frames its driver dropped.
+    const Clip clip = CaptureAMinute("stall", "120", "clock-stall.avi", "Dropped 150 of 901");
+    ExpectInStep(clip);
+    // No frame from 10 s to 15 s of every 30 s.
+    ASSERT_GE(clip.frameBytes.size(), 900u);
+    for (size_t first : {151u, 601u}) {
+        for (size_t i = first; i < first + 74; ++i)
+            EXPECT_EQ(clip.frameBytes[i], 0) << "frame " << i << " came in a stall";
+    }
+    EXPECT_EQ(std::count(clip.frameBytes.begin(), clip.frameBytes.end(), 0), LONG(m_dropped));
+    EXPECT_NEAR(m_dropped, 150u, 2) << m_summary;
+}
+
+TEST_F(CardClocksTest, StepsOfTheDriversClockAreSteppedOver) {
+    const Clip clip = CaptureAMinute("clockjump", "120", "clock-steps.avi");
+    ExpectInStep(clip);
+    EXPECT_EQ(std::count(clip.frameBytes.begin(), clip.frameBytes.end(), 0), 0)
+        << "neither step taken for a gap: " << m_summary;
 }
 
 // The 8-bit driver's frames, compressed with the compressor picked in the
