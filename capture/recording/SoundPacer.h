@@ -9,12 +9,12 @@
 // second of sound, at every point of the capture, and a tone keeps its pitch.
 //
 // The loop runs on each sound buffer. A buffer arrives when it is full, so
-// the picture time of its arrival (told by the caller: in a capture in real
-// time, the last frame's slot and the time since it came; otherwise the middle
-// of the frame's period) is when its last sample was heard: a point of the
-// sound clock's line, samples received against picture time. A least-squares
-// line through the points, forgetting over minutes, grows more certain with
-// every buffer; the loop
+// the picture time of its arrival (told by the caller: the capture window
+// hands it on between two frames, so the middle of the last frame's period,
+// known to a frame; a source that knows better may say so) is when its last
+// sample was heard: a point of the sound clock's line, samples received against picture time. A
+// least-squares line through the points, forgetting over minutes, grows more certain with every
+// buffer; the loop
 // - sets the resampler's ratio to the line's slope, the sound clock's rate
 //   (the integral part; a rate not yet measured is taken for nominal),
 // - and takes out the offset still left between the sound written and to

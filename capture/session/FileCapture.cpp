@@ -13,12 +13,8 @@ namespace {
 
 // The progress is shown at least this often.
 constexpr DWORD kProgressIntervalMs = 500;
-
-LONGLONG PerformanceCounter() {
-    LARGE_INTEGER now{};
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
+// Sound held for the next frame beyond this (a long stall) goes on undated.
+constexpr size_t kMostHeldSound = 8;
 
 // The bytes of one frame: as the header says, or, uncompressed, its rows.
 DWORD FrameBytes(const BITMAPINFOHEADER& header) {
@@ -72,9 +68,7 @@ bool CFileCapture::Prepare(const Settings& settings) {
         std::make_unique<CFramePlacer>(m_rate, file.audioFormat.empty() ? 0 : sound->nSamplesPerSec,
                                        std::max<UINT>(m_thread->BufferCount() / 2, 1));
     m_decisions.reserve(64);
-    LARGE_INTEGER frequency{};
-    QueryPerformanceFrequency(&frequency);
-    m_ticksPerSecond = std::max<LONGLONG>(frequency.QuadPart, 1);
+    m_heldSound.reserve(kMostHeldSound + 1);
     return true;
 }
 
@@ -221,9 +215,6 @@ void CFileCapture::TakeFrame(const VIDEOHDR& header) {
             std::memcpy(buffer, header.lpData, bytes);
         m_figures.bytes += bytes;
         m_waiting.push_back({buffer, bytes});
-        m_lastFrameTick = PerformanceCounter();
-        if (m_nextToken == 0)
-            m_firstFrameTick = m_lastFrameTick;
         m_placer->Frame(header.dwTimeCaptured, m_nextToken++, m_decisions);
         ApplyPlacements();
     }
@@ -255,6 +246,7 @@ void CFileCapture::ApplyPlacements() {
 }
 
 void CFileCapture::WriteWaitingFrame(uint64_t slot) {
+    QueueHeldSound(slot);
     // (None waits only when memory ran out between the two queues.)
     const WaitingFrame frame = m_waiting.empty() ? WaitingFrame{} : m_waiting.front();
     if (!m_waiting.empty())
@@ -268,6 +260,18 @@ void CFileCapture::WriteWaitingFrame(uint64_t slot) {
     ++m_figures.frames;
     m_lastSlot = slot;
     m_framePlaced = true;
+}
+
+void CFileCapture::QueueHeldSound(uint64_t slot) {
+    // Handed on between the frames of two neighbouring slots, whenever in
+    // the first one's period it filled: the middle of that period. After a
+    // gap it could have filled anywhere in it (a stall): undated.
+    for (const HeldSound& sound : m_heldSound) {
+        const bool dated = sound.dated && slot == sound.slot + 1;
+        m_thread->QueueAudio(sound.buffer, dated ? (double(sound.slot) + 0.5) * m_rate.Period()
+                                                 : CSoundPacer::kUnmeasured);
+    }
+    m_heldSound.clear();
 }
 
 void CFileCapture::WriteEmptySlots(uint64_t count) {
@@ -297,25 +301,11 @@ void CFileCapture::TakeSound(const WAVEHDR& header) {
     ApplyPlacements();
     CAviWriterThread::AudioBuffer sound = m_thread->TakeAudioBuffer(bytes);
     std::memcpy(sound.samples.data(), header.lpData, bytes);
-    m_thread->QueueAudio(sound, SoundArrivalInPicture());
-    m_framePlaced = false;
+    if (m_heldSound.size() == kMostHeldSound)
+        QueueHeldSound(0);
+    m_heldSound.push_back({sound, m_lastSlot, m_framePlaced && m_placer->Waiting() == 0});
     m_figures.bytes += bytes;
     StopWhenTheWriterCannotGoOn();
-}
-
-double CFileCapture::SoundArrivalInPicture() const {
-    if (!m_framePlaced || m_placer->Waiting() != 0)
-        return CSoundPacer::kUnmeasured;
-    // The buffer filled after the last frame came and before the next:
-    // in a capture in real time, as long after it as has passed since; in
-    // one faster than that (whose clocks are simulated) half a period.
-    const double period = m_rate.Period();
-    const double slotSec = double(m_lastSlot) * period;
-    const double sinceFirst = double(PerformanceCounter() - m_firstFrameTick) / m_ticksPerSecond;
-    if (sinceFirst < slotSec / 2)
-        return slotSec + period / 2;
-    const double sinceLast = double(PerformanceCounter() - m_lastFrameTick) / m_ticksPerSecond;
-    return slotSec + std::clamp(sinceLast, 0.0, period);
 }
 
 void CFileCapture::StopWhenTheWriterCannotGoOn() {
@@ -347,6 +337,7 @@ bool CFileCapture::Finish() {
         m_placer->Finish(m_decisions);
         ApplyPlacements();
     }
+    QueueHeldSound(0);
     for (const WaitingFrame& frame : m_waiting) {
         if (frame.buffer != nullptr)
             m_thread->ReleaseBuffer(frame.buffer);

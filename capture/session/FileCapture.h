@@ -99,9 +99,9 @@ private:
     void WriteWaitingFrame(uint64_t slot);
     void WriteEmptySlots(uint64_t count);
     void SkipWaitingFrame();
-    // When the sound just taken arrived, in the picture's time (negative
-    // when the picture stalls).
-    double SoundArrivalInPicture() const;
+    // Queues the sound held since the last frame placed, which the frame at
+    // `slot` dates (0: none can).
+    void QueueHeldSound(uint64_t slot);
     void RanOutOfMemory();
     void StopWhenTheWriterCannotGoOn();
     void ReportProgress(bool force);
@@ -127,11 +127,16 @@ private:
     };
     std::deque<WaitingFrame> m_waiting; // for their places, in the order they came
     CFramePlacer::Token m_nextToken = 0;
-    bool m_framePlaced = false;   // since the last sound
-    uint64_t m_lastSlot = 0;      // of the last frame placed
-    LONGLONG m_lastFrameTick = 0; // when it came (performance counter)
-    LONGLONG m_firstFrameTick = 0;
-    LONGLONG m_ticksPerSecond = 1;
+    bool m_framePlaced = false; // since the start
+    uint64_t m_lastSlot = 0;    // of the last frame placed
+    // Sound that came after the last frame placed, held until the next one
+    // says whether it came within a period of it.
+    struct HeldSound {
+        CAviWriterThread::AudioBuffer buffer;
+        uint64_t slot = 0;  // of the last frame placed when it came
+        bool dated = false; // a frame was placed before it, none waits
+    };
+    std::vector<HeldSound> m_heldSound;
     bool m_stopSent = false;
     bool m_outOfMemory = false;
     DWORD m_lastReportTick = 0;
