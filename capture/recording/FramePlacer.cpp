@@ -102,7 +102,9 @@ bool CFramePlacer::PlaceOne(const Arrival& frame, bool force, std::vector<Decisi
 bool CFramePlacer::PlaceAfterGap(const Arrival& frame, uint64_t gap, bool force,
                                  std::vector<Decision>& out) {
     const bool soundSince = m_soundUs > frame.prevSoundUs;
-    const bool soundAfter = m_soundUs > frame.soundUs;
+    // More sound can only hear more of the gap: heard already, it is filled
+    // at once (the frames after a stall need not wait).
+    const bool soundAfter = m_soundUs > frame.soundUs || SoundHeardTheGap(frame);
     bool fill = false;
     if (m_soundRate != 0 && (soundAfter || (force && soundSince))) {
         fill = SoundHeardTheGap(frame);
