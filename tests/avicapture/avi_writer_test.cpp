@@ -152,7 +152,9 @@ TEST_P(AviWriterFiles, ReadBackThroughEveryIndex) {
     EXPECT_EQ(writer.RiffBlocks(), blocks.size());
     EXPECT_EQ(blocks[0].listType, Fcc("AVI "));
     for (size_t b = 0; b < blocks.size(); ++b) {
-        EXPECT_LE(blocks[b].size + 8ULL, settings.riffBlockBytes) << "block " << b;
+        const RiffChunk* blockMovi = blocks[b].Find(Fcc("LIST"), Fcc("movi"));
+        ASSERT_NE(blockMovi, nullptr) << "block " << b;
+        EXPECT_LE(blockMovi->size + 8ULL, settings.riffBlockBytes) << "block " << b;
         if (b > 0) {
             EXPECT_EQ(blocks[b].listType, Fcc("AVIX")) << "block " << b;
             EXPECT_NE(blocks[b].Find(Fcc("LIST"), Fcc("movi")), nullptr);
@@ -322,7 +324,7 @@ TEST_P(AviWriterStops, LeaveAReadableFile) {
 INSTANTIATE_TEST_SUITE_P(
     Limits, AviWriterStops,
     ::testing::Values(StopCase{"reserve larger than any disk", 1ULL << 62, 256, 0, ERROR_DISK_FULL},
-                      StopCase{"super index full after two blocks", 0, 2, 0, ERROR_FILE_TOO_LARGE},
+                      StopCase{"super index full after two blocks", 0, 2, 0, kAviErrorSuperIndexFull},
                       StopCase{"largest file reached past the first block", 0, 256, 40000,
                                ERROR_FILE_TOO_LARGE}));
 
