@@ -314,11 +314,14 @@ bool CAviWriter::WriteOpenDmlFirstBlockStart() {
     // indexes: the bytes built before were without it.
     header = BuildHeader();
     std::memcpy(start.Bytes().data() + sizeof(ListHeader), header.data(), header.size());
-    const ChunkHeader idx1[2] = {{kIdx1, 0}, JunkUpTo(m_gapEnd + 8, m_idx1RoomEnd)};
+    ByteBuilder idx1;
+    idx1.Put(ChunkHeader{kIdx1, 0});
+    idx1.Put(JunkUpTo(m_gapEnd + 8, m_idx1RoomEnd));
+    idx1.Bytes().resize(static_cast<size_t>(m_idx1RoomEnd - m_gapEnd));
     m_riffBlocks = 1;
     m_blockOpen = true;
     if (!WriteFileBytes(start.Bytes().data(), static_cast<DWORD>(start.Size())) ||
-        !WriteAt(m_gapEnd, idx1, sizeof idx1)) {
+        !WriteAt(m_gapEnd, idx1.Bytes().data(), static_cast<DWORD>(idx1.Size()))) {
         return false;
     }
     m_headerOnDisk = std::move(header);
@@ -577,9 +580,11 @@ bool CAviWriter::MoveIdx1Ahead(ULONGLONG gapNeeded) {
         SetLastError(ERROR_FILE_TOO_LARGE);
         return false;
     }
+    // The room is written (zeros), so that the file holds all the RIFF says.
     ByteBuilder idx1;
     idx1.PutChunk(kIdx1, m_idx1.data(), static_cast<size_t>(idx1Bytes));
     idx1.Put(JunkUpTo(gapEnd + 8 + idx1Bytes, roomEnd));
+    idx1.Bytes().resize(static_cast<size_t>(roomEnd - gapEnd));
     const ChunkHeader bridge = JunkUpTo(m_idx1RoomEnd, gapEnd);
     const DWORD riffSize = static_cast<DWORD>(roomEnd - m_riffPos - 8);
     const DWORD moviSize = static_cast<DWORD>(gapEnd - m_moviPos - 8);
@@ -937,23 +942,24 @@ bool CAviWriter::WriteHeader() {
         m_headerOnDisk = std::move(header);
         return true;
     }
-    // Runs of changed bytes, joined where fewer than this lie between.
-    constexpr size_t kJoin = 64;
-    size_t at = 0;
-    while (at < header.size()) {
-        if (header[at] == m_headerOnDisk[at]) {
-            ++at;
+    // Each run of changed bytes by itself, the last first: a super index's
+    // new entry goes in before the count that takes it in, and a killed
+    // write leaves no count ahead of what it counts.
+    size_t end = header.size();
+    while (end > 0) {
+        if (header[end - 1] == m_headerOnDisk[end - 1]) {
+            --end;
             continue;
         }
-        size_t end = at + 1;
-        for (size_t same = 0; end < header.size() && same < kJoin; ++end) {
-            same = header[end] == m_headerOnDisk[end] ? same + 1 : 0;
+        size_t at = end - 1;
+        while (at > 0 && header[at - 1] != m_headerOnDisk[at - 1]) {
+            --at;
         }
         if (!WriteAt(sizeof(ListHeader) + at, header.data() + at, static_cast<DWORD>(end - at))) {
             return false;
         }
         std::copy(header.begin() + at, header.begin() + end, m_headerOnDisk.begin() + at);
-        at = end;
+        end = at;
     }
     return true;
 }
@@ -983,9 +989,11 @@ bool CAviWriter::WriteFileBytes(const void* data, DWORD size) {
     if (m_stoppedForTest) {
         return true;
     }
+    // A kill stops the writer between writes or within a longer one; a
+    // header or size field, written by itself, is whole or not there.
     DWORD toWrite = size;
     if (m_writeBudget < size) {
-        toWrite = static_cast<DWORD>(m_writeBudget);
+        toWrite = size <= sizeof(ChunkHeader) ? 0 : static_cast<DWORD>(m_writeBudget);
         m_stoppedForTest = true;
     }
     m_writeBudget -= toWrite;
