@@ -184,7 +184,8 @@ bool CAviWriter::Open(const std::string& path, const AviWriterSettings& settings
     if (!CreateFileAt(path)) {
         return Fail(GetLastError());
     }
-    const bool started = m_settings.openDml ? WriteOpenDmlFirstBlockStart() : WriteFirstBlockStart();
+    const bool started =
+        m_settings.openDml ? WriteOpenDmlFirstBlockStart() : WriteFirstBlockStart();
     if (!started) {
         return DiscardFile(path);
     }
@@ -293,8 +294,7 @@ bool CAviWriter::WriteOpenDmlFirstBlockStart() {
         state.indexPos = start.Size();
         const std::vector<BYTE> room = StandardIndexRoom(state);
         start.Put(room.data(), room.size());
-        state.superIndex.push_back(
-            {state.indexPos, static_cast<DWORD>(room.size()), 0});
+        state.superIndex.push_back({state.indexPos, static_cast<DWORD>(room.size()), 0});
     }
     PutJunkUpToMovie(start, 0);
     m_moviPos = start.Size();
@@ -569,13 +569,11 @@ bool CAviWriter::EnoughFreeSpace(size_t stream, ULONGLONG chunkBytes) {
 // the new idx1, and the old one becomes part of it.
 bool CAviWriter::MoveIdx1Ahead(ULONGLONG gapNeeded) {
     const ULONGLONG data = m_pos - (m_moviPos + sizeof(ListHeader));
-    const ULONGLONG gapEnd =
-        std::max(m_idx1RoomEnd + sizeof(ChunkHeader), m_pos + gapNeeded + std::max(kMinIdx1Gap, data / 2));
-    const ULONGLONG roomEntries =
-        std::max<ULONGLONG>(kMinIdx1RoomEntries, 2 * m_idx1.size());
+    const ULONGLONG gapEnd = std::max(m_idx1RoomEnd + sizeof(ChunkHeader),
+                                      m_pos + gapNeeded + std::max(kMinIdx1Gap, data / 2));
+    const ULONGLONG roomEntries = std::max<ULONGLONG>(kMinIdx1RoomEntries, 2 * m_idx1.size());
     const ULONGLONG idx1Bytes = m_idx1.size() * sizeof(Idx1Entry);
-    const ULONGLONG roomEnd =
-        gapEnd + 2 * sizeof(ChunkHeader) + roomEntries * sizeof(Idx1Entry);
+    const ULONGLONG roomEnd = gapEnd + 2 * sizeof(ChunkHeader) + roomEntries * sizeof(Idx1Entry);
     if (roomEnd - m_riffPos - 8 > kMaxRiffBlockBytes) {
         SetLastError(ERROR_FILE_TOO_LARGE);
         return false;
@@ -638,7 +636,8 @@ bool CAviWriter::UpdateStandardIndexes() {
         const size_t from = state.blockIndexOnDisk;
         const size_t to = state.blockIndex.size();
         const DWORD inUse = static_cast<DWORD>(to);
-        const ULONGLONG entries = state.indexPos + sizeof(ChunkHeader) + sizeof(StandardIndexHeader);
+        const ULONGLONG entries =
+            state.indexPos + sizeof(ChunkHeader) + sizeof(StandardIndexHeader);
         if (from != to &&
             (!WriteAt(entries + from * sizeof(StandardIndexEntry), state.blockIndex.data() + from,
                       static_cast<DWORD>((to - from) * sizeof(StandardIndexEntry))) ||
@@ -967,8 +966,8 @@ bool CAviWriter::WriteHeader() {
 bool CAviWriter::WriteAt(ULONGLONG pos, const void* data, DWORD size) {
     LARGE_INTEGER to{};
     to.QuadPart = static_cast<LONGLONG>(pos);
-    const bool ok = SetFilePointerEx(m_file.Get(), to, nullptr, FILE_BEGIN) &&
-                    WriteFileBytes(data, size);
+    const bool ok =
+        SetFilePointerEx(m_file.Get(), to, nullptr, FILE_BEGIN) && WriteFileBytes(data, size);
     const DWORD error = GetLastError();
     to.QuadPart = static_cast<LONGLONG>(m_pos);
     SetFilePointerEx(m_file.Get(), to, nullptr, FILE_BEGIN);

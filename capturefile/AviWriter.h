@@ -30,8 +30,8 @@ struct AviInfoEntry {
 };
 
 struct AviWriterSettings {
-    std::vector<BYTE> videoFormat;         // BITMAPINFOHEADER and any colour table
-    DWORD microSecPerFrame = 66667;        // the frame period, unless frameRate is set
+    std::vector<BYTE> videoFormat;  // BITMAPINFOHEADER and any colour table
+    DWORD microSecPerFrame = 66667; // the frame period, unless frameRate is set
     // The video stream's exact rate, frameRate / frameScale frames a second
     // (30000/1001 for NTSC); the header's frame period is derived from it.
     DWORD frameRate = 0;
@@ -43,9 +43,9 @@ struct AviWriterSettings {
     // RIFF blocks the file can hold: a day of 640x480 RGB 24 at 30 fps with
     // every block closed early by a full standard index (README).
     DWORD superIndexEntries = 8192;
-    ULONGLONG freeSpaceReserve = 0;        // refuse a chunk that would leave less free
-    bool checkFreeSpace = true;            // false: write until the disk refuses
-    bool openDml = true;                   // false: AVI 1.0 (riffBlockBytes unused)
+    ULONGLONG freeSpaceReserve = 0; // refuse a chunk that would leave less free
+    bool checkFreeSpace = true;     // false: write until the disk refuses
+    bool openDml = true;            // false: AVI 1.0 (riffBlockBytes unused)
     // A chunk that would take the file, completed by Close, past this size is
     // refused with ERROR_FILE_TOO_LARGE; 0: no limit but the format's (AVI
     // 1.0 ends at 2 GiB, as readers take RIFF sizes as signed).
@@ -137,9 +137,9 @@ private:
         ULONGLONG units = 0;      // frames or audio blocks written over all blocks
         ULONGLONG blockUnits = 0; // units in the current RIFF block
         DWORD maxChunk = 0;
-        DWORD capacity = 0;             // standard index entries per block
-        ULONGLONG indexPos = 0;         // the current block's 'ix##' chunk
-        size_t blockIndexOnDisk = 0;    // entries of blockIndex in the file
+        DWORD capacity = 0;                              // standard index entries per block
+        ULONGLONG indexPos = 0;                          // the current block's 'ix##' chunk
+        size_t blockIndexOnDisk = 0;                     // entries of blockIndex in the file
         std::vector<avi::StandardIndexEntry> blockIndex; // current RIFF block
         std::vector<avi::SuperIndexEntry> superIndex;
     };
@@ -169,7 +169,7 @@ private:
     ULONGLONG ClosingBytes(ULONGLONG extraChunks) const;
     bool InFirstOpenDmlBlock() const;
 
-    // The OpenDML indexes kept current (AviWriterIndexes in the README).
+    // The OpenDML indexes kept current, in the order README.md gives.
     bool MoveIdx1Ahead(ULONGLONG gapNeeded);
     bool UpdateIdx1();
     bool UpdateStandardIndexes();

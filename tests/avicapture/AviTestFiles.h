@@ -16,8 +16,8 @@ inline std::vector<BYTE> VideoFormat(LONG width, LONG height, WORD bits,
     header.biPlanes = 1;
     header.biBitCount = bits;
     header.biCompression = compression;
-    header.biSizeImage = static_cast<DWORD>(((static_cast<ULONGLONG>(width) * bits + 31) / 32) *
-                                            4 * (height < 0 ? -height : height));
+    header.biSizeImage = static_cast<DWORD>(((static_cast<ULONGLONG>(width) * bits + 31) / 32) * 4 *
+                                            (height < 0 ? -height : height));
     std::vector<BYTE> bytes(sizeof header);
     memcpy(bytes.data(), &header, sizeof header);
     return bytes;

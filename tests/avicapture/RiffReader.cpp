@@ -105,8 +105,7 @@ void CheckEntry(const RiffFile& file, AviIndexes& out, const char* index, DWORD 
     if (entry.dataPos < 8 || entry.dataPos + entry.size > file.Bytes().size() ||
         file.At<DWORD>(entry.dataPos - 8) != chunkId ||
         file.At<DWORD>(entry.dataPos - 4) != entry.size) {
-        out.badEntries.push_back(std::string(index) + " entry at " +
-                                 std::to_string(entry.dataPos));
+        out.badEntries.push_back(std::string(index) + " entry at " + std::to_string(entry.dataPos));
     }
 }
 

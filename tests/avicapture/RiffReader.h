@@ -82,11 +82,11 @@ struct AviStreamIndexes {
 struct AviIndexes {
     bool ok = false;
     std::string problem;
-    DWORD totalFrames = 0;   // avih dwTotalFrames
-    DWORD flags = 0;         // avih dwFlags
-    DWORD grandFrames = 0;   // dmlh dwGrandFrames
-    size_t riffEnd = 0;      // end of the first RIFF block
-    size_t moviEnd = 0;      // end of the first movie list
+    DWORD totalFrames = 0; // avih dwTotalFrames
+    DWORD flags = 0;       // avih dwFlags
+    DWORD grandFrames = 0; // dmlh dwGrandFrames
+    size_t riffEnd = 0;    // end of the first RIFF block
+    size_t moviEnd = 0;    // end of the first movie list
     std::vector<AviStreamIndexes> streams;
     // Every listed chunk lies within its block, has the stream's id and
     // the size listed.

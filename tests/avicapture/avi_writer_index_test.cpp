@@ -132,9 +132,8 @@ void ExpectListed(const RiffFile& file, const std::vector<IndexedChunk>& listed,
         const WrittenChunk& chunk = *written[i];
         ASSERT_EQ(listed[i].size, chunk.bytes.size()) << index << " " << stream << ":" << i;
         EXPECT_EQ(listed[i].keyFrame, chunk.keyFrame) << index << " " << stream << ":" << i;
-        EXPECT_TRUE(chunk.bytes.empty() ||
-                    memcmp(file.Bytes().data() + listed[i].dataPos, chunk.bytes.data(),
-                           chunk.bytes.size()) == 0)
+        EXPECT_TRUE(chunk.bytes.empty() || memcmp(file.Bytes().data() + listed[i].dataPos,
+                                                  chunk.bytes.data(), chunk.bytes.size()) == 0)
             << index << " " << stream << ":" << i;
     }
 }
@@ -175,8 +174,8 @@ void ExpectIndexesCover(const std::string& path, const std::vector<WrittenChunk>
     EXPECT_LE(indexes.grandFrames, indexes.streams[0].odml.size());
 }
 
-const Scenario kSmallBlocks{"16 KiB blocks of 32x24 frames, a block of sound alone",
-                            32, 24, 16 * 1024, 60, 4, 30};
+const Scenario kSmallBlocks{
+    "16 KiB blocks of 32x24 frames, a block of sound alone", 32, 24, 16 * 1024, 60, 4, 30};
 // Frames of 57,600 bytes: the first block's idx1 moves ahead of the data
 // several times before the block closes at 3 MiB.
 const Scenario kMovingIdx1{"3 MiB blocks of 160x120 frames", 160, 120, 3 << 20, 80, 5, 0};
@@ -365,12 +364,11 @@ TEST(AviWriterIndexes, LimitsAreRefusedWithTheirOwnError) {
     const LimitCase cases[] = {
         {"32767 x 32767 at 24 bits", VideoFormat(32767, 32767, 24), 0, kAviErrorVideoFormat,
          "format"},
-        {"a compressed format claiming 4 GiB frames", hugeClaim, 0, kAviErrorVideoFormat,
-         "format"},
+        {"a compressed format claiming 4 GiB frames", hugeClaim, 0, kAviErrorVideoFormat, "format"},
         {"0 bits per pixel", VideoFormat(320, 240, 0), 0, kAviErrorVideoFormat, "depth"},
         {"no width", VideoFormat(0, 240, 24), 0, kAviErrorVideoFormat, "size"},
-        {"a frame larger than a RIFF block", VideoFormat(32, 24, 24), 40000,
-         kAviErrorChunkTooLarge, "RIFF block"},
+        {"a frame larger than a RIFF block", VideoFormat(32, 24, 24), 40000, kAviErrorChunkTooLarge,
+         "RIFF block"},
     };
     for (const LimitCase& c : cases) {
         SCOPED_TRACE(c.context);

@@ -274,12 +274,13 @@ TEST_P(AviWriterStops, LeaveAReadableFile) {
     DeleteFileA(path.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, AviWriterStops,
-    ::testing::Values(StopCase{"reserve larger than any disk", 1ULL << 62, 256, 0, ERROR_DISK_FULL},
-                      StopCase{"super index full after two blocks", 0, 2, 0, kAviErrorSuperIndexFull},
-                      StopCase{"largest file reached past the first block", 0, 256, 40000,
-                               ERROR_FILE_TOO_LARGE}));
+INSTANTIATE_TEST_SUITE_P(Limits, AviWriterStops,
+                         ::testing::Values(StopCase{"reserve larger than any disk", 1ULL << 62, 256,
+                                                    0, ERROR_DISK_FULL},
+                                           StopCase{"super index full after two blocks", 0, 2, 0,
+                                                    kAviErrorSuperIndexFull},
+                                           StopCase{"largest file reached past the first block", 0,
+                                                    256, 40000, ERROR_FILE_TOO_LARGE}));
 
 // AVI 1.0, as the platform's capture window writes: one RIFF however large
 // the blocks are set, no OpenDML header or indexes, the idx1 written at

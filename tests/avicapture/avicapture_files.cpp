@@ -442,8 +442,9 @@ int ReportIndexes(const std::string& path, const std::string& report) {
     if (out == nullptr) {
         return 1;
     }
-    fprintf(out, "indexes_ok=%d\nidx1_frames=%u\nodml_frames=%u\nodml_samples=%u\n"
-                 "index_blocks=%u\nbad_entries=%u\n",
+    fprintf(out,
+            "indexes_ok=%d\nidx1_frames=%u\nodml_frames=%u\nodml_samples=%u\n"
+            "index_blocks=%u\nbad_entries=%u\n",
             indexes.ok ? 1 : 0, static_cast<unsigned>(idx1Frames),
             static_cast<unsigned>(odmlFrames), static_cast<unsigned>(odmlSamples),
             static_cast<unsigned>(blocks), static_cast<unsigned>(indexes.badEntries.size()));
