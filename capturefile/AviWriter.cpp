@@ -314,18 +314,27 @@ bool CAviWriter::WriteOpenDmlFirstBlockStart() {
     // indexes: the bytes built before were without it.
     header = BuildHeader();
     std::memcpy(start.Bytes().data() + sizeof(ListHeader), header.data(), header.size());
-    ByteBuilder idx1;
-    idx1.Put(ChunkHeader{kIdx1, 0});
-    idx1.Put(JunkUpTo(m_gapEnd + 8, m_idx1RoomEnd));
-    idx1.Bytes().resize(static_cast<size_t>(m_idx1RoomEnd - m_gapEnd));
+    const std::vector<BYTE> idx1 = Idx1WithRoom(m_gapEnd, m_idx1RoomEnd);
     m_riffBlocks = 1;
     m_blockOpen = true;
     if (!WriteFileBytes(start.Bytes().data(), static_cast<DWORD>(start.Size())) ||
-        !WriteAt(m_gapEnd, idx1.Bytes().data(), static_cast<DWORD>(idx1.Size()))) {
+        !WriteAt(m_gapEnd, idx1.data(), static_cast<DWORD>(idx1.size()))) {
         return false;
     }
     m_headerOnDisk = std::move(header);
     return true;
+}
+
+// The first block's idx1 at `at` with every entry, and its room up to
+// `roomEnd` as a JUNK chunk, written out (zeros), so that the file holds all
+// the RIFF says.
+std::vector<BYTE> CAviWriter::Idx1WithRoom(ULONGLONG at, ULONGLONG roomEnd) const {
+    const ULONGLONG idx1Bytes = m_idx1.size() * sizeof(Idx1Entry);
+    ByteBuilder idx1;
+    idx1.PutChunk(kIdx1, m_idx1.data(), static_cast<size_t>(idx1Bytes));
+    idx1.Put(JunkUpTo(at + 8 + idx1Bytes, roomEnd));
+    idx1.Bytes().resize(static_cast<size_t>(roomEnd - at));
+    return std::move(idx1.Bytes());
 }
 
 // A stream's 'ix##' chunk for a block, at its full capacity, none in use.
@@ -568,26 +577,24 @@ bool CAviWriter::EnoughFreeSpace(size_t stream, ULONGLONG chunkBytes) {
 // new idx1 now follows it); last, the JUNK at the end of the data reaches
 // the new idx1, and the old one becomes part of it.
 bool CAviWriter::MoveIdx1Ahead(ULONGLONG gapNeeded) {
+    // The gap grows with the data, but not past what the block can take.
     const ULONGLONG data = m_pos - (m_moviPos + sizeof(ListHeader));
-    const ULONGLONG gapEnd = std::max(m_idx1RoomEnd + sizeof(ChunkHeader),
-                                      m_pos + gapNeeded + std::max(kMinIdx1Gap, data / 2));
+    const ULONGLONG blockLeft =
+        m_settings.riffBlockBytes > data ? m_settings.riffBlockBytes - data : 0;
+    const ULONGLONG gap = std::min(std::max(kMinIdx1Gap, data / 2), blockLeft);
+    const ULONGLONG gapEnd = std::max(m_idx1RoomEnd + sizeof(ChunkHeader), m_pos + gapNeeded + gap);
     const ULONGLONG roomEntries = std::max<ULONGLONG>(kMinIdx1RoomEntries, 2 * m_idx1.size());
-    const ULONGLONG idx1Bytes = m_idx1.size() * sizeof(Idx1Entry);
     const ULONGLONG roomEnd = gapEnd + 2 * sizeof(ChunkHeader) + roomEntries * sizeof(Idx1Entry);
     if (roomEnd - m_riffPos - 8 > kMaxRiffBlockBytes) {
         SetLastError(ERROR_FILE_TOO_LARGE);
         return false;
     }
-    // The room is written (zeros), so that the file holds all the RIFF says.
-    ByteBuilder idx1;
-    idx1.PutChunk(kIdx1, m_idx1.data(), static_cast<size_t>(idx1Bytes));
-    idx1.Put(JunkUpTo(gapEnd + 8 + idx1Bytes, roomEnd));
-    idx1.Bytes().resize(static_cast<size_t>(roomEnd - gapEnd));
+    const std::vector<BYTE> idx1 = Idx1WithRoom(gapEnd, roomEnd);
     const ChunkHeader bridge = JunkUpTo(m_idx1RoomEnd, gapEnd);
     const DWORD riffSize = static_cast<DWORD>(roomEnd - m_riffPos - 8);
     const DWORD moviSize = static_cast<DWORD>(gapEnd - m_moviPos - 8);
     const ChunkHeader junk = JunkUpTo(m_pos, gapEnd);
-    if (!WriteAt(gapEnd, idx1.Bytes().data(), static_cast<DWORD>(idx1.Size())) ||
+    if (!WriteAt(gapEnd, idx1.data(), static_cast<DWORD>(idx1.size())) ||
         !WriteAt(m_idx1RoomEnd, &bridge, sizeof bridge) ||
         !WriteAt(m_riffPos + 4, &riffSize, sizeof riffSize) ||
         !WriteAt(m_moviPos + 4, &moviSize, sizeof moviSize) ||
@@ -901,11 +908,14 @@ const WAVEFORMATEX& CAviWriter::Audio() const {
 }
 
 bool CAviWriter::Checkpoint() {
-    if (!IsOpen() || !m_blockOpen || m_error != 0) {
+    if (!IsOpen() || !m_blockOpen) {
         return false;
     }
     if (!m_settings.openDml) {
         return Checkpoint10();
+    }
+    if (m_error != 0) {
+        return false;
     }
     // The indexes first, the counts in the header after them: at any moment
     // a reader finds no more units counted than indexed.

@@ -178,6 +178,7 @@ private:
     bool CompactFirstBlock();
     bool CloseAvi10Block();
     bool StartAvixBlock();
+    std::vector<BYTE> Idx1WithRoom(ULONGLONG at, ULONGLONG roomEnd) const;
     std::vector<BYTE> StandardIndexRoom(const StreamState& state) const;
     ULONGLONG StandardIndexRoomBytes(const StreamState& state) const;
 
