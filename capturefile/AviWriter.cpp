@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <numeric>
 #include <type_traits>
 
@@ -386,9 +387,27 @@ bool CAviWriter::IsWholeAudio(DWORD size) const {
     return true;
 }
 
+// A chunk no block could take is refused before anything is allocated (in
+// 64 bits: on i686, size + kChunkRoom wraps near 4 GiB), and a buffer that
+// cannot be had ends the file in order rather than throwing.
 BYTE* CAviWriter::CopyToChunkBuffer(const BYTE* data, DWORD size) {
-    if (m_chunkBuffer.size() < size + kChunkRoom) {
-        m_chunkBuffer.resize(size + kChunkRoom);
+    const ULONGLONG largest =
+        m_settings.openDml ? std::min(m_settings.riffBlockBytes, kMaxChunkData) : kMaxChunkData;
+    const ULONGLONG needed = static_cast<ULONGLONG>(size) + kChunkRoom;
+    if (!IsOpen()) {
+        return nullptr;
+    }
+    if (size > largest) {
+        Fail(kAviErrorChunkTooLarge);
+        return nullptr;
+    }
+    if (m_chunkBuffer.size() < needed) {
+        try {
+            m_chunkBuffer.resize(static_cast<size_t>(needed));
+        } catch (const std::bad_alloc&) {
+            Fail(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
     }
     BYTE* chunkData = m_chunkBuffer.data() + kChunkHeaderRoom;
     if (size != 0) {
@@ -398,7 +417,7 @@ BYTE* CAviWriter::CopyToChunkBuffer(const BYTE* data, DWORD size) {
 }
 
 bool CAviWriter::WriteChunk(size_t stream, BYTE* data, DWORD size, bool keyFrame) {
-    if (!IsOpen() || m_error != 0 || !WithinStreamLimits(stream, size)) {
+    if (data == nullptr || !IsOpen() || m_error != 0 || !WithinStreamLimits(stream, size)) {
         return false;
     }
     const ULONGLONG chunkBytes = sizeof(ChunkHeader) + static_cast<ULONGLONG>(size) + (size & 1);

@@ -393,6 +393,20 @@ TEST(AviWriterIndexes, LimitsAreRefusedWithTheirOwnError) {
             << AviErrorText(writer.LastError());
         DeleteFileA(path.c_str());
     }
+    // A size near 4 GiB (which wraps in 32-bit size arithmetic) is refused
+    // before a byte of it is copied.
+    {
+        const std::string path = TempPath("avi_writer_limit.avi");
+        AviWriterSettings settings;
+        settings.videoFormat = VideoFormat(32, 24, 24);
+        CAviWriter writer;
+        ASSERT_TRUE(writer.Open(path, settings));
+        const BYTE frame[16] = {};
+        EXPECT_FALSE(writer.WriteVideo(frame, 0xFFFFFFF8));
+        EXPECT_EQ(writer.LastError(), kAviErrorChunkTooLarge);
+        EXPECT_TRUE(writer.Close());
+        DeleteFileA(path.c_str());
+    }
     EXPECT_NE(AviErrorText(kAviErrorSuperIndexFull).find("index"), std::string::npos);
     EXPECT_NE(AviErrorText(kAviErrorStreamLength).find("4294967295"), std::string::npos);
 }
