@@ -706,7 +706,9 @@ bool CAviWriter::CompactFirstBlock() {
     const ULONGLONG idx1Bytes = m_idx1.size() * sizeof(Idx1Entry);
     const ULONGLONG needed = sizeof(ChunkHeader) + idx1Bytes + sizeof(ChunkHeader);
     if (m_pos + needed > m_gapEnd && !MoveIdx1Ahead(needed)) {
-        m_idx1Failed = true;
+        // The disk refused the room: the idx1 ahead, grown in its own room,
+        // still lists every chunk.
+        UpdateIdx1();
         return false;
     }
     ByteBuilder idx1;
@@ -719,8 +721,7 @@ bool CAviWriter::CompactFirstBlock() {
         !WriteAt(m_pos, idx1.Bytes().data(), 8) ||
         !WriteAt(m_moviPos + 4, &moviSize, sizeof moviSize) ||
         !WriteAt(m_riffPos + 4, &riffSize, sizeof riffSize)) {
-        m_idx1Failed = true;
-        return false;
+        return false; // each step left an idx1 past the movie list
     }
     m_firstBlockFrames = static_cast<DWORD>(m_streams[0].units);
     m_idx1Written = true;
