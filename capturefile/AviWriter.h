@@ -36,12 +36,15 @@ struct AviWriterSettings {
     // (30000/1001 for NTSC); the header's frame period is derived from it.
     DWORD frameRate = 0;
     DWORD frameScale = 1;
-    DWORD videoHandler = 0;                // the compressor's code; 0: from the format
-    std::vector<BYTE> audioFormat;         // WAVEFORMATEX (+ cbSize bytes); empty: none
-    std::vector<AviInfoEntry> info;        // the INFO list, in order
-    ULONGLONG riffBlockBytes = 1ULL << 30; // a new RIFF block starts beyond this
-    // RIFF blocks the file can hold: a day of 640x480 RGB 24 at 30 fps with
-    // every block closed early by a full standard index (README).
+    DWORD videoHandler = 0;         // the compressor's code; 0: from the format
+    std::vector<BYTE> audioFormat;  // WAVEFORMATEX (+ cbSize bytes); empty: none
+    std::vector<AviInfoEntry> info; // the INFO list, in order
+    // A new RIFF block starts before a block's movie list (with the first
+    // block's idx1) would pass this, or when a stream's standard index is full.
+    ULONGLONG riffBlockBytes = 1ULL << 30;
+    // RIFF blocks the file can hold: a day of 640x480 RGB 24 at 30 fps, the
+    // blocks closed by their size and those closed early by a full standard
+    // index (README).
     DWORD superIndexEntries = 8192;
     ULONGLONG freeSpaceReserve = 0; // refuse a chunk that would leave less free
     bool checkFreeSpace = true;     // false: write until the disk refuses
