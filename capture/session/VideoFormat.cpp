@@ -16,7 +16,11 @@ bool CVideoFormat::Read(HWND hWndCap) {
     if (size < sizeof(BITMAPINFOHEADER) || size > kLargestFormat)
         return false;
     std::vector<BYTE> bytes(size);
-    if (capwnd::GetVideoFormat(hWndCap, bytes.data(), size) == 0)
+    // An answer larger than the buffer is a format that changed since the
+    // size was asked, or a driver that miscounts: what the buffer holds is
+    // not the whole of it.
+    const DWORD answer = capwnd::GetVideoFormat(hWndCap, bytes.data(), size);
+    if (answer == 0 || answer > size)
         return false;
     BITMAPINFOHEADER header;
     std::memcpy(&header, bytes.data(), sizeof header);

@@ -62,6 +62,7 @@ public:
         CAPWAVECALLBACK waveStream = nullptr;
         LPARAM userData = 0;
         bool stopRequested = false;
+        CAPYIELDCALLBACK yield = nullptr;
     };
     // A message that carries a path, with the path it carried.
     struct PathMessage {
@@ -91,6 +92,14 @@ public:
     // Called inside WM_CAP_SEQUENCE_NOFILE: the capture, delivering frames
     // and sound through the window's stream callbacks.
     std::function<void(HWND hWnd, WindowState& state)> m_onSequenceNoFile;
+    // A driver's refusals, as a card's may answer: the sequence setup, or
+    // the capture itself (with its words through the error callback when
+    // m_refusalText is given).
+    bool m_bRefuseSetup = false;
+    bool m_bRefuseSequence = false;
+    std::string m_refusalText;
+    // Formats answered with a size larger than the buffer they were asked into.
+    bool m_bOversizeRecords = false;
     // The size of every playback window.
     static constexpr int kPlaybackWidth = 296;
     static constexpr int kPlaybackHeight = 226;

@@ -119,6 +119,11 @@ protected:
             RunWithDialog([] { AfxGetMainWnd()->SendMessage(WM_COMMAND, ID_CAPTURE_VIDEO); },
                           [](HWND prompt) { EndDialogWith(prompt, IDOK); }));
     }
+    std::string StatusText() {
+        auto* bar = DynamicDowncast<CStatusBar>(
+            CWnd::FromHandlePermanent(GetDlgItem(AfxGetMainWnd()->m_hWnd, AFX_IDW_STATUS_BAR)));
+        return bar != nullptr ? bar->GetPaneText(0) : "(no status bar)";
+    }
     // What the command sent, without the status refreshes and focus traffic
     // around it and the callbacks' look-ups of their capture.
     std::vector<RecordedMessage> Sent() {
@@ -149,21 +154,27 @@ TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStay
     CaptureVideo();
 
     const auto kParms = WPARAM(sizeof(CAPTUREPARMS));
-    EXPECT_TRUE(MatchSequence(Sent(),
-                              {{WM_CAP_FILE_GET_CAPTURE_FILEA, MAX_PATH, 0, kMatchWParam},
-                               {WM_CAP_GET_VIDEOFORMAT, 0, 0},
-                               {WM_CAP_GET_VIDEOFORMAT, 0, 0, kMatchMessage},
-                               {WM_CAP_GET_AUDIOFORMAT, 0, 0},
-                               {WM_CAP_GET_AUDIOFORMAT, 0, 0, kMatchMessage},
-                               {WM_CAP_SET_USER_DATA, 0, 0, kMatchWParam},
-                               {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0, kMatchWParam},
-                               {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0, kMatchWParam},
-                               {WM_CAP_SET_SEQUENCE_SETUP, kParms, 0, kMatchWParam},
-                               {WM_CAP_SEQUENCE_NOFILE, 0, 0},
-                               {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0},
-                               {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0},
-                               {WM_CAP_SET_USER_DATA, 0, 0}},
-                              "a capture with sound to the program's own file"));
+    EXPECT_TRUE(
+        MatchSequence(Sent(),
+                      {{WM_CAP_SET_CALLBACK_YIELD, 0, 0, kMatchWParam},
+                       {WM_CAP_FILE_GET_CAPTURE_FILEA, MAX_PATH, 0, kMatchWParam},
+                       {WM_CAP_GET_VIDEOFORMAT, 0, 0},
+                       {WM_CAP_GET_VIDEOFORMAT, 0, 0, kMatchMessage},
+                       {WM_CAP_GET_AUDIOFORMAT, 0, 0},
+                       {WM_CAP_GET_AUDIOFORMAT, 0, 0, kMatchMessage},
+                       {WM_CAP_SET_USER_DATA, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_CALLBACK_ERRORA, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_SEQUENCE_SETUP, kParms, 0, kMatchWParam},
+                       {WM_CAP_SEQUENCE_NOFILE, 0, 0},
+                       {WM_CAP_SET_USER_DATA, 0, 0},
+                       {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0},
+                       {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0},
+                       // The view's own error callback back in place.
+                       {WM_CAP_SET_CALLBACK_ERRORA, 0, reinterpret_cast<LPARAM>(&CapErrorCallback)},
+                       {WM_CAP_SET_CALLBACK_YIELD, 0, 0}},
+                      "a capture with sound to the program's own file"));
     EXPECT_EQ(Window().sequenceSetup.fCaptureAudio, TRUE);
     // Frames, dropped, time, rate, free space and the time it leaves.
     EXPECT_EQ(panesDuringCapture.rfind("8 frames|2 dropped|0:00:00|", 0), 0u) << panesDuringCapture;
@@ -220,11 +231,25 @@ TEST_F(FileCaptureTest, AClockThatJumpsIsNotTakenForAnHourOfDroppedFrames) {
 TEST_F(FileCaptureTest, AFileThatCannotBeCreatedIsToldAndNothingIsCaptured) {
     const std::string file = TempFile("no such folder\\capture.avi");
     StartWithSound(file);
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        Deliver(hWnd, state, {0, 50, 100});
+    };
     m_platform->m_recorder.Clear();
     theTestApp.m_messages.clear();
     CaptureVideo();
-    for (const RecordedMessage& m : Sent())
-        EXPECT_NE(m.message, UINT(WM_CAP_SEQUENCE_NOFILE));
+    // The file is made at the first frame; when it cannot be, the capture stops there.
+    std::vector<UINT> during;
+    bool inside = false;
+    for (const RecordedMessage& m : Sent()) {
+        inside = inside || m.message == WM_CAP_SEQUENCE_NOFILE;
+        if (inside && m.message != WM_CAP_SEQUENCE_NOFILE)
+            during.push_back(m.message);
+        if (m.message == WM_CAP_SET_USER_DATA && m.lParam == 0)
+            break;
+    }
+    EXPECT_EQ(during, (std::vector<UINT>{WM_CAP_STOP, WM_CAP_SET_USER_DATA}));
+    EXPECT_EQ(StatusText().rfind("Nothing was captured; " + file + " is unchanged.", 0), 0u)
+        << StatusText();
     ASSERT_EQ(theTestApp.m_messages.size(), 1u);
     EXPECT_EQ(
         theTestApp.m_messages[0].text.rfind("Cannot create the capture file " + file + ": ", 0), 0u)
