@@ -139,7 +139,8 @@ bool CFileCapture::ReadVideoFormat() {
 bool CFileCapture::ReadAudioFormat() {
     const DWORD size = capwnd::GetAudioFormatSize(m_hWndCap);
     std::vector<BYTE> sound(
-        std::max<size_t>(std::min(size, kLargestSoundFormat), sizeof(WAVEFORMATEX)));
+        std::max<size_t>(std::min(size, kLargestSoundFormat), sizeof(WAVEFORMATEX)) +
+        capwnd::kRecordSlack);
     const DWORD answer = size < sizeof(PCMWAVEFORMAT) || size > kLargestSoundFormat
                              ? 0
                              : capwnd::GetAudioFormat(

@@ -76,6 +76,17 @@ LRESULT CALLBACK FakeCapturePlatform::WindowProcedure(HWND hWnd, UINT message, W
 
 LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
+    const LRESULT result = AnswerCaptureMessage(hWnd, message, wParam, lParam);
+    const bool record = message == WM_CAP_GET_STATUS || message == WM_CAP_DRIVER_GET_CAPS ||
+                        message == WM_CAP_GET_SEQUENCE_SETUP || message == WM_CAP_GET_VIDEOFORMAT ||
+                        message == WM_CAP_GET_AUDIOFORMAT;
+    if (record && lParam != 0 && m_nRecordOverrun != 0)
+        std::memset(reinterpret_cast<BYTE*>(lParam) + wParam, 0xDD, m_nRecordOverrun);
+    return result;
+}
+
+LRESULT FakeCapturePlatform::AnswerCaptureMessage(HWND hWnd, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
     WindowState& state = m_windows[hWnd];
     switch (message) {
     case WM_CAP_DRIVER_CONNECT:

@@ -100,6 +100,10 @@ public:
     std::string m_refusalText;
     // Formats answered with a size larger than the buffer they were asked into.
     bool m_bOversizeRecords = false;
+    // Records (status, capabilities, parameters, formats) written this many
+    // bytes past the buffer they were asked into, as a driver built for a
+    // later version of a record writes its own size.
+    DWORD m_nRecordOverrun = 0;
     // The size of every playback window.
     static constexpr int kPlaybackWidth = 296;
     static constexpr int kPlaybackHeight = 226;
@@ -115,6 +119,7 @@ private:
     CCapturePlatform* m_pPrevious;
     static LRESULT CALLBACK WindowProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT AnswerCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     const FakeDriver* FindDriver(int index) const;
     LRESULT OnCaptureCommandMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnStreamMessage(HWND hWnd, WindowState& state, UINT message, LPARAM lParam);

@@ -2,10 +2,9 @@
 // double: the messages it sends, and the file it leaves, read back chunk by
 // chunk and through the platform's AVIFile.
 
-#include "CaptureFixture.h"
+#include "FileCaptureFixture.h"
 #include "support/DialogScript.h"
 
-#include "avicapture/RiffReader.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/StatusBar.h"
 #include "resources/resource.h"
@@ -20,122 +19,6 @@
 namespace {
 
 const char kNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
-constexpr DWORD kFrameBytes = 320 * 240 * 2; // the fake driver's 16-bit frames
-constexpr DWORD kSoundBytes = 551;           // 50 ms of 11,025 Hz 8-bit mono
-
-std::string TempFile(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
-}
-
-// The streams' lengths as the platform's AVIFile reads the file.
-struct AviLengths {
-    bool opened = false;
-    LONG video = -1;
-    LONG audio = -1;
-};
-AviLengths ReadWithAviFile(const std::string& path) {
-    AviLengths lengths;
-    AVIFileInit();
-    PAVIFILE file = nullptr;
-    if (AVIFileOpenA(&file, path.c_str(), OF_READ, nullptr) == 0) {
-        lengths.opened = true;
-        PAVISTREAM stream = nullptr;
-        if (AVIFileGetStream(file, &stream, streamtypeVIDEO, 0) == 0) {
-            lengths.video = AVIStreamLength(stream);
-            AVIStreamRelease(stream);
-        }
-        if (AVIFileGetStream(file, &stream, streamtypeAUDIO, 0) == 0) {
-            lengths.audio = AVIStreamLength(stream);
-            AVIStreamRelease(stream);
-        }
-        AVIFileRelease(file);
-    }
-    AVIFileExit();
-    return lengths;
-}
-
-// The sizes of one stream's chunks, in the order of the file.
-std::vector<DWORD> ChunkSizes(const RiffFile& riff, DWORD chunkId) {
-    std::vector<DWORD> sizes;
-    for (const RiffChunk& block : riff.Blocks()) {
-        if (const RiffChunk* movi = block.Find(Fcc("LIST"), Fcc("movi"))) {
-            for (const RiffChunk* chunk : movi->FindAll(chunkId))
-                sizes.push_back(chunk->size);
-        }
-    }
-    return sizes;
-}
-
-// A capture window's capture without a file, as a driver delivers it: a
-// frame at each of the given times, and 50 ms of sound after each frame.
-// With a pause before the last frame, the progress is shown at that frame.
-void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
-             DWORD frameBytes = kFrameBytes, DWORD pauseBeforeLastMs = 0) {
-    std::vector<BYTE> frame(frameBytes);
-    std::vector<BYTE> sound(kSoundBytes, 0x80);
-    for (DWORD time : times) {
-        if (state.stopRequested)
-            return;
-        if (time == times.back())
-            Sleep(pauseBeforeLastMs);
-        std::memset(frame.data(), int(time / 50), frame.size());
-        VIDEOHDR video{};
-        video.lpData = frame.data();
-        video.dwBufferLength = video.dwBytesUsed = frameBytes;
-        video.dwTimeCaptured = time;
-        video.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
-        ASSERT_NE(state.videoStream, nullptr);
-        state.videoStream(hWnd, &video);
-        if (state.waveStream != nullptr) {
-            WAVEHDR wave{};
-            wave.lpData = reinterpret_cast<LPSTR>(sound.data());
-            wave.dwBufferLength = wave.dwBytesRecorded = kSoundBytes;
-            wave.dwFlags = WHDR_DONE;
-            state.waveStream(hWnd, &wave);
-        }
-    }
-}
-
-class FileCaptureTest : public CaptureFixture {
-protected:
-    CVidrakeView& View() { return *ActiveView(); }
-    FakeCapturePlatform::WindowState& Window() {
-        return m_platform->m_windows[View().Session().Window()];
-    }
-    void StartWithSound(const std::string& file) {
-        Start({{0, "Card"}});
-        const WAVEFORMATEX sound{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
-        const auto* bytes = reinterpret_cast<const BYTE*>(&sound);
-        Window().audioFormat.assign(bytes, bytes + sizeof sound);
-        Window().captureFile = file;
-        View().Session().CaptureParms().fCaptureAudio = TRUE;
-        DeleteFileA(file.c_str());
-    }
-    // Capture Video, confirmed at its prompt.
-    void CaptureVideo() {
-        EXPECT_TRUE(
-            RunWithDialog([] { AfxGetMainWnd()->SendMessage(WM_COMMAND, ID_CAPTURE_VIDEO); },
-                          [](HWND prompt) { EndDialogWith(prompt, IDOK); }));
-    }
-    std::string StatusText() {
-        auto* bar = DynamicDowncast<CStatusBar>(
-            CWnd::FromHandlePermanent(GetDlgItem(AfxGetMainWnd()->m_hWnd, AFX_IDW_STATUS_BAR)));
-        return bar != nullptr ? bar->GetPaneText(0) : "(no status bar)";
-    }
-    // What the command sent, without the status refreshes and focus traffic
-    // around it and the callbacks' look-ups of their capture.
-    std::vector<RecordedMessage> Sent() {
-        std::vector<RecordedMessage> sent;
-        for (const RecordedMessage& m : Recorded()) {
-            if (m.message != WM_CAP_GET_STATUS && m.message != WM_CAP_SET_PREVIEWRATE &&
-                m.message != WM_QUERYNEWPALETTE && m.message != WM_CAP_GET_USER_DATA)
-                sent.push_back(m);
-        }
-        return sent;
-    }
-};
 
 TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStayEmpty) {
     const std::string file = TempFile("file_capture_test.avi");
@@ -278,9 +161,11 @@ TEST_F(FileCaptureTest, AWindowClosedDuringTheCaptureLeavesAWholeFile) {
 // compressed by the platform's RLE compressor.
 class ListenerLog final : public CCaptureListener {
 public:
-    void OnCaptureProgress(const CCaptureFigures&) override { ++m_progress; }
+    void OnCaptureProgress(const CCaptureFigures& figures) override {
+        m_progress.push_back(figures);
+    }
     void OnCaptureError(int, const char* lpszText) override { m_errors.push_back(lpszText); }
-    int m_progress = 0;
+    std::vector<CCaptureFigures> m_progress;
     std::vector<std::string> m_errors;
 };
 
@@ -304,7 +189,20 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
     settings.riffBlockBytes = 1 << 20;
     EXPECT_TRUE(capture.Run(settings));
     EXPECT_TRUE(log.m_errors.empty());
-    EXPECT_GE(log.m_progress, 2) << "at the start and at the end at least";
+    // At the start, twice a second of the capture's second (40 frames at
+    // 20 ms or more each), and at the end with what the file holds.
+    ASSERT_GE(log.m_progress.size(), 3u);
+    EXPECT_EQ(log.m_progress.front().frames, 0u) << "before the first frame";
+    EXPECT_EQ(log.m_progress.back().frames, 40u);
+    EXPECT_EQ(log.m_progress.back().bytes, 40 * ULONGLONG(kFrameBytes + kSoundBytes));
+    bool midway = false;
+    for (size_t n = 1; n + 1 < log.m_progress.size(); ++n) {
+        const CCaptureFigures& figures = log.m_progress[n];
+        midway = midway || (figures.frames > 0 && figures.frames < 40);
+        EXPECT_GE(figures.frames, log.m_progress[n - 1].frames) << "report " << n;
+        EXPECT_EQ(figures.elapsedMs, (figures.frames - 1) * 50) << "report " << n;
+    }
+    EXPECT_TRUE(midway) << "no progress while the capture ran";
 
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
