@@ -6,6 +6,8 @@
 
 #include "SystemTest.h"
 
+#include "capturefile/AviLayout.h"
+
 #include <commctrl.h>
 #include <vfw.h>
 
@@ -368,6 +370,69 @@ TEST_F(CaptureFileTest, TheSystemsWriterWritesAnAvi10File) {
         << "the choice is kept";
 }
 
+// What a long capture's file says of itself, read from its headers and the
+// RIFF blocks' headers only (it is gigabytes long): the blocks, the frames
+// the OpenDML header counts and the video super index lists, and the
+// capacity of each stream's super index.
+struct LongFile {
+    int riffBlocks = 0;
+    bool firstIsAvi = false;
+    DWORD grandFrames = 0;        // dmlh
+    ULONGLONG indexedFrames = 0;  // the video super index's durations
+    DWORD microSecPerFrame = 0;   // avih
+    std::vector<DWORD> capacity;  // entries each stream's super index holds
+};
+
+LongFile ReadLongFile(const std::string& path) {
+    LongFile file;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<BYTE> head(1 << 20);
+    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+    head.resize(size_t(in.gcount()));
+    // The header list, up to the movie list: every chunk of interest is
+    // found by its id.
+    const std::string bytes(head.begin(), head.end());
+    const size_t movi = std::min(bytes.find("movi"), bytes.size());
+    auto find = [&](const char* id, size_t from) {
+        const size_t at = bytes.find(id, from);
+        return at == std::string::npos || at + 8 > movi ? std::string::npos : at;
+    };
+    auto dword = [&](size_t at) {
+        DWORD value = 0;
+        if (at + 4 <= head.size())
+            std::memcpy(&value, head.data() + at, 4);
+        return value;
+    };
+    file.firstIsAvi = head.size() >= 12 && std::memcmp(head.data() + 8, "AVI ", 4) == 0;
+    if (size_t avih = find("avih", 0); avih != std::string::npos)
+        file.microSecPerFrame = dword(avih + 8);
+    if (size_t dmlh = find("dmlh", 0); dmlh != std::string::npos)
+        file.grandFrames = dword(dmlh + 8);
+    for (size_t indx = find("indx", 0); indx != std::string::npos; indx = find("indx", indx + 4)) {
+        const DWORD size = dword(indx + 4);
+        const size_t entries = indx + 8 + sizeof(avi::SuperIndexHeader);
+        file.capacity.push_back((size - DWORD(sizeof(avi::SuperIndexHeader))) /
+                                DWORD(sizeof(avi::SuperIndexEntry)));
+        if (file.capacity.size() == 1) {
+            const DWORD inUse = dword(indx + 12);
+            for (DWORD n = 0; n < inUse; ++n)
+                file.indexedFrames += dword(entries + n * sizeof(avi::SuperIndexEntry) + 12);
+        }
+    }
+    // The RIFF blocks, header to header.
+    in.clear();
+    for (ULONGLONG at = 0;; ++file.riffBlocks) {
+        char header[12] = {};
+        in.seekg(std::streamoff(at));
+        if (!in.read(header, sizeof header) || std::memcmp(header, "RIFF", 4) != 0)
+            break;
+        DWORD size = 0;
+        std::memcpy(&size, header + 4, 4);
+        at += 8 + ULONGLONG(size) + (size & 1);
+    }
+    return file;
+}
+
 // Once, outside the suite (--gtest_also_run_disabled_tests, with
 // LONG_CAPTURE_FILE naming the file): 90 s of 640x480 RGB 24 at 30 fps with
 // sound, through the menus, past 2 GiB; the file is left for ffprobe.
@@ -384,6 +449,24 @@ TEST_F(CaptureFileTest, DISABLED_NinetySecondsOfFullSizeVideoGoPastTwoGigabytes)
     for (const std::string& box : boxes)
         ADD_FAILURE() << "error during the capture: " << box;
     std::printf("summary: %s\n", summary.c_str());
+    unsigned long frames = 0;
+    ASSERT_EQ(std::sscanf(summary.c_str(), "Captured %*u.%*u sec. %lu frames", &frames), 1)
+        << summary;
+
+    // 27.6 MB a second: 2.5 GB in three blocks of at most 1 GiB.
+    const LongFile file = ReadLongFile(path);
+    EXPECT_TRUE(file.firstIsAvi);
+    EXPECT_GE(file.riffBlocks, 3) << "RIFF blocks";
+    EXPECT_EQ(file.microSecPerFrame, 33333u);
+    EXPECT_EQ(file.grandFrames, frames) << "the OpenDML header's frames";
+    EXPECT_EQ(file.indexedFrames, frames) << "the frames the super index lists";
+    EXPECT_NEAR(double(file.grandFrames) * file.microSecPerFrame / 1e6, 90.0, 1.0)
+        << "the clip's length in seconds";
+    // A day of this capture: 2.4 TB in blocks of 1 GiB.
+    ASSERT_EQ(file.capacity.size(), 2u) << "a super index for the video and the sound";
+    for (DWORD entries : file.capacity)
+        EXPECT_GE(ULONGLONG(entries) << 30, 2400000000000ULL)
+            << "the super index holds " << entries << " blocks of 1 GiB";
 }
 
 } // namespace
