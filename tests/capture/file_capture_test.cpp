@@ -227,6 +227,9 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     DeleteFileA(file.c_str());
     m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
         Deliver(hWnd, state, {0, 50, 100, 150}, 320 * 240);
+        // A frame shorter than the format's: RLE cannot read its rows.
+        DeliverFrames(hWnd, state, {{200, [](VIDEOHDR& v) { v.dwBytesUsed = 1000; }, {}}},
+                      320 * 240);
     };
     COMPVARS rle{};
     rle.cbSize = sizeof rle;
@@ -235,7 +238,7 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     ASSERT_NE(rle.hic, nullptr) << "the platform's RLE compressor";
     rle.fccType = ICTYPE_VIDEO;
     rle.fccHandler = mmioFOURCC('M', 'R', 'L', 'E');
-    rle.lKey = 1;
+    rle.lKey = 2;
     rle.lQ = ICQUALITY_DEFAULT;
     ListenerLog log;
     {
@@ -251,9 +254,19 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
     const std::vector<DWORD> sizes = ChunkSizes(riff, Fcc("00dc"));
-    ASSERT_EQ(sizes.size(), 4u) << "compressed chunks";
-    for (DWORD size : sizes)
-        EXPECT_LT(size, 320u * 240 / 4) << "frames of one colour compress well";
+    ASSERT_EQ(sizes.size(), 5u) << "compressed chunks";
+    for (size_t n = 0; n < 4; ++n)
+        EXPECT_LT(sizes[n], 320u * 240 / 4) << "frames of one colour compress well";
+    EXPECT_EQ(sizes[4], 0u) << "the short frame, dropped";
+    // The index's key frames are the compressor's: every second frame, as chosen.
+    const RiffChunk* idx1 = riff.Blocks()[0].Find(Fcc("idx1"));
+    ASSERT_NE(idx1, nullptr);
+    std::string keys;
+    for (DWORD at = 0; at + 16 <= idx1->size; at += 16) {
+        if (riff.At<DWORD>(idx1->dataPos + at) == Fcc("00dc"))
+            keys += (riff.At<DWORD>(idx1->dataPos + at + 4) & AVIIF_KEYFRAME) != 0 ? 'K' : '-';
+    }
+    EXPECT_EQ(keys, "K-K--");
     const RiffChunk* strf = riff.Blocks()[0]
                                 .Find(Fcc("LIST"), Fcc("hdrl"))
                                 ->Find(Fcc("LIST"), Fcc("strl"))
@@ -267,7 +280,7 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     ASSERT_NE(strh, nullptr);
     EXPECT_EQ(riff.At<DWORD>(strh->dataPos + 4), mmioFOURCC('M', 'R', 'L', 'E'))
         << "the stream names its compressor";
-    EXPECT_EQ(ReadWithAviFile(file).video, 4);
+    EXPECT_EQ(ReadWithAviFile(file).video, 5);
     DeleteFileA(file.c_str());
 }
 
