@@ -377,10 +377,10 @@ TEST_F(CaptureFileTest, TheSystemsWriterWritesAnAvi10File) {
 struct LongFile {
     int riffBlocks = 0;
     bool firstIsAvi = false;
-    DWORD grandFrames = 0;        // dmlh
-    ULONGLONG indexedFrames = 0;  // the video super index's durations
-    DWORD microSecPerFrame = 0;   // avih
-    std::vector<DWORD> capacity;  // entries each stream's super index holds
+    DWORD grandFrames = 0;       // dmlh
+    ULONGLONG indexedFrames = 0; // the video super index's durations
+    DWORD microSecPerFrame = 0;  // avih
+    std::vector<DWORD> capacity; // entries each stream's super index holds
 };
 
 LongFile ReadLongFile(const std::string& path) {
