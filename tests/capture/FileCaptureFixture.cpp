@@ -51,29 +51,17 @@ std::vector<DWORD> ChunkSizes(const RiffFile& riff, DWORD chunkId) {
 
 void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
              DWORD frameBytes, DWORD pauseBeforeLastMs) {
-    std::vector<BYTE> frame(frameBytes);
-    std::vector<BYTE> sound(kSoundBytes, 0x80);
+    std::vector<DeliveredFrame> frames;
     for (DWORD time : times) {
-        if (state.stopRequested)
-            return;
-        if (time == times.back())
-            Sleep(pauseBeforeLastMs);
-        std::memset(frame.data(), int(time / 50), frame.size());
-        VIDEOHDR video{};
-        video.lpData = frame.data();
-        video.dwBufferLength = video.dwBytesUsed = frameBytes;
-        video.dwTimeCaptured = time;
-        video.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
-        ASSERT_NE(state.videoStream, nullptr);
-        state.videoStream(hWnd, &video);
-        if (state.waveStream != nullptr) {
-            WAVEHDR wave{};
-            wave.lpData = reinterpret_cast<LPSTR>(sound.data());
-            wave.dwBufferLength = wave.dwBytesRecorded = kSoundBytes;
-            wave.dwFlags = WHDR_DONE;
-            state.waveStream(hWnd, &wave);
-        }
+        const bool last = time == times.back();
+        auto fill = [=](VIDEOHDR& video) {
+            if (last)
+                Sleep(pauseBeforeLastMs);
+            std::memset(video.lpData, int(time / 50), video.dwBytesUsed);
+        };
+        frames.push_back({time, fill, {}});
     }
+    DeliverFrames(hWnd, state, frames, frameBytes);
 }
 
 void DeliverFrames(HWND hWnd, FakeCapturePlatform::WindowState& state,

@@ -47,6 +47,13 @@ protected:
         theTestApp.m_messages.clear();
         CaptureVideo();
     }
+    // The same with the card's format edited as a driver would give it.
+    void CaptureWithFormat(const std::string& file, const BITMAPINFOHEADER& card,
+                           void (*edit)(BITMAPINFOHEADER&)) {
+        Window().format = card;
+        edit(Window().format);
+        CaptureOverEarlierClip(file);
+    }
     // The capture after which nothing was captured: the earlier clip and
     // what the status bar says.
     void ExpectEarlierClipKept(const std::string& file) {
@@ -87,9 +94,7 @@ TEST_F(HostileDriverTest, AVideoFormatTheWriterCannotTakeIsToldAndNothingIsWritt
     const BITMAPINFOHEADER card = Window().format;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
-        Window().format = card;
-        c.edit(Window().format);
-        CaptureOverEarlierClip(file);
+        CaptureWithFormat(file, card, c.edit);
         EXPECT_FALSE(SequenceSent());
         EXPECT_EQ(Shown(), std::vector<std::string>{c.message});
         ExpectEarlierClipKept(file);
@@ -123,9 +128,7 @@ TEST_F(HostileDriverTest, AFormatWhoseClaimedSizeLiesIsWrittenAtItsRealSize) {
     const BITMAPINFOHEADER card = Window().format;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.context);
-        Window().format = card;
-        c.edit(Window().format);
-        CaptureOverEarlierClip(file);
+        CaptureWithFormat(file, card, c.edit);
         EXPECT_TRUE(Shown().empty()) << Shown().front();
         const RiffFile riff(file);
         ASSERT_TRUE(riff.Ok()) << riff.Problem();
