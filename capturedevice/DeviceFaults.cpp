@@ -18,19 +18,29 @@ struct FaultName {
 };
 
 constexpr FaultName kFaultNames[] = {
-    {"fail", Fault::FailAll},         {"size-0", Fault::SizeZero},
-    {"size-1", Fault::SizeOne},       {"size-huge", Fault::SizeHuge},
-    {"palette", Fault::Palette},      {"formats", Fault::OddFormats},
-    {"long-names", Fault::LongNames}, {"callbacks", Fault::Callbacks},
-    {"no-window", Fault::NoWindow},   {"dialogs", Fault::Dialogs},
-    {"alloc", Fault::FrameBuffers},   {"drop", Fault::DropFrames},
+    {"fail", Fault::FailAll},           {"size-0", Fault::SizeZero},
+    {"size-1", Fault::SizeOne},         {"size-huge", Fault::SizeHuge},
+    {"palette", Fault::Palette},        {"formats", Fault::OddFormats},
+    {"long-names", Fault::LongNames},   {"callbacks", Fault::Callbacks},
+    {"no-window", Fault::NoWindow},     {"dialogs", Fault::Dialogs},
+    {"alloc", Fault::FrameBuffers},     {"drop", Fault::DropFrames},
+    {"size-lie", Fault::SizeLie},       {"bits-0", Fault::BitsZero},
+    {"frame-bytes", Fault::FrameBytes}, {"sound-bytes", Fault::SoundBytes},
+    {"refuse", Fault::Refuse},          {"refuse-silent", Fault::RefuseSilent},
+    {"jitter", Fault::Jitter},          {"stall", Fault::Stall},
+    {"clockjump", Fault::ClockJump},
 };
 
 constexpr unsigned kSizeFaults = static_cast<unsigned>(Fault::SizeZero) |
                                  static_cast<unsigned>(Fault::SizeOne) |
                                  static_cast<unsigned>(Fault::SizeHuge);
-constexpr unsigned kFormatFaults =
-    kSizeFaults | static_cast<unsigned>(Fault::Palette) | static_cast<unsigned>(Fault::OddFormats);
+// Faults that change what the header says, not the frames.
+constexpr unsigned kHeaderFaults =
+    static_cast<unsigned>(Fault::SizeLie) | static_cast<unsigned>(Fault::BitsZero);
+// A claimed frame size that wraps to a few bytes when a header is added in
+// 32 bits.
+constexpr DWORD kLyingImageSize = 0xFFFFFFF8;
+constexpr DWORD kLyingRecordBytes = 0xFFFFFFF0;
 constexpr size_t kLongNameLength = 200;
 constexpr unsigned long long kFrameBuffersGranted = 20;
 constexpr int kOddFormatCount = 6;
@@ -128,8 +138,15 @@ std::vector<BYTE> FaultFormat(unsigned faults, const CaptureWindowState& s) {
         GreyTable(record, 256);
     } else if (HasFault(faults, Fault::OddFormats)) {
         record = OddFormat(std::max(s.faultMemory.oddFormat, 0) % kOddFormatCount, record);
-    } else if ((faults & kSizeFaults) == 0) {
+    } else if ((faults & (kSizeFaults | kHeaderFaults)) == 0) {
         return {};
+    }
+    // A driver that fills in its header carelessly: the frames stay as they were.
+    if (HasFault(faults, Fault::SizeLie)) {
+        record.header.biSizeImage = kLyingImageSize;
+    }
+    if (HasFault(faults, Fault::BitsZero)) {
+        record.header.biBitCount = 0;
     }
     return record.Bytes();
 }
@@ -207,6 +224,21 @@ LRESULT FaultyConnect(unsigned faults, CaptureWindowState& s, WPARAM index,
         ++s.faultMemory.oddFormat;
     }
     return dispatch(s, WM_CAP_DRIVER_CONNECT, index, 0);
+}
+
+// A driver that cannot start: the capture is refused, with the driver's
+// words or without any.
+LRESULT FaultyCaptureStart(unsigned faults, CaptureWindowState& s, CaptureDispatch dispatch) {
+    if (HasFault(faults, Fault::Refuse)) {
+        s.ReportError(IDS_CAP_VIDEO_PREPARE_ERROR,
+                      "The driver could not prepare its video buffers: the capture did not "
+                      "start.");
+        return FALSE;
+    }
+    if (HasFault(faults, Fault::RefuseSilent)) {
+        return FALSE;
+    }
+    return dispatch(s, WM_CAP_SEQUENCE_NOFILE, 0, 0);
 }
 
 LRESULT FaultyDialog(unsigned faults, CaptureWindowState& s, UINT message,
@@ -346,6 +378,8 @@ LRESULT DispatchWithFaults(CaptureWindowState& s, UINT message, WPARAM wParam, L
         return FaultyDriverName(faults, s, wParam, lParam, dispatch);
     case WM_CAP_DRIVER_CONNECT:
         return FaultyConnect(faults, s, wParam, dispatch);
+    case WM_CAP_SEQUENCE_NOFILE:
+        return FaultyCaptureStart(faults, s, dispatch);
     case WM_CAP_DLG_VIDEOSOURCE:
     case WM_CAP_DLG_VIDEOFORMAT:
     case WM_CAP_DLG_VIDEODISPLAY:
@@ -389,4 +423,13 @@ FrameBufferGate FaultFrameBufferGate() {
 
 FrameDropRule FaultFrameDropRule() {
     return HasFault(ActiveFaults(), Fault::DropFrames) ? &DropFromPattern : nullptr;
+}
+
+RecordLies FaultRecordLies() {
+    const unsigned faults = ActiveFaults();
+    return {HasFault(faults, Fault::FrameBytes), HasFault(faults, Fault::SoundBytes)};
+}
+
+DWORD RecordLies::LiedBytes(unsigned long long n, DWORD bufferBytes) {
+    return n % 2 == 0 ? kLyingRecordBytes : bufferBytes * 2 + 1;
 }

@@ -5,10 +5,12 @@
 // SOFTCAP_FAULTS: a comma-separated list of fault names (capturedevice/README.md
 // lists them); unset or empty, the device behaves normally.
 //
-// The faults enter at six points only: the two exports, the list of
+// The faults enter at seven points only: the two exports, the list of
 // installed drivers (FaultDriverSetting), the one dispatch of the capture
-// messages (DispatchWithFaults), and the frame buffers (FaultFrameBufferGate)
-// and the frames (FaultFrameDropRule) of a sequence capture.
+// messages (DispatchWithFaults), and the frame buffers (FaultFrameBufferGate),
+// the frames (FaultFrameDropRule) and the stream callbacks' records
+// (FaultRecordLies) of a sequence capture; the card's clocks
+// (CardClocks.h) read the clock faults.
 
 #include <windows.h>
 
@@ -32,6 +34,15 @@ enum class Fault : unsigned {
     Dialogs = 1u << 9,       // "dialogs": the driver's dialogs fail
     FrameBuffers = 1u << 10, // "alloc": frame buffers run out during a capture
     DropFrames = 1u << 11,   // "drop": frames 5, 6 and 7 of every 30 never come
+    SizeLie = 1u << 12,      // "size-lie": the format claims 0xFFFFFFF8 bytes a frame
+    BitsZero = 1u << 13,     // "bits-0": the format says 0 bits per pixel
+    FrameBytes = 1u << 14,   // "frame-bytes": frames claim more bytes than their buffer
+    SoundBytes = 1u << 15,   // "sound-bytes": sound buffers likewise
+    Refuse = 1u << 16,       // "refuse": WM_CAP_SEQUENCE_NOFILE fails, with an error
+    RefuseSilent = 1u << 17, // "refuse-silent": likewise, without a word
+    Jitter = 1u << 18,       // "jitter": frame times off by up to a quarter period
+    Stall = 1u << 19,        // "stall": no frame for 5 s of every 30
+    ClockJump = 1u << 20,    // "clockjump": the driver's clock steps forward, then back
 };
 
 // What the fault modes remember between the calls on one capture window.
@@ -73,3 +84,14 @@ FrameBufferGate FaultFrameBufferGate();
 // never delivers it. Null when no fault applies.
 using FrameDropRule = bool (*)(unsigned long long frame);
 FrameDropRule FaultFrameDropRule();
+
+// What a sequence capture's stream callbacks are told that is not so: byte
+// counts past the buffer, for frames and for sound buffers.
+struct RecordLies {
+    bool frameBytes = false;
+    bool soundBytes = false;
+    // The count a lying driver gives for the n-th record of a buffer of
+    // `bufferBytes`: near 4 GiB, or twice the buffer, by turns.
+    static DWORD LiedBytes(unsigned long long n, DWORD bufferBytes);
+};
+RecordLies FaultRecordLies();

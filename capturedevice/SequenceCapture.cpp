@@ -14,9 +14,11 @@
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
 #include "CaptureWindowState.h"
+#include "DeviceEnvironment.h"
 #include "DeviceFaults.h"
 #include "PaletteFormat.h"
 #include "SequenceHook.h"
+#include "VideoRateFit.h"
 
 namespace {
 
@@ -26,20 +28,7 @@ constexpr double kToneLevel = 0.25; // of full scale
 // At most this often the window shows a captured frame while capturing.
 constexpr DWORD kShowFrameIntervalMs = 250;
 constexpr DWORD kInputCheckIntervalMs = 5;
-
-std::optional<ULONGLONG> EnvironmentNumber(const char* name) {
-    char value[64];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    if (length == 0 || length >= sizeof value) {
-        return std::nullopt;
-    }
-    char* end = nullptr;
-    const ULONGLONG number = std::strtoull(value, &end, 0);
-    if (end == value || *end != '\0') {
-        return std::nullopt;
-    }
-    return number;
-}
+constexpr ULONGLONG kLongestSoundBufferS = 10;
 
 // Restores the default timer resolution when the capture ends.
 class CTimerResolution {
@@ -76,30 +65,39 @@ bool AbortKeyDown(UINT abortKey) {
 
 SequenceDeviceSettings SequenceDeviceSettings::FromEnvironment() {
     SequenceDeviceSettings settings;
-    if (auto bytes = EnvironmentNumber("SOFTCAP_MAX_FILE_BYTES"); bytes && *bytes != 0) {
-        settings.maxFileBytes = std::min(*bytes, SequenceDeviceSettings::kAviFileLimit);
+    if (auto bytes = EnvironmentNumber("SOFTCAP_MAX_FILE_BYTES"); bytes && *bytes > 0) {
+        settings.maxFileBytes =
+            std::min(static_cast<ULONGLONG>(*bytes), SequenceDeviceSettings::kAviFileLimit);
     }
     if (auto unpaced = EnvironmentNumber("SOFTCAP_CAPTURE_UNPACED")) {
         settings.unpaced = *unpaced != 0;
     }
     settings.bufferGate = FaultFrameBufferGate();
     settings.dropFrame = FaultFrameDropRule();
+    settings.clocks = CardClockSettings::FromEnvironment();
+    settings.lies = FaultRecordLies();
     return settings;
 }
 
 CSequenceCapture::CSequenceCapture(CaptureWindowState& state,
                                    const SequenceDeviceSettings& settings)
-    : m_state(state), m_settings(settings) {}
+    : m_state(state), m_settings(settings), m_clocks(kDefaultMicroSecPerFrame, settings.clocks) {}
 
-void CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULONGLONG first,
+// Sample k is taken at k / (rate * (1 + ppm / 1e6)) seconds of picture time,
+// where the tone is 440 Hz: played at the nominal rate, a fast sound clock's
+// tone sounds lower.
+void CSequenceCapture::ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, long soundPpm,
                                    std::span<BYTE> bytes) {
     const DWORD count = static_cast<DWORD>(bytes.size() / format.nBlockAlign);
-    const double step = 2.0 * 3.14159265358979323846 * kToneHz / format.nSamplesPerSec;
+    const double samplesPerSecond = format.nSamplesPerSec * (1.0 + soundPpm / 1e6);
+    const double cyclesPerSample = kToneHz / samplesPerSecond;
     BYTE* out = bytes.data();
     for (DWORD i = 0; i < count; ++i) {
-        // The phase from the block number keeps the tone continuous across chunks.
-        const double phase =
-            std::fmod(static_cast<double>(first + i) * step, 2.0 * 3.14159265358979323846);
+        // The phase from the block number keeps the tone continuous across
+        // buffers; its whole cycles are left out before the sine, which
+        // keeps it exact over hours.
+        const double cycles = static_cast<double>(first + i) * cyclesPerSample;
+        const double phase = 2.0 * 3.14159265358979323846 * (cycles - std::floor(cycles));
         const double value = kToneLevel * std::sin(phase);
         for (WORD channel = 0; channel < format.nChannels; ++channel) {
             if (format.wBitsPerSample == 8) {
@@ -135,7 +133,9 @@ CSequenceCapture::EndReason CSequenceCapture::CheckForEnd(ULONGLONG frame, ULONG
     if (m_inputEveryFrame || !m_inputChecked || tick - m_lastInputCheck >= kInputCheckIntervalMs) {
         m_inputChecked = true;
         m_lastInputCheck = tick;
-        if (!PumpMessages()) {
+        // A yield callback takes the program's messages, and filters them:
+        // the device then dispatches none itself.
+        if (m_state.callbacks.yield == nullptr && !PumpMessages()) {
             return EndReason::Quit;
         }
         const CAPTUREPARMS& parms = m_state.setup.parms;
@@ -192,7 +192,10 @@ void CSequenceCapture::StreamFrameCallback(BYTE* frame, DWORD capturedMs) {
     VIDEOHDR header{};
     header.lpData = frame;
     header.dwBufferLength = m_state.VideoFormat().biSizeImage;
-    header.dwBytesUsed = header.dwBufferLength;
+    header.dwBytesUsed = m_settings.lies.frameBytes
+                             ? RecordLies::LiedBytes(m_framesStreamed, header.dwBufferLength)
+                             : header.dwBufferLength;
+    ++m_framesStreamed;
     header.dwTimeCaptured = capturedMs;
     header.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
     m_state.callbacks.videoStream(m_state.Window(), &header);
@@ -213,23 +216,15 @@ bool CSequenceCapture::Prepare(bool toFile) {
     m_frameBytes = format.biSizeImage;
     m_microSecPerFrame = m_parms.dwRequestMicroSecPerFrame != 0 ? m_parms.dwRequestMicroSecPerFrame
                                                                 : kDefaultMicroSecPerFrame;
+    m_clocks = CCardClocks(m_microSecPerFrame, m_settings.clocks);
 
     progress = SequenceProgress{};
     if (!m_state.IsConnected() || m_frameBytes == 0) {
         m_state.ReportError(IDS_CAP_NO_FRAME_CAP_ERROR, "No capture driver is connected.");
         return false;
     }
-    // Audio: PCM only, as a generated tone.
-    if (m_parms.fCaptureAudio) {
-        if (m_state.setup.audioFormat.size() < sizeof(PCMWAVEFORMAT) ||
-            !CaptureWindowState::IsRecordablePcm(m_state.setup.Audio())) {
-            m_state.ReportError(IDS_CAP_WAVE_OPEN_ERROR,
-                                "The audio format cannot be recorded: choose an 8- or 16-bit "
-                                "PCM format.");
-            return false;
-        }
-        m_audio = m_state.setup.Audio();
-        m_audio->cbSize = 0;
+    if (m_parms.fCaptureAudio && !PrepareAudio()) {
+        return false;
     }
     if (m_parms.fMakeUserHitOKToCapture &&
         (MessageBoxA(m_state.Window(), "Select OK to start capture of video sequence.", "",
@@ -249,7 +244,40 @@ bool CSequenceCapture::Prepare(bool toFile) {
     if (!m_state.WindowAlive()) {
         return false;
     }
-    return toFile ? OpenFile(format) : (m_frameBuffer.resize(m_frameBytes), true);
+    return toFile ? OpenFile(format) : AllocateCallbackBuffers();
+}
+
+// PCM only, as a generated tone, in buffers of whole sample blocks: the size
+// the parameters ask, else half a second, and at most ten seconds.
+bool CSequenceCapture::PrepareAudio() {
+    if (m_state.setup.audioFormat.size() < sizeof(PCMWAVEFORMAT) ||
+        !CaptureWindowState::IsRecordablePcm(m_state.setup.Audio())) {
+        m_state.ReportError(IDS_CAP_WAVE_OPEN_ERROR,
+                            "The audio format cannot be recorded: choose an 8- or 16-bit "
+                            "PCM format.");
+        return false;
+    }
+    m_audio = m_state.setup.Audio();
+    m_audio->cbSize = 0;
+    const ULONGLONG asked = m_parms.dwAudioBufferSize / m_audio->nBlockAlign;
+    const ULONGLONG largest =
+        static_cast<ULONGLONG>(m_audio->nSamplesPerSec) * kLongestSoundBufferS;
+    m_audioBufferBlocks = std::clamp<ULONGLONG>(
+        m_parms.dwAudioBufferSize != 0 ? asked : m_audio->nSamplesPerSec / 2, 1, largest);
+    return true;
+}
+
+bool CSequenceCapture::AllocateCallbackBuffers() {
+    if (!m_frameBuffer.Allocate(m_frameBytes)) {
+        m_state.ReportError(IDS_CAP_VIDEO_ALLOC_ERROR, "Out of memory for video buffers.");
+        return false;
+    }
+    if (m_audio &&
+        !m_audioBuffer.Allocate(static_cast<DWORD>(m_audioBufferBlocks * m_audio->nBlockAlign))) {
+        m_state.ReportError(IDS_CAP_WAVE_ALLOC_ERROR, "Out of memory for audio buffers.");
+        return false;
+    }
+    return true;
 }
 
 bool CSequenceCapture::OpenFile(const BITMAPINFOHEADER& format) {
@@ -291,20 +319,26 @@ DWORD CSequenceCapture::Loop() {
             WaitUntil(due, now);
             continue;
         }
-        const DWORD ms = ElapsedMs(now);
-        TakeFrame(frame, IsLate(now, due), ms);
+        const DWORD elapsedMs = ElapsedMs(now);
+        TakeFrame(frame, IsLate(now, due), elapsedMs);
         if (m_outOfMemory) {
             break; // that frame had no buffer: it never was
         }
         ++frame;
         ++m_frames;
         TakeAudio(frame);
-        UpdateProgress(ms);
+        // Unpaced, the capture's own time is the picture's.
+        UpdateProgress(m_settings.unpaced ? PictureMs() : elapsedMs);
         if (!m_state.CallYield()) {
             break;
         }
     }
-    return ElapsedMs(Now());
+    return m_settings.unpaced ? PictureMs() : ElapsedMs(Now());
+}
+
+// The picture time of the frame slots taken.
+DWORD CSequenceCapture::PictureMs() const {
+    return static_cast<DWORD>(m_clocks.PictureMicros(m_frames) / 1000);
 }
 
 // The frame clock and the limits, then the start, reported.
@@ -341,10 +375,18 @@ DWORD CSequenceCapture::ElapsedMs(LONGLONG at) const {
     return static_cast<DWORD>((at - m_start) * 1000 / m_frequency);
 }
 
-// Wakes for messages as well, so the window stays responsive.
 void CSequenceCapture::WaitUntil(LONGLONG due, LONGLONG now) const {
-    const DWORD waitMs = static_cast<DWORD>((due - now) * 1000 / m_frequency);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
+    Wait(static_cast<DWORD>((due - now) * 1000 / m_frequency));
+}
+
+// Without a yield callback, wakes for messages as well, so the window stays
+// responsive; with one, the messages wait for it.
+void CSequenceCapture::Wait(DWORD ms) const {
+    if (m_state.callbacks.yield != nullptr) {
+        Sleep(ms);
+    } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+    }
 }
 
 // A card fills its buffers at each frame time whatever this thread is doing,
@@ -388,14 +430,14 @@ void CSequenceCapture::UpdateProgress(DWORD ms) {
 
 void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms) {
     BYTE* buffer = nullptr;
-    const bool delivered =
-        !late && (m_settings.dropFrame == nullptr || !m_settings.dropFrame(frame));
+    const bool delivered = !late && m_clocks.Delivers(frame) &&
+                           (m_settings.dropFrame == nullptr || !m_settings.dropFrame(frame));
     if (delivered) {
         if (m_writerThread) {
             buffer = m_settings.unpaced ? m_writerThread->WaitForBuffer()
                                         : m_writerThread->TryTakeBuffer();
         } else if (m_settings.bufferGate == nullptr || m_settings.bufferGate(m_framesGated++)) {
-            buffer = m_frameBuffer.data();
+            buffer = m_frameBuffer.Data();
         } else {
             // Without a file the driver's own buffers run out: no frame to hand on.
             m_outOfMemory = true;
@@ -414,10 +456,9 @@ void CSequenceCapture::TakeFrame(ULONGLONG frame, bool late, DWORD ms) {
     }
     m_state.Frames().Render(static_cast<DWORD>(frame), m_state.ClockMs(),
                             std::span<BYTE>(buffer, m_frameBytes), RecordOf(buffer));
-    // A card stamps each frame with its own time; a frame taken a little
+    // A card stamps each frame with its own clock; a frame taken a little
     // late is still the one of its frame time.
-    StreamFrameCallback(
-        buffer, m_settings.unpaced ? ms : static_cast<DWORD>(frame * m_microSecPerFrame / 1000));
+    StreamFrameCallback(buffer, m_clocks.StampMs(frame));
     if (m_state.display.previewOn && ms - m_lastShownMs >= kShowFrameIntervalMs) {
         m_state.ShowFrame(buffer);
         m_lastShownMs = ms;
@@ -443,43 +484,71 @@ FrameGenerator::BufferRecord* CSequenceCapture::RecordOf(const BYTE* buffer) {
     return &m_bufferRecords.back().second;
 }
 
-// Audio up to the end of the period of the frames taken so far.
+// The sound buffers the sound clock has filled by the end of the frame
+// slots taken so far.
 void CSequenceCapture::TakeAudio(ULONGLONG framesTaken) {
     if (!m_audio) {
         return;
     }
-    const ULONGLONG blocksDue =
-        framesTaken * m_microSecPerFrame * m_audio->nSamplesPerSec / 1000000ULL;
-    if (blocksDue <= m_audioBlocks) {
+    const ULONGLONG made =
+        m_clocks.SoundBlocks(m_clocks.PictureMicros(framesTaken), m_audio->nSamplesPerSec);
+    while (made >= m_audioBlocks + m_audioBufferBlocks) {
+        DeliverAudio(m_audioBufferBlocks);
+    }
+}
+
+// At the end, the buffer being filled, with what it holds.
+void CSequenceCapture::FlushAudio() {
+    if (!m_audio) {
         return;
     }
-    const DWORD bytes = static_cast<DWORD>(blocksDue - m_audioBlocks) * m_audio->nBlockAlign;
+    TakeAudio(m_frames);
+    const ULONGLONG made =
+        m_clocks.SoundBlocks(m_clocks.PictureMicros(m_frames), m_audio->nSamplesPerSec);
+    if (made > m_audioBlocks) {
+        DeliverAudio(made - m_audioBlocks);
+    }
+    m_state.progress.currentWaveSamples = static_cast<DWORD>(m_audioBlocks);
+}
+
+void CSequenceCapture::DeliverAudio(ULONGLONG blocks) {
+    const DWORD bytes = static_cast<DWORD>(blocks * m_audio->nBlockAlign);
     CAviWriterThread::AudioBuffer queued;
     std::span<BYTE> samples;
+    DWORD bufferBytes = bytes;
     if (m_writerThread) {
         queued = m_writerThread->TakeAudioBuffer(bytes);
         samples = queued.samples;
     } else {
-        m_audioBuffer.resize(bytes);
-        samples = m_audioBuffer;
+        samples = m_audioBuffer.Bytes().first(bytes);
+        bufferBytes = static_cast<DWORD>(m_audioBuffer.Bytes().size());
     }
-    ToneSamples(*m_audio, m_audioBlocks, samples);
-    if (m_state.callbacks.waveStream != nullptr && m_state.WindowAlive()) {
-        WAVEHDR header{};
-        header.lpData = reinterpret_cast<LPSTR>(samples.data());
-        header.dwBufferLength = static_cast<DWORD>(samples.size());
-        header.dwBytesRecorded = header.dwBufferLength;
-        header.dwFlags = WHDR_DONE;
-        m_state.callbacks.waveStream(m_state.Window(), &header);
-    }
+    ToneSamples(*m_audio, m_audioBlocks, m_clocks.SoundPpm(), samples);
+    StreamAudioCallback(samples, bufferBytes);
     if (m_writerThread) {
         m_writerThread->QueueAudio(queued);
     }
-    m_audioBlocks = blocksDue;
+    m_audioBlocks += blocks;
+}
+
+void CSequenceCapture::StreamAudioCallback(std::span<BYTE> samples, DWORD bufferBytes) {
+    if (m_state.callbacks.waveStream == nullptr || !m_state.WindowAlive()) {
+        return;
+    }
+    WAVEHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(samples.data());
+    header.dwBufferLength = bufferBytes;
+    header.dwBytesRecorded = m_settings.lies.soundBytes
+                                 ? RecordLies::LiedBytes(m_soundBuffers, bufferBytes)
+                                 : static_cast<DWORD>(samples.size());
+    ++m_soundBuffers;
+    header.dwFlags = WHDR_DONE | WHDR_PREPARED;
+    m_state.callbacks.waveStream(m_state.Window(), &header);
 }
 
 LRESULT CSequenceCapture::Finish(DWORD totalMs) {
     SequenceProgress& progress = m_state.progress;
+    FlushAudio();
     const LRESULT result = m_writerThread ? CloseFile() : TRUE;
     progress.currentTimeElapsedMS = totalMs;
     progress.capturingNow = false;
@@ -518,6 +587,9 @@ LRESULT CSequenceCapture::CloseFile() {
     m_state.ReportStatus(IDS_CAP_STAT_CAP_FINI, "Finishing the capture file...");
     m_writerThread->Finish();
     const bool completed = m_writer.Close();
+    if (completed) {
+        FitVideoRate();
+    }
     // What the file holds is what the capture reports.
     progress.currentVideoFrame = m_writerThread->FramesWritten();
     progress.currentVideoFramesDropped = m_writerThread->DroppedFramesWritten();
@@ -550,6 +622,19 @@ LRESULT CSequenceCapture::CloseFile() {
         result = FALSE;
     }
     return result;
+}
+
+// With the sound as the master stream, the picture is made to last as long
+// as the sound: the frame rate written is the one fitted to it.
+void CSequenceCapture::FitVideoRate() {
+    if (!m_audio || m_parms.AVStreamMaster != AVSTREAMMASTER_AUDIO) {
+        return;
+    }
+    const DWORD fitted = FittedMicroSecPerFrame(m_writer.VideoFrames(), m_writer.AudioBlocks(),
+                                                m_audio->nSamplesPerSec);
+    if (fitted != 0 && fitted != m_microSecPerFrame) {
+        RewriteVideoRate(m_state.setup.file, fitted);
+    }
 }
 
 LRESULT OnSequence(CaptureWindowState& state) {

@@ -7,16 +7,27 @@
 // handed to a writer thread through at most wNumVideoRequested buffers; a
 // frame that finds no free buffer, or comes later than the buffers' span of
 // time, is dropped: its place in the file is an empty chunk and it is
-// counted. Audio (fCaptureAudio) is a generated tone in the window's PCM
-// format, written after each frame up to that frame's end time, so the two
-// streams stay in step. The video stream callback gets every frame delivered,
-// stamped with its frame time (VIDEOHDR.dwTimeCaptured), so a dropped frame
-// leaves a gap; the wave stream callback gets every audio buffer.
+// counted. Audio (fCaptureAudio) is a 440 Hz tone in the picture's time, in
+// the window's PCM format, sampled by the card's sound clock (CardClocks.h),
+// which runs apart from the picture's: it comes in buffers of
+// dwAudioBufferSize bytes (half a second when 0), each delivered when the
+// sound clock has filled it, and the last one, partly filled, when the
+// capture ends. The video stream callback gets every frame delivered,
+// stamped by the driver's clock (VIDEOHDR.dwTimeCaptured), so a dropped frame
+// leaves a gap; the wave stream callback gets every sound buffer. Without a
+// file, frames and sound are in buffers whose end is the end of readable
+// memory (GuardedBuffer.h).
+//
+// The yield callback, when installed, is called after every frame slot,
+// whatever fYield says, and the device then leaves the program's messages to
+// it; without one, the device dispatches the messages itself between frames.
 //
 // The file is written as the platform's capture window writes it: AVI 1.0,
 // one RIFF, its index only when the capture ends (a capture killed before
 // leaves a file that readers refuse), and at most 2 GiB: the capture ends
-// with an error at that size.
+// with an error at that size. With the sound as the master stream
+// (AVStreamMaster), the video's rate is fitted to the sound's length at the
+// end (VideoRateFit.h).
 //
 // The capture ends at the time limit, on the abort key or abort mouse
 // buttons, on WM_CAP_STOP / WM_CAP_ABORT, when the yield callback returns
@@ -28,8 +39,10 @@
 //                               AVI 1.0 (the default); lower, it lets the
 //                               limit be tried with a short capture
 //   SOFTCAP_CAPTURE_UNPACED     1: frames back to back, waiting for buffers
-//                               rather than dropping (for measuring the
-//                               writer's own rate)
+//                               rather than dropping, stamped and
+//                               accompanied by sound as in real time (an
+//                               hour of small frames in about a minute)
+//   SOFTCAP_SOUND_CLOCK_PPM     the sound clock's offset (CardClocks.h)
 
 #include <windows.h>
 #include <vfw.h>
@@ -43,7 +56,10 @@
 
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
+#include "CardClocks.h"
+#include "DeviceFaults.h"
 #include "FrameGenerator.h"
+#include "GuardedBuffer.h"
 
 class CaptureWindowState;
 
@@ -53,6 +69,8 @@ struct SequenceDeviceSettings {
     bool unpaced = false;
     CAviWriterThread::BufferGate bufferGate = nullptr;     // the fault mode's, if any
     bool (*dropFrame)(unsigned long long frame) = nullptr; // likewise
+    CardClockSettings clocks;
+    RecordLies lies;
 
     static SequenceDeviceSettings FromEnvironment();
 };
@@ -68,8 +86,9 @@ public:
     LRESULT Run(bool toFile);
 
     // PCM samples of the tone from block `first` on, as many blocks as `out`
-    // holds.
-    static void ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, std::span<BYTE> out);
+    // holds, made by a sound clock `soundPpm` fast.
+    static void ToneSamples(const WAVEFORMATEX& format, ULONGLONG first, long soundPpm,
+                            std::span<BYTE> out);
 
 private:
     enum class EndReason {
@@ -86,10 +105,13 @@ private:
     // The phases of Run: checks and opens the file; captures until the end,
     // returning the capture's length in ms; closes the file and reports.
     bool Prepare(bool toFile);
+    bool PrepareAudio();
+    bool AllocateCallbackBuffers();
     bool OpenFile(const BITMAPINFOHEADER& format);
     DWORD Loop();
     LRESULT Finish(DWORD totalMs);
     LRESULT CloseFile();
+    void FitVideoRate();
     // The steps of Loop.
     void StartClock();
     static LONGLONG Now();
@@ -101,14 +123,20 @@ private:
     void TakeFrame(ULONGLONG frame, bool late, DWORD ms);
     FrameGenerator::BufferRecord* RecordOf(const BYTE* buffer);
     void TakeAudio(ULONGLONG framesTaken);
+    void FlushAudio();
+    void DeliverAudio(ULONGLONG blocks);
+    void StreamAudioCallback(std::span<BYTE> samples, DWORD bufferBytes);
+    DWORD PictureMs() const;
     EndReason CheckForEnd(ULONGLONG frame, ULONGLONG frameLimit);
     bool PumpMessages();
     void ReportProgress(DWORD elapsedMs);
     void ReportSummary(DWORD elapsedMs);
     void StreamFrameCallback(BYTE* frame, DWORD capturedMs);
+    void Wait(DWORD ms) const;
 
     CaptureWindowState& m_state;
     SequenceDeviceSettings m_settings;
+    CCardClocks m_clocks;
     CAPTUREPARMS m_parms{};
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
@@ -123,8 +151,11 @@ private:
     std::optional<WAVEFORMATEX> m_audio;
     CAviWriter m_writer;
     std::unique_ptr<CAviWriterThread> m_writerThread;
-    std::vector<BYTE> m_frameBuffer; // without a file: the one frame in flight
-    std::vector<BYTE> m_audioBuffer; // without a file: the audio in flight
+    CGuardedBuffer m_frameBuffer;            // without a file: the one frame in flight
+    CGuardedBuffer m_audioBuffer;            // without a file: the sound buffer in flight
+    ULONGLONG m_audioBufferBlocks = 1;       // sample blocks a sound buffer holds
+    unsigned long long m_framesStreamed = 0; // records given to the stream callbacks
+    unsigned long long m_soundBuffers = 0;
     // What was last rendered into each frame buffer, while only the
     // rendering writes into them.
     std::vector<std::pair<const BYTE*, FrameGenerator::BufferRecord>> m_bufferRecords;
@@ -132,7 +163,7 @@ private:
     bool m_outOfMemory = false;           // ended because a frame buffer could not be had
     unsigned long long m_framesGated = 0; // without a file: frames asked of the buffer gate
     DWORD m_dropped = 0;
-    ULONGLONG m_audioBlocks = 0;
+    ULONGLONG m_audioBlocks = 0; // delivered
     bool m_inputChecked = false;
     bool m_inputEveryFrame = true;
     DWORD m_lastInputCheck = 0;

@@ -4,16 +4,18 @@
 // The window routes WM_CAP_SEQUENCE, WM_CAP_SEQUENCE_NOFILE, WM_CAP_STOP and
 // WM_CAP_ABORT here, after setting state.pendingCommand to say which one it
 // is, and returns OnSequence's result as the message's result. A stop or
-// abort arriving while a capture runs (the engine pumps messages) comes here
-// re-entrantly with PendingCommand() Stop or Abort; the device also sets
-// Progress().stopRequested / abortRequested before calling.
+// abort arriving while a capture runs (sent from a callback, or dispatched
+// by the engine or by the program's yield callback) comes here re-entrantly
+// with state.pendingCommand Stop or Abort; the device also sets
+// progress.stopRequested / abortRequested before calling.
 //
 // What the state (CaptureWindowState.h) offers the engine:
 //   IsConnected(), DriverIndex()        the connected virtual driver (-1: none)
 //   VideoFormat()                       BITMAPINFOHEADER of the frames
 //                                       (biSizeImage = bytes of one frame)
-//   Frames().Render(n, clockMs, span)   renders frame n in that format, with
-//                                       the picture controls applied
+//   Frames().Render(n, clockMs, span,   renders frame n in that format, with
+//                   record)             the picture controls applied (only
+//                                       the rows that differ from `record`)
 //   ShowFrame(bits)                     shows a frame in the window
 //   ClockMs()                           the window's clock
 //   setup.parms                         CAPTUREPARMS (96 bytes on 32-bit)

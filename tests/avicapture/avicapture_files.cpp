@@ -99,10 +99,18 @@ void CALLBACK CloseFrameOnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
     CloseFrame();
 }
 
+// As a program's yield callback does: with one installed, the capture
+// window leaves the program's messages (the timer that closes its window)
+// to it.
 LRESULT CALLBACK OnYield(HWND) {
     ++g_yields;
     if (g_abortAtFrame != 0 && g_yields == g_abortAtFrame) {
         keybd_event(VK_ESCAPE, 0, 0, 0);
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
     return TRUE;
 }
@@ -116,6 +124,39 @@ bool WriteReport(const std::string& path, const std::string& text) {
     fclose(file);
     return true;
 }
+
+// A capture may fill its disk to the last byte: the report's room is taken
+// before it starts, and the report written into it.
+class CReservedReport {
+public:
+    explicit CReservedReport(const std::string& path) : m_file(fopen(path.c_str(), "wb")) {
+        if (m_file != nullptr) {
+            const std::string room(kRoom, '\n');
+            fputs(room.c_str(), m_file);
+            fflush(m_file);
+        }
+    }
+    ~CReservedReport() {
+        if (m_file != nullptr) {
+            fclose(m_file);
+        }
+    }
+    CReservedReport(const CReservedReport&) = delete;
+    CReservedReport& operator=(const CReservedReport&) = delete;
+
+    // Over the room's first lines; the rest stays blank lines.
+    bool Write(const std::string& text) {
+        if (m_file == nullptr || text.size() > kRoom) {
+            return false;
+        }
+        rewind(m_file);
+        return fputs(text.c_str(), m_file) >= 0 && fflush(m_file) == 0;
+    }
+
+private:
+    static constexpr size_t kRoom = 2048;
+    FILE* m_file;
+};
 
 std::string ReportPath(const std::string& avi) {
     return avi.substr(0, avi.size() - 4) + ".txt";
@@ -244,6 +285,7 @@ int WriteUntilKilled(const std::string& path, ULONGLONG riffBlockBytes) {
 }
 
 int Capture(const std::string& mode, const std::string& path) {
+    CReservedReport report(ReportPath(path));
     const bool closes = mode == "closedbytimer" || mode == "closedbystatus";
     if (closes) {
         g_frame = CreateWindowExA(0, "STATIC", "program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
@@ -306,7 +348,7 @@ int Capture(const std::string& mode, const std::string& path) {
                  "result=%d\nframes=%lu\ndropped=0\nwindow=%d\nerrors=%s\nstatus=%s\n", result,
                  static_cast<unsigned long>(g_streamedFrames), IsWindow(window), g_errors.c_str(),
                  g_statusIds.c_str());
-        return WriteReport(ReportPath(path), text) ? 0 : 1;
+        return report.Write(text) ? 0 : 1;
     }
     if (g_abortAtFrame != 0) {
         keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
@@ -323,7 +365,7 @@ int Capture(const std::string& mode, const std::string& path) {
         g_errors.c_str(), g_statusIds.c_str());
     capDriverDisconnect(window);
     DestroyWindow(window);
-    return WriteReport(ReportPath(path), text) ? 0 : 1;
+    return report.Write(text) ? 0 : 1;
 }
 
 // Reads a stream with AVIFile: its length, the units that read back, and

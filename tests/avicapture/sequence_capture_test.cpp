@@ -171,6 +171,8 @@ protected:
         }
         DeleteFileA(m_path.c_str());
         SetEnvironmentVariableA("SOFTCAP_FAULTS", nullptr);
+        SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", nullptr);
+        SetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", "0");
     }
 
     LRESULT Capture() {
@@ -245,19 +247,27 @@ TEST_F(SequenceCaptureTest, TimeLimitCapturesItsFramesAndAudio) {
     ASSERT_NE(icop, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file.Bytes()[icop->dataPos])), kNotice);
 
-    // Interleaved: audio chunks between the frames, as far as each frame's end.
+    // Interleaved: each sound buffer (half a second, 5,512 samples) right
+    // after the frame whose end filled it; the last one, partly filled, at
+    // the end.
     const RiffChunk* movi = file.Blocks()[0].Find(Fcc("LIST"), Fcc("movi"));
     ASSERT_NE(movi, nullptr);
-    DWORD frames = 0, bytes = 0;
+    DWORD frames = 0, blocks = 0;
+    std::vector<DWORD> chunkBlocks;
     for (const RiffChunk& chunk : movi->children) {
         if (chunk.id == Fcc("00db")) {
             ++frames;
         } else if (chunk.id == Fcc("01wb")) {
-            bytes += chunk.size;
-            EXPECT_EQ(bytes / 2, frames * 11025 / 20) << "audio after frame " << frames;
+            blocks += chunk.size / 2;
+            chunkBlocks.push_back(chunk.size / 2);
+            if (frames < 20) {
+                EXPECT_LE(blocks, frames * 11025 / 20) << "filled by frame " << frames;
+                EXPECT_GT(blocks, (frames - 1) * 11025 / 20) << "delivered when filled";
+            }
         }
     }
     EXPECT_EQ(frames, 20u);
+    EXPECT_EQ(chunkBlocks, (std::vector<DWORD>{5512, 5512, 1}));
 }
 
 struct EndCase {
@@ -488,6 +498,51 @@ INSTANTIATE_TEST_SUITE_P(Refusals, SequenceCaptureFailures,
                                                      IDS_CAP_FILE_OPEN_ERROR},
                                          FailureCase{"audio format that is not PCM", nullptr,
                                                      0x0055, IDS_CAP_WAVE_OPEN_ERROR}));
+
+// With the sound as the master stream, the file's frame rate is fitted to
+// the sound's length: 40 frames and a sound clock 5000 ppm fast (22,160
+// samples at 11,025 Hz) make 50,249 microseconds a frame; without a master,
+// the rate asked.
+struct MasterCase {
+    const char* context;
+    UINT master;
+    DWORD microSecPerFrame;
+    DWORD scale, rate; // the video stream's
+};
+
+class SequenceCaptureMaster : public SequenceCaptureTest,
+                              public testing::WithParamInterface<MasterCase> {};
+
+TEST_P(SequenceCaptureMaster, FileFollowsTheMasterStream) {
+    const MasterCase& c = GetParam();
+    SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", "1");
+    SetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", "5000");
+    m_parms.fCaptureAudio = TRUE;
+    m_parms.wTimeLimit = 2;
+    m_parms.AVStreamMaster = c.master;
+    WAVEFORMATEX audio{WAVE_FORMAT_PCM, 1, 11025, 22050, 2, 16, 0};
+    ASSERT_TRUE(capSetAudioFormat(m_window, &audio, sizeof audio));
+    ASSERT_TRUE(Capture());
+
+    RiffFile file(m_path);
+    ASSERT_TRUE(file.Ok()) << file.Problem();
+    const RiffChunk* hdrl = file.Blocks()[0].Find(Fcc("LIST"), Fcc("hdrl"));
+    ASSERT_NE(hdrl, nullptr);
+    EXPECT_EQ(file.At<DWORD>(hdrl->Find(Fcc("avih"))->dataPos), c.microSecPerFrame);
+    const auto strls = hdrl->FindAll(Fcc("LIST"), Fcc("strl"));
+    ASSERT_EQ(strls.size(), 2u);
+    const size_t video = strls[0]->Find(Fcc("strh"))->dataPos;
+    EXPECT_EQ(file.At<DWORD>(video + 20), c.scale);
+    EXPECT_EQ(file.At<DWORD>(video + 24), c.rate);
+    EXPECT_EQ(file.At<DWORD>(video + 32), 40u);
+    EXPECT_EQ(file.At<DWORD>(strls[1]->Find(Fcc("strh"))->dataPos + 32), 22160u)
+        << "the sound clock's samples";
+}
+
+INSTANTIATE_TEST_SUITE_P(Masters, SequenceCaptureMaster,
+                         testing::Values(MasterCase{"sound", AVSTREAMMASTER_AUDIO, 50249, 50249,
+                                                    1000000},
+                                         MasterCase{"none", AVSTREAMMASTER_NONE, 50000, 1, 20}));
 
 // The platform's MCI playback window opens the capture and knows its length.
 TEST_F(SequenceCaptureTest, CapturePlaysInTheMciWindow) {

@@ -54,6 +54,8 @@ TEST_F(FaultTest, ComesUpOnEachFaultAsTheDriversAllow) {
         {"formats", 2, true, true, {320, 240}},
         {"callbacks", 2, true, true, {320, 240}},
         {"size-huge", 2, true, true, {32767, 32767}},
+        {"size-lie", 2, true, true, {320, 240}},
+        {"bits-0", 2, true, true, {320, 240}},
     };
     for (const StartCase& c : cases) {
         SCOPED_TRACE(c.faults);

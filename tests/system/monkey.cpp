@@ -28,11 +28,18 @@
 namespace {
 
 // The device's fault modes (SOFTCAP_FAULTS); "" is the normal device.
+// clang-format off
 const char* const kFaultModes[] = {
-    "",        "",           "",          "fail",
-    "size-0",  "size-1",     "size-huge", "palette",
-    "formats", "long-names", "callbacks", "no-window",
-    "dialogs", "alloc",      "drop",      "callbacks,dialogs,formats"};
+    "",           "",              "",            "",
+    "fail",       "size-0",        "size-1",      "size-huge",
+    "size-lie",   "bits-0",        "palette",     "formats",
+    "long-names", "callbacks",     "no-window",   "dialogs",
+    "alloc",      "drop",          "frame-bytes", "sound-bytes",
+    "refuse",     "refuse-silent", "jitter",      "stall",
+    "clockjump",  "refuse,callbacks",
+    "callbacks,dialogs,formats",   "frame-bytes,sound-bytes,jitter"};
+// clang-format on
+
 // The menu commands besides Capture Video, New and the drivers.
 const UINT kCommands[] = {command::kSetCaptureFile,   command::kSaveCapturedVideoAs,
                           command::kSaveSingleFrame,  command::kOverlay,
