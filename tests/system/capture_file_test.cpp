@@ -346,6 +346,50 @@ TEST_F(CaptureFileTest, VideoCompressionCompressesWithTheCompressorPicked) {
     EXPECT_LT(clip.frameBytes[0], 320 * 240) << "the first frame, compressed";
 }
 
+// Drivers that lie or refuse, as the device's fault modes make them: each
+// gives one clear message or a readable file, never a crash; a capture that
+// does not start keeps the earlier clip and is not reported as captured.
+TEST_F(CaptureFileTest, AHostileDriverGivesOneMessageOrAReadableClip) {
+    const char kEarlier[] = "the earlier clip";
+    struct Case {
+        const char* fault;
+        const char* message; // the start of the one message box; null: a clip
+    } const cases[] = {
+        {"size-huge", "The capture driver's video format (32767 x 32767, "},
+        {"bits-0", "The capture driver's video format (320 x 240, 0 bits per pixel)"},
+        {"refuse", "The driver could not prepare its video buffers: the capture did not start."},
+        {"refuse-silent", "The capture driver refused the capture: nothing was captured, and "},
+        {"size-lie", nullptr},
+        {"frame-bytes", nullptr},
+        {"sound-bytes", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_TRUE(Start("SOFTCAP_FAULTS", c.fault));
+        const std::string path = ArtefactFolder() + "hostile-" + c.fault + ".avi";
+        NameTheCaptureFile(path);
+        std::ofstream(path, std::ios::binary) << kEarlier;
+        SetUpTheCapture(15, 1);
+        StartTheCapture();
+        std::vector<std::string> boxes;
+        const std::string summary =
+            WaitForTheSummary(boxes, 20000, c.message ? "Nothing was captured" : kOwnSummary);
+        if (c.message != nullptr) {
+            ASSERT_EQ(boxes.size(), 1u) << summary;
+            EXPECT_EQ(boxes[0].rfind(c.message, 0), 0u) << boxes[0];
+            EXPECT_EQ(summary.rfind("Nothing was captured; ", 0), 0u) << summary;
+            EXPECT_EQ(Contents(path), kEarlier) << "the earlier clip";
+        } else {
+            for (const std::string& box : boxes)
+                ADD_FAILURE() << "error during the capture: " << box;
+            const Clip clip = ReadClip(path);
+            ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+            EXPECT_NEAR(clip.frames, 15, 2) << "a second at 15 fps";
+        }
+        EXPECT_EQ(m_program.Close(), 0) << "capture.exe's exit code";
+    }
+}
+
 // Capture Setup's check box: the capture window's own writer, AVI 1.0.
 TEST_F(CaptureFileTest, TheSystemsWriterWritesAnAvi10File) {
     ASSERT_TRUE(Start());
