@@ -29,7 +29,8 @@
 class CAviWriterThread {
 public:
     // Starts the thread; `writer` is open and is used only by the thread
-    // until Finish returns.
+    // until Finish returns. Nothing is thrown: a pool or a thread that
+    // cannot be had is AllocationFailed (or Failed) at once.
     // `gate`, when given, is asked before the n-th frame buffer (from 0) is
     // handed out and may refuse it, as a failed allocation would.
     using BufferGate = bool (*)(unsigned long long n);
@@ -52,21 +53,25 @@ public:
     // thread's work) before they are written; call before the first frame.
     void CompressWith(CFrameCompressor* compressor) { m_compressor = compressor; }
     // Queues a buffer from TryTakeBuffer/WaitForBuffer holding one frame of
-    // `bytes` (at most the frame size the pool was made for; all of it when 0).
-    void QueueFrame(BYTE* buffer, DWORD bytes = 0);
+    // `bytes` (at most the frame size the pool was made for; all of it when
+    // 0). With a compressor, a frame shorter than that is compressed only
+    // if the compressor takes it, else written as a dropped frame.
+    // Every Queue is false (and AllocationFailed) when the queue could not grow.
+    bool QueueFrame(BYTE* buffer, DWORD bytes = 0);
     // Queues the place of a dropped frame.
-    void QueueDroppedFrame();
+    bool QueueDroppedFrame();
 
-    // A buffer for `bytes` of audio samples, to be filled and queued.
+    // A buffer for `bytes` of audio samples, to be filled and queued; its
+    // storage is null (and AllocationFailed) when it could not be allocated.
     struct AudioBuffer {
         std::vector<BYTE>* storage = nullptr;
         std::span<BYTE> samples;
     };
     AudioBuffer TakeAudioBuffer(DWORD bytes);
-    void QueueAudio(const AudioBuffer& audio);
+    bool QueueAudio(const AudioBuffer& audio);
 
     // True once a frame buffer could not be allocated: the capture must end.
-    bool AllocationFailed() const { return m_allocationFailed; }
+    bool AllocationFailed() const { return m_allocationFailed.load(); }
     // True once a write failed or was refused; later items are discarded.
     bool Failed() const { return m_failed.load(); }
     // Why the writing stopped (read after Finish): the writer's error, or
@@ -95,9 +100,9 @@ private:
     bool Write(const Item& item);
     bool WriteFrame(BYTE* buffer, DWORD bytes);
     bool WriteDroppedFrame();
-    void Queue(const Item& item);
+    bool Queue(const Item& item);
     // The queue: a ring that grows only when full, under m_mutex.
-    void Push(const Item& item);
+    bool Push(const Item& item);
     Item Pop();
 
     CAviWriter& m_writer;
@@ -106,7 +111,7 @@ private:
     BufferGate m_gate;
     CFrameCompressor* m_compressor = nullptr;
     unsigned long long m_buffersHandedOut = 0;
-    bool m_allocationFailed = false;
+    std::atomic<bool> m_allocationFailed{false};
     std::vector<std::vector<BYTE>> m_buffers; // grown by the capturing thread only
     std::vector<BYTE*> m_free;
     std::vector<std::unique_ptr<std::vector<BYTE>>> m_audioBuffers;

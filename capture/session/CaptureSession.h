@@ -63,6 +63,10 @@ public:
     // Windows session is refused meanwhile.
     bool IsDialogOpen() const { return m_bDialogOpen != FALSE; }
     void MarkDialogOpen(bool bOpen) { m_bDialogOpen = bOpen ? TRUE : FALSE; }
+    // Set while Capture Video runs, so that the end of the Windows session
+    // stops the capture first.
+    bool IsCapturing() const { return m_bCapturing; }
+    void MarkCapturing(bool bCapturing) { m_bCapturing = bCapturing; }
 
     // Capture Video lets the capture window write the file (the check box
     // of Capture Setup, kept in the program's profile); else the program
@@ -82,5 +86,6 @@ private:
     int m_nDriverIndex = -1;
     BOOL m_bDialogOpen = FALSE;
     bool m_bPlatformWriter = false;
+    bool m_bCapturing = false;
     CCompressorChoice m_compressor;
 };

@@ -8,6 +8,12 @@
 // up to its last second at any moment, goes past 2 GiB, stops before the
 // disk fills and compresses with the user's compressor.
 //
+// The driver is third-party code: its formats, byte counts and answers are
+// checked where they enter, and nothing thrown leaves a callback. The file
+// is made when the first frame arrives, so that a capture that never starts
+// leaves the earlier clip alone, and the compressor sees that frame before
+// the file's format is fixed.
+//
 // Each frame is placed by its capture time (VIDEOHDR::dwTimeCaptured): the
 // frames the driver dropped, and those that found no free buffer, keep their
 // places as empty chunks, so that the clip lasts as long as the capture did
@@ -42,9 +48,14 @@ public:
     // At the start of the capture and then at least twice a second.
     virtual void OnCaptureProgress(const CCaptureFigures& figures) = 0;
     // An error that ended or prevented the capture (a platform error id
-    // and its text).
+    // and its text), the capture window's own included.
     virtual void OnCaptureError(int nID, const char* lpszText) = 0;
 };
+
+// The size of one frame of a driver's video format, when the program's
+// writer can take it: at most 4096 x 4096 pixels, of a known bit depth, or
+// compressed with a size of its own; 0 otherwise.
+DWORD CapturableFrameBytes(const BITMAPINFOHEADER& header);
 
 class CFileCapture {
 public:
@@ -54,6 +65,9 @@ public:
         COMPVARS* compressor = nullptr;          // null: frames as the driver gives them
         ULONGLONG riffBlockBytes = 1ULL << 30;   // where an OpenDML block ends
         ULONGLONG freeSpaceReserve = 1ULL << 20; // kept free beyond what closing needs
+        // The capture window's error callback, put back after the capture;
+        // meanwhile the driver's errors go to the listener.
+        CAPERRORCALLBACKA errorCallback = nullptr;
     };
 
     CFileCapture(HWND hWndCap, CCaptureListener& listener);
@@ -62,37 +76,53 @@ public:
 
     // Captures into the capture window's capture file until the capture
     // ends (the abort key, the time limit, a stop, or the writer's end);
-    // false, with the reason told to the listener, when the file could not
-    // be made or is not complete.
+    // false, with the reason told to the listener, when the capture did not
+    // start, or the file could not be made or is not complete.
     bool Run(const Settings& settings);
 
     const std::string& FileName() const { return m_fileName; }
     const CCaptureFigures& Figures() const { return m_figures; }
+    // The capture file was made (and the earlier clip replaced).
+    bool FileWritten() const { return m_thread != nullptr; }
 
 private:
     bool Prepare(const Settings& settings);
-    bool ReadFormats(const Settings& settings, AviWriterSettings& file);
-    bool StartCompressor(COMPVARS* compressor, AviWriterSettings& file);
-    bool OpenFile(const Settings& settings, AviWriterSettings& file);
-    void CaptureWithCallbacks(CAPTUREPARMS parms);
+    bool ReadVideoFormat();
+    bool ReadAudioFormat();
+    bool CheckCompressor(COMPVARS* compressor);
+    bool Capture(CAPTUREPARMS parms);
+    void InstallCallbacks(bool install);
     bool Finish();
     void ReportWriterError(DWORD error);
+    void ReportRefusal(const char* lpszWhat);
+    void ReportOutOfMemory();
 
     static LRESULT CALLBACK OnVideoStream(HWND hWnd, LPVIDEOHDR lpVHdr);
     static LRESULT CALLBACK OnWaveStream(HWND hWnd, LPWAVEHDR lpWHdr);
+    static LRESULT CALLBACK OnError(HWND hWnd, int nID, LPCSTR lpsz);
     static CFileCapture* FromWindow(HWND hWnd);
     void TakeFrame(const VIDEOHDR& header);
     void TakeSound(const WAVEHDR& header);
+    // Makes the file and starts its writer thread, the compressor shown the
+    // first frame (or nothing, when sound comes alone); false when it failed.
+    bool OpenFile(const BYTE* sample, DWORD sampleBytes);
+    bool OpenWriter(const BYTE* sample, DWORD sampleBytes);
+    void HoldSound(const BYTE* samples, DWORD bytes);
+    bool QueueSound(const BYTE* samples, DWORD bytes);
+    bool QueueHeldSound();
     // The place in the stream of a frame captured at the given time.
     DWORD PlaceOf(DWORD timeCaptured);
     // Empty chunks for the frames the driver never delivered, up to frameIndex.
     void PlaceDroppedFrames(DWORD frameIndex);
     void StopWhenTheWriterCannotGoOn();
+    void StopCapture();
     void ReportProgress(bool force);
 
     HWND m_hWndCap;
     CCaptureListener& m_listener;
     std::string m_fileName;
+    AviWriterSettings m_file;
+    DWORD m_writerBuffers = 0;
     // Declared in this order so that the thread goes first, then the
     // compressor it uses, then the writer.
     CAviWriter m_writer;
@@ -101,10 +131,17 @@ private:
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
     WORD m_soundBlockAlign = 0;
+    DWORD m_soundBytesPerSec = 0;
+    // Sound that came before the first frame, until the file is made.
+    std::vector<std::vector<BYTE>> m_heldSound;
+    ULONGLONG m_heldSoundBytes = 0;
     DWORD m_nextFrame = 0;        // the place of the next frame in the stream
     LONGLONG m_clockOffsetMs = 0; // where the driver's clock jumped to, less the time it left
     bool m_stopSent = false;
     bool m_outOfMemory = false;
+    bool m_openFailed = false;
+    bool m_compressorRefused = false;
+    bool m_driverSpoke = false; // the capture window reported an error of its own
     DWORD m_lastReportTick = 0;
     std::string m_directory; // of the capture file, for its free space
     CCaptureFigures m_figures;
