@@ -1,6 +1,7 @@
 #include "capturefile/AviWriterThread.h"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 namespace {
@@ -23,25 +24,41 @@ CAviWriterThread::CAviWriterThread(CAviWriter& writer, DWORD frameBytes, UINT bu
     const ULONGLONG affordable =
         std::max<ULONGLONG>(kMaxBufferBytes / std::max<DWORD>(frameBytes, 1), 1);
     m_maxBuffers = static_cast<UINT>(std::clamp<ULONGLONG>(buffers, 1, affordable));
-    m_buffers.reserve(m_maxBuffers);
+    try {
+        m_buffers.reserve(m_maxBuffers);
+        // Each frame queues at most a frame (or its place) and an audio chunk.
+        m_queue.resize(2 * static_cast<size_t>(m_maxBuffers) + 16);
+        m_free.reserve(m_maxBuffers);
+    } catch (const std::exception&) {
+        m_allocationFailed = true;
+        return;
+    }
     while (m_buffers.size() < std::min(m_maxBuffers, kFirstBuffers)) {
         BYTE* buffer = AddBuffer();
         if (buffer == nullptr) {
-            break;
+            return;
         }
         m_free.push_back(buffer);
     }
-    // Each frame queues at most a frame (or its place) and an audio chunk.
-    m_queue.resize(2 * static_cast<size_t>(m_maxBuffers) + 16);
-    m_thread = std::thread([this] { Run(); });
+    try {
+        m_thread = std::thread([this] { Run(); });
+    } catch (const std::exception&) {
+        m_error = ERROR_NOT_ENOUGH_MEMORY;
+        m_failed = true;
+    }
 }
 
 // The pool's storage is the library's; its failure is not thrown on but ends
-// the capture.
+// the capture. Sizes are counted in 64 bits: a frame and its chunk room pass
+// what a 32-bit size_t holds for the largest claims.
 BYTE* CAviWriterThread::AddBuffer() {
+    const ULONGLONG bytes = ULONGLONG(m_frameBytes) + CAviWriter::kChunkRoom;
     try {
-        m_buffers.emplace_back(m_frameBytes + CAviWriter::kChunkRoom);
-    } catch (const std::bad_alloc&) {
+        if (bytes > kMaxBufferBytes || m_buffers.size() == m_buffers.capacity()) {
+            throw std::bad_alloc();
+        }
+        m_buffers.emplace_back(static_cast<size_t>(bytes));
+    } catch (const std::exception&) {
         m_allocationFailed = true;
         return nullptr;
     }
@@ -89,13 +106,13 @@ BYTE* CAviWriterThread::WaitForBuffer() {
     return buffer;
 }
 
-void CAviWriterThread::QueueFrame(BYTE* buffer, DWORD bytes) {
-    Queue({ItemKind::Frame, buffer, nullptr,
-           bytes == 0 || bytes > m_frameBytes ? m_frameBytes : bytes});
+bool CAviWriterThread::QueueFrame(BYTE* buffer, DWORD bytes) {
+    return Queue({ItemKind::Frame, buffer, nullptr,
+                  bytes == 0 || bytes > m_frameBytes ? m_frameBytes : bytes});
 }
 
-void CAviWriterThread::QueueDroppedFrame() {
-    Queue({ItemKind::DroppedFrame, nullptr, nullptr, 0});
+bool CAviWriterThread::QueueDroppedFrame() {
+    return Queue({ItemKind::DroppedFrame, nullptr, nullptr, 0});
 }
 
 void CAviWriterThread::ReleaseBuffer(BYTE* buffer) {
@@ -108,39 +125,59 @@ void CAviWriterThread::ReleaseBuffer(BYTE* buffer) {
 
 CAviWriterThread::AudioBuffer CAviWriterThread::TakeAudioBuffer(DWORD bytes) {
     std::vector<BYTE>* storage = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_freeAudio.empty()) {
-            m_audioBuffers.push_back(std::make_unique<std::vector<BYTE>>());
-            storage = m_audioBuffers.back().get();
-        } else {
-            storage = m_freeAudio.back();
-            m_freeAudio.pop_back();
+    try {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_freeAudio.empty()) {
+                // The writer gives each back to m_freeAudio, which has its room.
+                m_freeAudio.reserve(m_audioBuffers.size() + 1);
+                m_audioBuffers.push_back(std::make_unique<std::vector<BYTE>>());
+                storage = m_audioBuffers.back().get();
+            } else {
+                storage = m_freeAudio.back();
+                m_freeAudio.pop_back();
+            }
         }
-    }
-    if (storage->size() < bytes + CAviWriter::kChunkRoom) {
-        // Some headroom: chunk sizes vary by a block from frame to frame.
-        storage->resize(bytes + bytes / 8 + CAviWriter::kChunkRoom);
+        const ULONGLONG needed = ULONGLONG(bytes) + CAviWriter::kChunkRoom;
+        if (storage->size() < needed) {
+            // Some headroom: chunk sizes vary by a block from frame to frame.
+            storage->resize(static_cast<size_t>(needed + bytes / 8));
+        }
+    } catch (const std::exception&) {
+        // A storage taken stays in m_audioBuffers, unused.
+        m_allocationFailed = true;
+        return {};
     }
     return {storage, std::span<BYTE>(storage->data() + CAviWriter::kChunkHeaderRoom, bytes)};
 }
 
-void CAviWriterThread::QueueAudio(const AudioBuffer& audio, double arrivalSec) {
-    Queue({ItemKind::Audio, audio.samples.data(), audio.storage,
-           static_cast<DWORD>(audio.samples.size()), arrivalSec});
+bool CAviWriterThread::QueueAudio(const AudioBuffer& audio, double arrivalSec) {
+    return Queue({ItemKind::Audio, audio.samples.data(), audio.storage,
+                  static_cast<DWORD>(audio.samples.size()), arrivalSec});
 }
 
-void CAviWriterThread::Queue(const Item& item) {
+bool CAviWriterThread::Queue(const Item& item) {
+    bool queued = false;
     {
         std::lock_guard lock(m_mutex);
-        Push(item);
+        queued = Push(item);
+    }
+    if (!queued) {
+        m_allocationFailed = true;
+        return false;
     }
     m_changed.notify_all();
+    return true;
 }
 
-void CAviWriterThread::Push(const Item& item) {
+bool CAviWriterThread::Push(const Item& item) {
     if (m_queued == m_queue.size()) {
-        std::vector<Item> larger(2 * m_queue.size());
+        std::vector<Item> larger;
+        try {
+            larger.resize(2 * m_queue.size());
+        } catch (const std::exception&) {
+            return false;
+        }
         for (size_t n = 0; n < m_queued; ++n) {
             larger[n] = m_queue[(m_queueHead + n) % m_queue.size()];
         }
@@ -149,6 +186,7 @@ void CAviWriterThread::Push(const Item& item) {
     }
     m_queue[(m_queueHead + m_queued) % m_queue.size()] = item;
     ++m_queued;
+    return true;
 }
 
 CAviWriterThread::Item CAviWriterThread::Pop() {
@@ -237,17 +275,23 @@ bool CAviWriterThread::WriteAudio(const Item& item) {
 }
 
 bool CAviWriterThread::WriteFrame(BYTE* buffer, DWORD bytes) {
-    bool written = false;
-    if (m_compressor != nullptr) {
-        const CFrameCompressor::Frame frame = m_compressor->Compress(buffer);
-        if (frame.data == nullptr) {
-            SetLastError(ERROR_INVALID_DATA); // the compressor refused the frame
-            return false;
-        }
-        written = m_writer.WriteVideo(frame.data, frame.size, frame.keyFrame);
-    } else {
-        written = m_writer.WriteVideoInPlace(buffer, bytes, true);
+    if (m_compressor == nullptr) {
+        const bool written = m_writer.WriteVideoInPlace(buffer, bytes, true);
+        m_framesWritten += written ? 1 : 0;
+        return written;
     }
+    const CFrameCompressor::Frame frame = m_compressor->Compress(buffer, bytes);
+    switch (frame.result) {
+    case CFrameCompressor::Result::Compressed:
+        break;
+    case CFrameCompressor::Result::NotTaken:
+        // A short frame the compressor cannot read: its place stays.
+        return WriteDroppedFrame();
+    case CFrameCompressor::Result::Refused:
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    const bool written = m_writer.WriteVideoInPlace(frame.data, frame.size, frame.keyFrame);
     m_framesWritten += written ? 1 : 0;
     return written;
 }

@@ -30,7 +30,8 @@
 class CAviWriterThread {
 public:
     // Starts the thread; `writer` is open and is used only by the thread
-    // until Finish returns.
+    // until Finish returns. Nothing is thrown: a pool or a thread that
+    // cannot be had is AllocationFailed (or Failed) at once.
     // `gate`, when given, is asked before the n-th frame buffer (from 0) is
     // handed out and may refuse it, as a failed allocation would.
     using BufferGate = bool (*)(unsigned long long n);
@@ -53,15 +54,19 @@ public:
     // thread's work) before they are written; call before the first frame.
     void CompressWith(CFrameCompressor* compressor) { m_compressor = compressor; }
     // Queues a buffer from TryTakeBuffer/WaitForBuffer holding one frame of
-    // `bytes` (at most the frame size the pool was made for; all of it when 0).
-    void QueueFrame(BYTE* buffer, DWORD bytes = 0);
+    // `bytes` (at most the frame size the pool was made for; all of it when
+    // 0). With a compressor, a frame shorter than that is compressed only
+    // if the compressor takes it, else written as a dropped frame.
+    // Every Queue is false (and AllocationFailed) when the queue could not grow.
+    bool QueueFrame(BYTE* buffer, DWORD bytes = 0);
     // Queues the place of a dropped frame.
-    void QueueDroppedFrame();
+    bool QueueDroppedFrame();
     // Gives back a buffer from TryTakeBuffer/WaitForBuffer unqueued (a frame
     // that is not to be written).
     void ReleaseBuffer(BYTE* buffer);
 
-    // A buffer for `bytes` of audio samples, to be filled and queued.
+    // A buffer for `bytes` of audio samples, to be filled and queued; its
+    // storage is null (and AllocationFailed) when it could not be allocated.
     struct AudioBuffer {
         std::vector<BYTE>* storage = nullptr;
         std::span<BYTE> samples;
@@ -69,7 +74,7 @@ public:
     AudioBuffer TakeAudioBuffer(DWORD bytes);
     // arrivalSec: when the buffer arrived in the picture's time, for the
     // sound filter; negative when unknown.
-    void QueueAudio(const AudioBuffer& audio, double arrivalSec = -1);
+    bool QueueAudio(const AudioBuffer& audio, double arrivalSec = -1);
     // Sound passes through `filter` on this thread before it is written
     // (what it appends to `out` is written in its place); call before the
     // first sound.
@@ -78,7 +83,7 @@ public:
     void FilterSoundWith(SoundFilter filter) { m_soundFilter = std::move(filter); }
 
     // True once a frame buffer could not be allocated: the capture must end.
-    bool AllocationFailed() const { return m_allocationFailed; }
+    bool AllocationFailed() const { return m_allocationFailed.load(); }
     // True once a write failed or was refused; later items are discarded.
     bool Failed() const { return m_failed.load(); }
     // Why the writing stopped (read after Finish): the writer's error, or
@@ -109,9 +114,9 @@ private:
     bool WriteFrame(BYTE* buffer, DWORD bytes);
     bool WriteDroppedFrame();
     bool WriteAudio(const Item& item);
-    void Queue(const Item& item);
+    bool Queue(const Item& item);
     // The queue: a ring that grows only when full, under m_mutex.
-    void Push(const Item& item);
+    bool Push(const Item& item);
     Item Pop();
 
     CAviWriter& m_writer;
@@ -122,7 +127,7 @@ private:
     SoundFilter m_soundFilter;
     std::vector<BYTE> m_filtered; // the filter's output, reused
     unsigned long long m_buffersHandedOut = 0;
-    bool m_allocationFailed = false;
+    std::atomic<bool> m_allocationFailed{false};
     std::vector<std::vector<BYTE>> m_buffers; // grown by the capturing thread only
     std::vector<BYTE*> m_free;
     std::vector<std::unique_ptr<std::vector<BYTE>>> m_audioBuffers;

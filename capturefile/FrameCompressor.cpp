@@ -1,6 +1,23 @@
 #include "capturefile/FrameCompressor.h"
 
+#include "capturefile/AviWriter.h"
+#include "contract/DibFormat.h"
+
 #include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+// The largest buffer one compressed frame may need, whatever a compressor
+// claims: well past any 4096 x 4096 frame.
+constexpr ULONGLONG kLargestOutputBytes = 256ULL * 1024 * 1024;
+
+bool IsUncompressed(const BITMAPINFOHEADER& header) {
+    return header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
+}
+
+} // namespace
 
 CFrameCompressor::CFrameCompressor(const COMPVARS& choice) {
     m_vars.cbSize = sizeof m_vars;
@@ -13,9 +30,13 @@ CFrameCompressor::CFrameCompressor(const COMPVARS& choice) {
     if (choice.hic == nullptr)
         return;
     m_vars.hic = ICOpen(m_vars.fccType, m_vars.fccHandler, ICMODE_COMPRESS);
+    if (m_vars.hic == nullptr)
+        return;
+    m_info.dwSize = sizeof m_info;
+    ICGetInfo(m_vars.hic, &m_info, sizeof m_info);
     // The settings the user made in the compressor's own dialog.
     const LRESULT stateSize = ICGetStateSize(choice.hic);
-    if (m_vars.hic != nullptr && stateSize > 0) {
+    if (stateSize > 0 && stateSize < LRESULT(kLargestOutputBytes)) {
         std::vector<BYTE> state(static_cast<size_t>(stateSize));
         if (ICGetState(choice.hic, state.data(), DWORD(stateSize)) == ICERR_OK)
             ICSetState(m_vars.hic, state.data(), DWORD(stateSize));
@@ -24,32 +45,104 @@ CFrameCompressor::CFrameCompressor(const COMPVARS& choice) {
 
 CFrameCompressor::~CFrameCompressor() {
     if (m_started)
-        ICSeqCompressFrameEnd(&m_vars);
-    ICCompressorFree(&m_vars);
+        ICCompressEnd(m_vars.hic);
+    if (m_vars.hic != nullptr)
+        ICClose(m_vars.hic);
 }
 
-bool CFrameCompressor::Start(const std::vector<BYTE>& inputFormat) {
-    if (m_started || inputFormat.size() < sizeof(BITMAPINFOHEADER) || m_vars.hic == nullptr)
+bool CFrameCompressor::Takes(const std::vector<BYTE>& inputFormat) const {
+    if (m_vars.hic == nullptr || inputFormat.size() < sizeof(BITMAPINFOHEADER))
         return false;
-    m_inputFormat = inputFormat; // the platform keeps a pointer to it
+    auto* input = reinterpret_cast<BITMAPINFO*>(const_cast<BYTE*>(inputFormat.data()));
+    return ICCompressQuery(m_vars.hic, input, nullptr) == ICERR_OK;
+}
+
+bool CFrameCompressor::Start(const std::vector<BYTE>& inputFormat, DWORD microSecPerFrame,
+                             std::span<const BYTE>) {
+    if (m_started || !Takes(inputFormat))
+        return false;
+    m_inputFormat = inputFormat;
     auto* input = reinterpret_cast<BITMAPINFO*>(m_inputFormat.data());
-    if (!ICSeqCompressFrameStart(&m_vars, input) || m_vars.lpbiOut == nullptr)
+    const BITMAPINFOHEADER& header = input->bmiHeader;
+    m_inputBytes = header.biSizeImage != 0
+                       ? header.biSizeImage
+                       : dib::ImageBytes(header.biWidth, header.biHeight, header.biBitCount);
+    // The output format as long as the compressor makes it (a palette, its own bytes).
+    const LRESULT formatSize = ICCompressGetFormatSize(m_vars.hic, input);
+    if (formatSize < LRESULT(sizeof(BITMAPINFOHEADER)) || formatSize > 64 * 1024)
         return false;
+    m_outputFormat.assign(size_t(formatSize), 0);
+    auto* output = reinterpret_cast<BITMAPINFO*>(m_outputFormat.data());
+    if (ICCompressGetFormat(m_vars.hic, input, output) != ICERR_OK || !AllocateBuffers())
+        return false;
+    if (ICCompressBegin(m_vars.hic, input, output) != ICERR_OK)
+        return false;
+    m_frameSize = FrameSizeLimit(microSecPerFrame);
+    m_quality =
+        m_vars.lQ == ICQUALITY_DEFAULT ? DWORD(ICGetDefaultQuality(m_vars.hic)) : DWORD(m_vars.lQ);
+    m_frameNumber = 0;
     m_started = true;
-    // The output format as long as the compressor made it (a palette, its own bytes).
-    const LRESULT size = ICCompressGetFormatSize(m_vars.hic, input);
-    const auto* output = reinterpret_cast<const BYTE*>(m_vars.lpbiOut);
-    m_outputFormat.assign(output, output + std::max<LRESULT>(size, sizeof(BITMAPINFOHEADER)));
     return true;
 }
 
-CFrameCompressor::Frame CFrameCompressor::Compress(BYTE* frame) {
+// Every output buffer holds the compressor's worst case, which can exceed
+// the raw frame; a compressor that names none gets twice the raw frame.
+bool CFrameCompressor::AllocateBuffers() {
+    auto* input = reinterpret_cast<BITMAPINFO*>(m_inputFormat.data());
+    auto* output = reinterpret_cast<BITMAPINFO*>(m_outputFormat.data());
+    const DWORD worst = DWORD(ICCompressGetSize(m_vars.hic, input, output));
+    const ULONGLONG bytes =
+        (worst != 0 ? ULONGLONG(worst) : 2 * ULONGLONG(m_inputBytes)) + CAviWriter::kChunkRoom;
+    const bool temporal =
+        (m_info.dwFlags & VIDCF_TEMPORAL) != 0 && (m_info.dwFlags & VIDCF_FASTTEMPORALC) == 0;
+    if (bytes > kLargestOutputBytes || m_inputBytes == 0)
+        return false;
+    try {
+        m_output.assign(size_t(bytes), 0);
+        m_previous.assign(temporal ? m_inputBytes : 0, 0);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+// The choice's data rate (kilobytes a second) as a limit on each frame, for
+// a compressor that can keep one.
+DWORD CFrameCompressor::FrameSizeLimit(DWORD microSecPerFrame) const {
+    if (m_vars.lDataRate <= 0 || (m_info.dwFlags & VIDCF_CRUNCH) == 0)
+        return 0;
+    return DWORD(std::min<ULONGLONG>(
+        ULONGLONG(m_vars.lDataRate) * 1024 * microSecPerFrame / 1000000, 0xFFFFFFFFu));
+}
+
+CFrameCompressor::Frame CFrameCompressor::Compress(BYTE* frame, DWORD bytes) {
     if (!m_started)
         return {};
-    BOOL key = FALSE;
-    LONG size = 0; // 0: the size the data rate of the choice allows
-    const void* data = ICSeqCompressFrame(&m_vars, 0, frame, &key, &size);
-    if (data == nullptr || size < 0)
+    auto* input = reinterpret_cast<BITMAPINFO*>(m_inputFormat.data());
+    const DWORD given = bytes == 0 ? m_inputBytes : std::min(bytes, m_inputBytes);
+    // Rows cannot be read from a short frame; a compressed one says its size.
+    if (given < m_inputBytes && IsUncompressed(input->bmiHeader))
+        return {Result::NotTaken};
+    input->bmiHeader.biSizeImage = given;
+    const bool key = m_frameNumber == 0 || (m_vars.lKey > 0 && m_frameNumber % m_vars.lKey == 0);
+    auto* output = reinterpret_cast<BITMAPINFOHEADER*>(m_outputFormat.data());
+    const DWORD room = DWORD(m_output.size() - CAviWriter::kChunkRoom);
+    output->biSizeImage = room;
+    BYTE* data = m_output.data() + CAviWriter::kChunkHeaderRoom;
+    const bool previous = !m_previous.empty() && m_frameNumber != 0 && !key;
+    DWORD chunkId = 0;
+    DWORD flags = 0;
+    const DWORD result =
+        ICCompress(m_vars.hic, key ? ICCOMPRESS_KEYFRAME : 0, output, data, &input->bmiHeader,
+                   frame, &chunkId, &flags, m_frameNumber, m_frameSize, m_quality,
+                   previous ? &input->bmiHeader : nullptr, previous ? m_previous.data() : nullptr);
+    input->bmiHeader.biSizeImage = m_inputBytes;
+    const DWORD size = output->biSizeImage;
+    output->biSizeImage = room;
+    if (result != ICERR_OK || size > room)
         return {};
-    return {static_cast<const BYTE*>(data), DWORD(size), key != FALSE};
+    if (!m_previous.empty())
+        std::memcpy(m_previous.data(), frame, m_inputBytes);
+    ++m_frameNumber;
+    return {Result::Compressed, data, size, (flags & AVIIF_KEYFRAME) != 0};
 }

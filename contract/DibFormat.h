@@ -24,16 +24,25 @@ constexpr std::uint64_t ClaimedBytes(const BITMAPINFOHEADER& header) {
     return header.biSize + ((masks ? 3 : 0) + colours) * sizeof(RGBQUAD);
 }
 
-// The bytes of one row: its pixels' bits rounded up to whole DWORDs.
-constexpr DWORD Stride(LONG width, WORD bitCount) {
-    return DWORD((std::uint64_t(DWORD(width)) * bitCount + 31) / 32 * 4);
+// The bytes of one row: its pixels' bits rounded up to whole DWORDs, in 64
+// bits (a driver's width times its bit count passes 32 bits).
+constexpr std::uint64_t RowBytes(LONG width, WORD bitCount) {
+    return (std::uint64_t(DWORD(width)) * bitCount + 31) / 32 * 4;
 }
 
-// The rows of either direction (a negative height runs top-down), at most
-// 0xFFFFFFFF bytes.
-constexpr DWORD ImageBytes(LONG width, LONG height, WORD bitCount) {
+// The rows of either direction (a negative height runs top-down), in 64 bits.
+constexpr std::uint64_t FrameBytes(LONG width, LONG height, WORD bitCount) {
     const std::uint64_t rows = std::uint64_t(height < 0 ? -std::int64_t{height} : height);
-    const std::uint64_t bytes = std::uint64_t{Stride(width, bitCount)} * rows;
+    return RowBytes(width, bitCount) * rows;
+}
+
+// The same, at most 0xFFFFFFFF bytes.
+constexpr DWORD Stride(LONG width, WORD bitCount) {
+    const std::uint64_t bytes = RowBytes(width, bitCount);
+    return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(bytes);
+}
+constexpr DWORD ImageBytes(LONG width, LONG height, WORD bitCount) {
+    const std::uint64_t bytes = FrameBytes(width, height, bitCount);
     return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(bytes);
 }
 

@@ -63,6 +63,10 @@ public:
     // Windows session is refused meanwhile.
     bool IsDialogOpen() const { return m_bDialogOpen != FALSE; }
     void MarkDialogOpen(bool bOpen) { m_bDialogOpen = bOpen ? TRUE : FALSE; }
+    // Set while Capture Video runs, so that the end of the Windows session
+    // stops the capture first.
+    bool IsCapturing() const { return m_bCapturing; }
+    void MarkCapturing(bool bCapturing) { m_bCapturing = bCapturing; }
 
     // Capture Video lets the capture window write the file (the check box
     // of Capture Setup, kept in the program's profile); else the program
@@ -87,5 +91,6 @@ private:
     BOOL m_bDialogOpen = FALSE;
     bool m_bPlatformWriter = false;
     bool m_bSoundInStep = true;
+    bool m_bCapturing = false;
     CCompressorChoice m_compressor;
 };

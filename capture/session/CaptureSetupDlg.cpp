@@ -118,10 +118,11 @@ void CCaptureSetupDlg::OnPlatformWriter() {
 
 void CCaptureSetupDlg::ShowAudioFormat(HWND hWndCap, CWnd& label) {
     label.SetWindowText("");
+    // A format is asked for with a 16-bit size: a larger answer is not one.
     const DWORD size = capwnd::GetAudioFormatSize(hWndCap);
-    if (size == 0)
+    if (size == 0 || size > 0xFFFF)
         return;
-    UniqueGlobal memory(GlobalAlloc(GHND, size));
+    UniqueGlobal memory(GlobalAlloc(GHND, size + capwnd::kRecordSlack));
     if (!memory)
         return;
     CGlobalLock<WAVEFORMATEX> format(memory.Get());
@@ -146,9 +147,9 @@ void CCaptureSetupDlg::OnSetAudioFormat() {
     if (compression.MaxFormatSize(largest) != MMSYSERR_NOERROR)
         largest = 0;
     const DWORD size = std::max(largest, capwnd::GetAudioFormatSize(m_hWndCap));
-    if (size == 0)
+    if (size == 0 || size > 0xFFFF)
         return; // no format to start from and none to choose
-    UniqueGlobal memory(GlobalAlloc(GHND, size));
+    UniqueGlobal memory(GlobalAlloc(GHND, size + capwnd::kRecordSlack));
     if (!memory)
         return;
     CGlobalLock<WAVEFORMATEX> format(memory.Get());

@@ -135,3 +135,12 @@ void CCaptureStatusPanes::ShowSummary(const CCaptureFigures& figures, const char
         return;
     m_pStatusBar->SetPaneText(0, Summary(figures, m_microSecPerFrame, lpszFile).c_str());
 }
+
+void CCaptureStatusPanes::ShowNothingCaptured(const char* lpszFile) {
+    if (m_pStatusBar == nullptr || !::IsWindow(m_pStatusBar->m_hWnd))
+        return;
+    const std::string text =
+        lpszFile[0] == '\0' ? std::string("Nothing was captured.")
+                            : std::string("Nothing was captured; ") + lpszFile + " is unchanged.";
+    m_pStatusBar->SetPaneText(0, text.c_str());
+}

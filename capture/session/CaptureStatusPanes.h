@@ -28,6 +28,8 @@ public:
     void OnCaptureError(int nID, const char* lpszText) override;
     // The summary of a capture that ended, in pane 0.
     void ShowSummary(const CCaptureFigures& figures, const char* lpszFile);
+    // In pane 0, in place of a summary, when the capture made no file.
+    void ShowNothingCaptured(const char* lpszFile);
 
     // The texts of the panes (frames, dropped, skipped, time, rate, free,
     // left, clocks).

@@ -22,17 +22,36 @@ template <class Record> LRESULT SendRecord(HWND hWndCap, UINT message, Record& r
     return Send(hWndCap, message, sizeof record, reinterpret_cast<LPARAM>(&record));
 }
 
+// Room behind every record or format a driver is asked to fill: a driver
+// built for a later, longer version of a record may write its own size
+// whatever it was asked, and what lies behind the buffer (the rest of the
+// session, the heap) must not take it.
+constexpr DWORD kRecordSlack = 1024;
+
+// A record the driver fills, asked into a buffer with room behind it.
+template <class Record> LRESULT ReceiveRecord(HWND hWndCap, UINT message, Record& record) {
+    struct Padded {
+        Record record;
+        BYTE slack[kRecordSlack];
+    } padded{};
+    padded.record = record;
+    const LRESULT result =
+        Send(hWndCap, message, sizeof record, reinterpret_cast<LPARAM>(&padded.record));
+    record = padded.record;
+    return result;
+}
+
 inline bool DriverConnect(HWND h, int index) {
     return Send(h, WM_CAP_DRIVER_CONNECT, WPARAM(index)) != 0;
 }
 inline bool DriverGetCaps(HWND h, CAPDRIVERCAPS& caps) {
-    return SendRecord(h, WM_CAP_DRIVER_GET_CAPS, caps) != 0;
+    return ReceiveRecord(h, WM_CAP_DRIVER_GET_CAPS, caps) != 0;
 }
 inline bool GetStatus(HWND h, CAPSTATUS& status) {
-    return SendRecord(h, WM_CAP_GET_STATUS, status) != 0;
+    return ReceiveRecord(h, WM_CAP_GET_STATUS, status) != 0;
 }
 inline bool GetSequenceSetup(HWND h, CAPTUREPARMS& parms) {
-    return SendRecord(h, WM_CAP_GET_SEQUENCE_SETUP, parms) != 0;
+    return ReceiveRecord(h, WM_CAP_GET_SEQUENCE_SETUP, parms) != 0;
 }
 inline bool SetSequenceSetup(HWND h, CAPTUREPARMS& parms) {
     return SendRecord(h, WM_CAP_SET_SEQUENCE_SETUP, parms) != 0;
@@ -55,6 +74,7 @@ inline bool SetCallbackOnError(HWND h, CAPERRORCALLBACKA callback) {
 inline DWORD GetAudioFormatSize(HWND h) {
     return DWORD(Send(h, WM_CAP_GET_AUDIOFORMAT));
 }
+// `format` holds size + kRecordSlack bytes.
 inline DWORD GetAudioFormat(HWND h, WAVEFORMATEX* format, DWORD size) {
     return DWORD(Send(h, WM_CAP_GET_AUDIOFORMAT, size, reinterpret_cast<LPARAM>(format)));
 }
@@ -66,6 +86,7 @@ inline bool SetAudioFormat(HWND h, const WAVEFORMATEX* format, DWORD size) {
 inline DWORD GetVideoFormatSize(HWND h) {
     return DWORD(Send(h, WM_CAP_GET_VIDEOFORMAT));
 }
+// `format` holds size + kRecordSlack bytes.
 inline DWORD GetVideoFormat(HWND h, void* format, DWORD size) {
     return DWORD(Send(h, WM_CAP_GET_VIDEOFORMAT, size, reinterpret_cast<LPARAM>(format)));
 }

@@ -13,17 +13,56 @@ namespace {
 
 // The progress is shown at least this often.
 constexpr DWORD kProgressIntervalMs = 500;
-// Sound held for the next frame beyond this (a long stall) goes on undated.
-constexpr size_t kMostHeldSound = 8;
+// Sound held for the next frame to date beyond this (a long stall) goes on
+// undated.
+constexpr size_t kMostSoundToDate = 8;
+// Larger than any capture card's picture.
+constexpr LONG kLargestSide = 4096;
+// The largest frame: 4096 x 4096 at 32 bits.
+constexpr ULONGLONG kLargestFrameBytes = ULONGLONG(kLargestSide) * kLargestSide * 4;
+// Far beyond a sound format with its extra bytes; a larger answer is not one.
+constexpr DWORD kLargestSoundFormat = 4096;
+// One sound buffer holds at most this much; a driver that claims more is cut
+// to it (a second of 192 kHz 8-channel 32-bit sound is 6 MB).
+constexpr DWORD kLargestSoundBuffer = 16 * 1024 * 1024;
+// Sound held for the file until the first frame comes: a few seconds' worth.
+constexpr DWORD kHeldSoundSeconds = 4;
+constexpr DWORD kLeastHeldSound = 64 * 1024;
 
-// The bytes of one frame: as the header says, or, uncompressed, its rows.
-DWORD FrameBytes(const BITMAPINFOHEADER& header) {
-    if (header.biSizeImage != 0)
-        return header.biSizeImage;
-    return dib::ImageBytes(header.biWidth, header.biHeight, header.biBitCount);
+bool KnownBitDepth(WORD bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// A frame copy takes the least of what the driver's buffer holds, what the
+// driver says it filled, and what our buffer holds.
+DWORD CopyBytes(DWORD bufferLength, DWORD used, DWORD room) {
+    return std::min({bufferLength, used, room});
 }
 
 } // namespace
+
+DWORD CapturableFrameBytes(const BITMAPINFOHEADER& header) {
+    const LONGLONG height = header.biHeight < 0 ? -LONGLONG(header.biHeight) : header.biHeight;
+    if (header.biWidth <= 0 || header.biWidth > kLargestSide || height == 0 ||
+        height > kLargestSide)
+        return 0;
+    const bool uncompressed =
+        header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
+    if (uncompressed) {
+        // The rows themselves: a size claimed beyond them is not believed.
+        return KnownBitDepth(header.biBitCount)
+                   ? DWORD(dib::FrameBytes(header.biWidth, header.biHeight, header.biBitCount))
+                   : 0;
+    }
+    // A compressed frame is as large as the format says, and no larger than
+    // the rows it stands for could be.
+    const ULONGLONG bytes =
+        header.biSizeImage != 0 ? header.biSizeImage
+        : KnownBitDepth(header.biBitCount)
+            ? dib::FrameBytes(header.biWidth, header.biHeight, header.biBitCount)
+            : 0;
+    return bytes <= kLargestFrameBytes ? DWORD(bytes) : 0;
+}
 
 CFileCapture::CFileCapture(HWND hWndCap, CCaptureListener& listener)
     : m_hWndCap(hWndCap), m_listener(listener) {}
@@ -34,8 +73,14 @@ bool CFileCapture::Run(const Settings& settings) {
     CAPTUREPARMS parms = settings.parms;
     // The capture runs inside the call, so that the callbacks end with it.
     parms.fYield = FALSE;
-    CaptureWithCallbacks(parms);
-    return Finish();
+    InstallCallbacks(true);
+    const bool started = Capture(parms);
+    InstallCallbacks(false);
+    capwnd::SetCallbackOnError(m_hWndCap, settings.errorCallback);
+    // Sound that never saw a frame is still the capture's.
+    if (started && !m_stopSent && m_thread == nullptr && !m_heldSound.empty())
+        OpenFile(nullptr, 0);
+    return Finish() && started;
 }
 
 bool CFileCapture::Prepare(const Settings& settings) {
@@ -49,172 +94,201 @@ bool CFileCapture::Prepare(const Settings& settings) {
     const size_t slash = m_fileName.find_last_of("\\/");
     m_directory = slash == std::string::npos ? std::string() : m_fileName.substr(0, slash + 1);
 
-    AviWriterSettings file;
-    file.info = settings.info;
-    file.riffBlockBytes = settings.riffBlockBytes;
-    file.freeSpaceReserve = settings.freeSpaceReserve;
+    m_file.info = settings.info;
+    m_file.riffBlockBytes = settings.riffBlockBytes;
+    m_file.freeSpaceReserve = settings.freeSpaceReserve;
     m_microSecPerFrame = settings.parms.dwRequestMicroSecPerFrame;
     m_rate = NominalFrameRate(m_microSecPerFrame);
-    file.microSecPerFrame = m_microSecPerFrame;
-    if (m_microSecPerFrame == 0 || !ReadFormats(settings, file) ||
-        !StartCompressor(settings.compressor, file) || !OpenFile(settings, file))
+    m_file.microSecPerFrame = m_microSecPerFrame;
+    m_soundInStep = settings.soundInStep;
+    // At least a second of frames may wait for the disk: a frame that finds
+    // no free buffer is lost. (The writer thread keeps the pool within what
+    // a 32-bit process can spare.)
+    const UINT secondOfFrames =
+        m_microSecPerFrame == 0 ? 0 : UINT(1000000 / m_microSecPerFrame + 1);
+    m_writerBuffers = std::max<UINT>(settings.parms.wNumVideoRequested, secondOfFrames);
+    if (m_microSecPerFrame == 0 || !ReadVideoFormat() ||
+        (settings.parms.fCaptureAudio && !ReadAudioFormat()) ||
+        !CheckCompressor(settings.compressor))
         return false;
-    if (settings.soundInStep)
-        StartPacing(file);
-    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(file.audioFormat.data());
+    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(m_file.audioFormat.data());
     // Frames wait for the sound that tells a gap from a step of the clock
     // in half of the pool, leaving the other half to the disk.
-    m_placer =
-        std::make_unique<CFramePlacer>(m_rate, file.audioFormat.empty() ? 0 : sound->nSamplesPerSec,
-                                       std::max<UINT>(m_thread->BufferCount() / 2, 1));
+    m_placer = std::make_unique<CFramePlacer>(
+        m_rate, m_file.audioFormat.empty() ? 0 : sound->nSamplesPerSec,
+        std::max<UINT>(m_writerBuffers / 2, 1));
     m_decisions.reserve(64);
-    m_heldSound.reserve(kMostHeldSound + 1);
+    m_soundToDate.reserve(kMostSoundToDate + 1);
     return true;
 }
 
-void CFileCapture::StartPacing(const AviWriterSettings& file) {
-    if (file.audioFormat.size() < sizeof(PCMWAVEFORMAT))
-        return;
-    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(file.audioFormat.data());
-    const CPcmFormat format{sound->nSamplesPerSec, sound->nChannels, sound->wBitsPerSample};
-    // Only what the resampler reads; other sound is written as it comes.
-    if (sound->wFormatTag != WAVE_FORMAT_PCM || !format.Resamplable() ||
-        sound->nBlockAlign != format.BlockAlign())
-        return;
-    m_pacer = std::make_unique<CSoundPacer>(format, m_rate);
-    CSoundPacer* pacer = m_pacer.get();
-    m_thread->FilterSoundWith(
-        [pacer](const BYTE* data, DWORD bytes, double arrivalSec, std::vector<BYTE>& out) {
-            pacer->Process(data, bytes, arrivalSec, out);
-        });
-}
-
-bool CFileCapture::ReadFormats(const Settings& settings, AviWriterSettings& file) {
+bool CFileCapture::ReadVideoFormat() {
     CVideoFormat video;
     if (!video.Read(m_hWndCap) || dib::ClaimedBytes(video.Header()) > video.Size()) {
         m_listener.OnCaptureError(IDS_CAP_NO_FRAME_CAP_ERROR,
                                   "The capture driver gives no video format to capture.");
         return false;
     }
-    m_frameBytes = FrameBytes(video.Header());
+    m_frameBytes = CapturableFrameBytes(video.Header());
+    if (m_frameBytes == 0) {
+        char text[256];
+        const BITMAPINFOHEADER& header = video.Header();
+        std::snprintf(text, sizeof text,
+                      "The capture driver's video format (%ld x %ld, %u bits per pixel) cannot be "
+                      "captured to a file. Choose another one in Video Format.",
+                      static_cast<long>(header.biWidth), static_cast<long>(header.biHeight),
+                      unsigned(header.biBitCount));
+        m_listener.OnCaptureError(IDS_CAP_VIDEO_SIZE_ERROR, text);
+        return false;
+    }
+    // The file states the size the frames have, whatever the driver claimed.
+    video.Header().biSizeImage = m_frameBytes;
     const auto* bytes = reinterpret_cast<const BYTE*>(&video.Header());
-    file.videoFormat.assign(bytes, bytes + video.Size());
-    if (!settings.parms.fCaptureAudio)
-        return true;
+    m_file.videoFormat.assign(bytes, bytes + video.Size());
+    return true;
+}
+
+bool CFileCapture::ReadAudioFormat() {
     const DWORD size = capwnd::GetAudioFormatSize(m_hWndCap);
-    std::vector<BYTE> sound(std::max<DWORD>(size, sizeof(WAVEFORMATEX)));
-    if (size < sizeof(PCMWAVEFORMAT) ||
-        capwnd::GetAudioFormat(m_hWndCap, reinterpret_cast<WAVEFORMATEX*>(sound.data()), size) ==
-            0 ||
-        reinterpret_cast<const WAVEFORMATEX*>(sound.data())->nBlockAlign == 0) {
+    std::vector<BYTE> sound(
+        std::max<size_t>(std::min(size, kLargestSoundFormat), sizeof(WAVEFORMATEX)) +
+        capwnd::kRecordSlack);
+    const DWORD answer = size < sizeof(PCMWAVEFORMAT) || size > kLargestSoundFormat
+                             ? 0
+                             : capwnd::GetAudioFormat(
+                                   m_hWndCap, reinterpret_cast<WAVEFORMATEX*>(sound.data()), size);
+    auto* format = reinterpret_cast<WAVEFORMATEX*>(sound.data());
+    // An answer larger than the buffer is not the format the buffer holds.
+    if (answer == 0 || answer > size || format->nBlockAlign == 0) {
         m_listener.OnCaptureError(IDS_CAP_WAVE_OPEN_ERROR,
                                   "The capture window gives no audio format to record.");
         return false;
     }
-    sound.resize(size);
-    m_soundBlockAlign = reinterpret_cast<const WAVEFORMATEX*>(sound.data())->nBlockAlign;
-    file.audioFormat = std::move(sound);
+    // Its extra bytes, as many as there are (none after a PCMWAVEFORMAT).
+    format->cbSize =
+        WORD(std::min<DWORD>(size > sizeof(WAVEFORMATEX) ? format->cbSize : 0,
+                             size > sizeof(WAVEFORMATEX) ? size - DWORD(sizeof(WAVEFORMATEX)) : 0));
+    sound.resize(sizeof(WAVEFORMATEX) + format->cbSize);
+    m_soundBlockAlign = format->nBlockAlign;
+    m_soundBytesPerSec = format->nAvgBytesPerSec;
+    m_file.audioFormat = std::move(sound);
     return true;
 }
 
-bool CFileCapture::StartCompressor(COMPVARS* compressor, AviWriterSettings& file) {
+bool CFileCapture::CheckCompressor(COMPVARS* compressor) {
     if (compressor == nullptr || compressor->hic == nullptr)
         return true;
     m_compressor = std::make_unique<CFrameCompressor>(*compressor);
-    if (!m_compressor->Start(file.videoFormat)) {
+    if (!m_compressor->Takes(m_file.videoFormat)) {
         m_compressor.reset();
         m_listener.OnCaptureError(IDS_CAP_COMPRESSOR_ERROR,
                                   "The chosen compressor cannot compress this video format. "
                                   "Choose another one in Video Compression.");
         return false;
     }
-    file.videoFormat = m_compressor->OutputFormat();
-    file.videoHandler = compressor->fccHandler;
+    m_file.videoHandler = compressor->fccHandler;
     return true;
 }
 
-bool CFileCapture::OpenFile(const Settings& settings, AviWriterSettings& file) {
-    if (!m_writer.Open(m_fileName, file)) {
-        const std::string text = "Cannot create the capture file " + m_fileName + ": " +
-                                 AviErrorText(m_writer.LastError()) + ".";
-        m_listener.OnCaptureError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
+void CFileCapture::InstallCallbacks(bool install) {
+    capwnd::SetUserData(m_hWndCap, install ? reinterpret_cast<LPARAM>(this) : 0);
+    capwnd::SetCallbackOnVideoStream(m_hWndCap, install ? &CFileCapture::OnVideoStream : nullptr);
+    if (m_soundBlockAlign != 0)
+        capwnd::SetCallbackOnWaveStream(m_hWndCap, install ? &CFileCapture::OnWaveStream : nullptr);
+    if (install)
+        capwnd::SetCallbackOnError(m_hWndCap, &CFileCapture::OnError);
+}
+
+// False when the capture window refused the parameters or the capture.
+bool CFileCapture::Capture(CAPTUREPARMS parms) {
+    if (!capwnd::SetSequenceSetup(m_hWndCap, parms)) {
+        ReportRefusal("the capture settings");
         return false;
     }
-    // At least a second of frames may wait for the disk: a frame that finds
-    // no free buffer is lost. (The writer thread keeps the pool within what
-    // a 32-bit process can spare.)
-    const UINT secondOfFrames = UINT(1000000 / m_microSecPerFrame + 1);
-    m_thread = std::make_unique<CAviWriterThread>(
-        m_writer, m_frameBytes, std::max<UINT>(settings.parms.wNumVideoRequested, secondOfFrames));
-    m_thread->CompressWith(m_compressor.get());
-    return true;
-}
-
-void CFileCapture::CaptureWithCallbacks(CAPTUREPARMS parms) {
-    capwnd::SetUserData(m_hWndCap, reinterpret_cast<LPARAM>(this));
-    capwnd::SetCallbackOnVideoStream(m_hWndCap, &CFileCapture::OnVideoStream);
-    if (m_soundBlockAlign != 0)
-        capwnd::SetCallbackOnWaveStream(m_hWndCap, &CFileCapture::OnWaveStream);
-    capwnd::SetSequenceSetup(m_hWndCap, parms);
     m_lastReportTick = GetTickCount();
     ReportProgress(true);
     // Returns when the capture ends; the callbacks run inside it.
-    capwnd::SequenceNoFile(m_hWndCap);
-    capwnd::SetCallbackOnVideoStream(m_hWndCap, nullptr);
-    if (m_soundBlockAlign != 0)
-        capwnd::SetCallbackOnWaveStream(m_hWndCap, nullptr);
-    capwnd::SetUserData(m_hWndCap, 0);
+    if (!capwnd::SequenceNoFile(m_hWndCap)) {
+        ReportRefusal("the capture");
+        return false;
+    }
+    return true;
+}
+
+// The capture window's own words, where it gave them, are enough.
+void CFileCapture::ReportRefusal(const char* lpszWhat) {
+    if (m_driverSpoke)
+        return;
+    const std::string text = std::string("The capture driver refused ") + lpszWhat +
+                             ": nothing was captured, and " + m_fileName + " was not changed.";
+    m_listener.OnCaptureError(IDS_CAP_DRIVER_ERROR, text.c_str());
 }
 
 CFileCapture* CFileCapture::FromWindow(HWND hWnd) {
     return reinterpret_cast<CFileCapture*>(capwnd::GetUserData(hWnd));
 }
 
-// Memory that runs out for the frames waiting for their places, or for a
-// sound buffer, ends the capture, as a frame buffer that cannot be had does;
-// nothing thrown reaches the capture window.
+// Nothing thrown may reach the capture window: what the callbacks cannot
+// allocate ends the capture as a lack of memory.
 LRESULT CALLBACK CFileCapture::OnVideoStream(HWND hWnd, LPVIDEOHDR lpVHdr) {
-    if (CFileCapture* capture = FromWindow(hWnd); capture != nullptr && lpVHdr != nullptr) {
-        try {
-            capture->TakeFrame(*lpVHdr);
-        } catch (const std::bad_alloc&) {
-            capture->RanOutOfMemory();
-        }
+    CFileCapture* capture = FromWindow(hWnd);
+    if (capture == nullptr || lpVHdr == nullptr)
+        return TRUE;
+    try {
+        capture->TakeFrame(*lpVHdr);
+    } catch (...) {
+        capture->m_outOfMemory = true;
+        capture->StopWhenTheWriterCannotGoOn();
     }
     return TRUE;
 }
 
 LRESULT CALLBACK CFileCapture::OnWaveStream(HWND hWnd, LPWAVEHDR lpWHdr) {
-    if (CFileCapture* capture = FromWindow(hWnd); capture != nullptr && lpWHdr != nullptr) {
-        try {
-            capture->TakeSound(*lpWHdr);
-        } catch (const std::bad_alloc&) {
-            capture->RanOutOfMemory();
-        }
+    CFileCapture* capture = FromWindow(hWnd);
+    if (capture == nullptr || lpWHdr == nullptr)
+        return TRUE;
+    try {
+        capture->TakeSound(*lpWHdr);
+    } catch (...) {
+        capture->m_outOfMemory = true;
+        capture->StopWhenTheWriterCannotGoOn();
     }
     return TRUE;
 }
 
-void CFileCapture::RanOutOfMemory() {
-    m_outOfMemory = true;
-    StopWhenTheWriterCannotGoOn();
+LRESULT CALLBACK CFileCapture::OnError(HWND hWnd, int nID, LPCSTR lpsz) {
+    CFileCapture* capture = FromWindow(hWnd);
+    // Id 0 clears a pending error: nothing to show.
+    if (capture == nullptr || nID == 0)
+        return 0;
+    capture->m_driverSpoke = true;
+    try {
+        capture->m_listener.OnCaptureError(nID, lpsz != nullptr ? lpsz : "");
+    } catch (...) {
+        // The text is lost, not the capture.
+    }
+    return 0;
 }
 
 void CFileCapture::TakeFrame(const VIDEOHDR& header) {
     if (m_stopSent)
         return;
-    BYTE* buffer =
-        header.lpData != nullptr && header.dwBytesUsed != 0 ? m_thread->TryTakeBuffer() : nullptr;
+    const DWORD bytes = header.lpData == nullptr
+                            ? 0
+                            : CopyBytes(header.dwBufferLength, header.dwBytesUsed, m_frameBytes);
+    if (m_thread == nullptr && !OpenFile(bytes == m_frameBytes ? header.lpData : nullptr, bytes))
+        return;
+    BYTE* buffer = bytes != 0 ? m_thread->TryTakeBuffer() : nullptr;
     if (buffer == nullptr && m_thread->AllocationFailed()) {
         m_outOfMemory = true;
     } else {
-        // Without a buffer (every one waits for the disk) the frame keeps
-        // its place, empty.
-        const DWORD bytes = buffer != nullptr ? std::min(header.dwBytesUsed, m_frameBytes) : 0;
-        if (buffer != nullptr)
+        // Without a buffer (every one waits for the disk, or the driver gave
+        // nothing) the frame keeps its place, empty.
+        if (buffer != nullptr) {
             std::memcpy(buffer, header.lpData, bytes);
-        m_figures.bytes += bytes;
-        m_waiting.push_back({buffer, bytes});
+            m_figures.bytes += bytes;
+        }
+        m_waiting.push_back({buffer, buffer != nullptr ? bytes : 0});
         m_placer->Frame(header.dwTimeCaptured, m_nextToken++, m_decisions);
         ApplyPlacements();
     }
@@ -246,7 +320,7 @@ void CFileCapture::ApplyPlacements() {
 }
 
 void CFileCapture::WriteWaitingFrame(uint64_t slot) {
-    QueueHeldSound(slot);
+    QueueDatedSound(slot);
     // (None waits only when memory ran out between the two queues.)
     const WaitingFrame frame = m_waiting.empty() ? WaitingFrame{} : m_waiting.front();
     if (!m_waiting.empty())
@@ -260,18 +334,6 @@ void CFileCapture::WriteWaitingFrame(uint64_t slot) {
     ++m_figures.frames;
     m_lastSlot = slot;
     m_framePlaced = true;
-}
-
-void CFileCapture::QueueHeldSound(uint64_t slot) {
-    // Handed on between the frames of two neighbouring slots, whenever in
-    // the first one's period it filled: the middle of that period. After a
-    // gap it could have filled anywhere in it (a stall): undated.
-    for (const HeldSound& sound : m_heldSound) {
-        const bool dated = sound.dated && slot == sound.slot + 1;
-        m_thread->QueueAudio(sound.buffer, dated ? (double(sound.slot) + 0.5) * m_rate.Period()
-                                                 : CSoundPacer::kUnmeasured);
-    }
-    m_heldSound.clear();
 }
 
 void CFileCapture::WriteEmptySlots(uint64_t count) {
@@ -289,30 +351,154 @@ void CFileCapture::SkipWaitingFrame() {
     m_waiting.pop_front();
 }
 
+bool CFileCapture::OpenFile(const BYTE* sample, DWORD sampleBytes) {
+    if (!OpenWriter(sample, sampleBytes)) {
+        StopCapture();
+        return false;
+    }
+    if (!QueueHeldSound()) {
+        m_outOfMemory = true;
+        StopCapture();
+        return false;
+    }
+    return true;
+}
+
+// The compressor's output format is fixed here, having seen the first frame.
+bool CFileCapture::OpenWriter(const BYTE* sample, DWORD sampleBytes) {
+    AviWriterSettings file = m_file;
+    if (m_compressor) {
+        if (!m_compressor->Start(m_file.videoFormat, m_microSecPerFrame,
+                                 std::span<const BYTE>(sample, sample ? sampleBytes : 0))) {
+            m_compressorRefused = true;
+            return false;
+        }
+        file.videoFormat = m_compressor->OutputFormat();
+    }
+    if (!m_writer.Open(m_fileName, file)) {
+        m_openFailed = true;
+        return false;
+    }
+    m_thread.reset(new (std::nothrow) CAviWriterThread(m_writer, m_frameBytes, m_writerBuffers));
+    if (m_thread == nullptr || m_thread->AllocationFailed() || m_thread->Failed()) {
+        m_outOfMemory = true;
+        return m_thread != nullptr;
+    }
+    m_thread->CompressWith(m_compressor.get());
+    if (m_soundInStep)
+        StartPacing();
+    return true;
+}
+
+void CFileCapture::StartPacing() {
+    if (m_file.audioFormat.size() < sizeof(WAVEFORMATEX))
+        return;
+    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(m_file.audioFormat.data());
+    const CPcmFormat format{sound->nSamplesPerSec, sound->nChannels, sound->wBitsPerSample};
+    // Only what the resampler reads; other sound is written as it comes.
+    if (sound->wFormatTag != WAVE_FORMAT_PCM || !format.Resamplable() ||
+        sound->nBlockAlign != format.BlockAlign())
+        return;
+    m_pacer = std::make_unique<CSoundPacer>(format, m_rate);
+    CSoundPacer* pacer = m_pacer.get();
+    m_thread->FilterSoundWith(
+        [pacer](const BYTE* data, DWORD bytes, double arrivalSec, std::vector<BYTE>& out) {
+            pacer->Process(data, bytes, arrivalSec, out);
+        });
+}
+
 void CFileCapture::TakeSound(const WAVEHDR& header) {
     if (m_stopSent || header.lpData == nullptr)
         return;
-    // Whole sample blocks only, as the file's sound stream takes them.
-    const DWORD bytes = header.dwBytesRecorded - header.dwBytesRecorded % m_soundBlockAlign;
+    // What the buffer holds of what the driver says it recorded, in whole
+    // sample blocks, as the file's sound stream takes them.
+    const DWORD recorded =
+        CopyBytes(header.dwBufferLength, header.dwBytesRecorded, kLargestSoundBuffer);
+    const DWORD bytes = recorded - recorded % m_soundBlockAlign;
     if (bytes == 0)
         return;
+    const auto* samples = reinterpret_cast<const BYTE*>(header.lpData);
     // The sound may tell the frames waiting where they go; they go first.
     m_placer->Sound(bytes / m_soundBlockAlign, m_decisions);
-    ApplyPlacements();
-    CAviWriterThread::AudioBuffer sound = m_thread->TakeAudioBuffer(bytes);
-    std::memcpy(sound.samples.data(), header.lpData, bytes);
-    if (m_heldSound.size() == kMostHeldSound)
-        QueueHeldSound(0);
-    m_heldSound.push_back({sound, m_lastSlot, m_framePlaced && m_placer->Waiting() == 0});
+    if (m_thread == nullptr) {
+        HoldSound(samples, bytes);
+    } else {
+        ApplyPlacements();
+        HoldSoundToDate(samples, bytes);
+        if (m_outOfMemory)
+            return;
+    }
     m_figures.bytes += bytes;
     StopWhenTheWriterCannotGoOn();
 }
 
-void CFileCapture::StopWhenTheWriterCannotGoOn() {
-    if (m_stopSent || (!m_thread->Failed() && !m_outOfMemory))
+bool CFileCapture::QueueSound(const BYTE* samples, DWORD bytes) {
+    CAviWriterThread::AudioBuffer sound = m_thread->TakeAudioBuffer(bytes);
+    if (sound.storage == nullptr)
+        return false;
+    std::memcpy(sound.samples.data(), samples, bytes);
+    return m_thread->QueueAudio(sound);
+}
+
+void CFileCapture::HoldSoundToDate(const BYTE* samples, DWORD bytes) {
+    CAviWriterThread::AudioBuffer sound = m_thread->TakeAudioBuffer(bytes);
+    if (sound.storage == nullptr) {
+        m_outOfMemory = true;
+        StopCapture();
         return;
-    // The capture window ends the capture at its next frame; the file ends
-    // with the last chunk written whole.
+    }
+    std::memcpy(sound.samples.data(), samples, bytes);
+    if (m_soundToDate.size() == kMostSoundToDate)
+        QueueDatedSound(0);
+    m_soundToDate.push_back({sound, m_lastSlot, m_framePlaced && m_placer->Waiting() == 0});
+}
+
+void CFileCapture::QueueDatedSound(uint64_t slot) {
+    // Handed on between the frames of two neighbouring slots, whenever in
+    // the first one's period it filled: the middle of that period. After a
+    // gap it could have filled anywhere in it (a stall): undated.
+    for (const SoundToDate& sound : m_soundToDate) {
+        const bool dated = sound.dated && slot == sound.slot + 1;
+        m_thread->QueueAudio(sound.buffer, dated ? (double(sound.slot) + 0.5) * m_rate.Period()
+                                                 : CSoundPacer::kUnmeasured);
+    }
+    m_soundToDate.clear();
+}
+
+// Until the first frame makes the file, sound waits here; past a few seconds
+// of it the file is made without the frame (and says why if it cannot be).
+void CFileCapture::HoldSound(const BYTE* samples, DWORD bytes) {
+    m_heldSound.emplace_back(samples, samples + bytes);
+    m_heldSoundBytes += bytes;
+    const ULONGLONG limit = std::clamp<ULONGLONG>(ULONGLONG(m_soundBytesPerSec) * kHeldSoundSeconds,
+                                                  kLeastHeldSound, kLargestSoundBuffer);
+    if (m_heldSoundBytes > limit)
+        OpenFile(nullptr, 0);
+}
+
+bool CFileCapture::QueueHeldSound() {
+    for (const std::vector<BYTE>& sound : m_heldSound) {
+        if (!QueueSound(sound.data(), DWORD(sound.size())))
+            return false;
+    }
+    m_heldSound.clear();
+    m_heldSoundBytes = 0;
+    return true;
+}
+
+void CFileCapture::StopWhenTheWriterCannotGoOn() {
+    if (m_thread == nullptr)
+        return;
+    m_outOfMemory = m_outOfMemory || m_thread->AllocationFailed();
+    if (m_thread->Failed() || m_outOfMemory)
+        StopCapture();
+}
+
+// The capture window ends the capture at its next frame; the file ends with
+// the last chunk written whole.
+void CFileCapture::StopCapture() {
+    if (m_stopSent)
+        return;
     m_stopSent = true;
     capwnd::Stop(m_hWndCap);
 }
@@ -332,12 +518,27 @@ void CFileCapture::ReportProgress(bool force) {
 }
 
 bool CFileCapture::Finish() {
+    if (m_openFailed) {
+        const std::string text = "Cannot create the capture file " + m_fileName + ": " +
+                                 AviErrorText(m_writer.LastError()) + ".";
+        m_listener.OnCaptureError(IDS_CAP_FILE_OPEN_ERROR, text.c_str());
+    }
+    if (m_compressorRefused)
+        m_listener.OnCaptureError(IDS_CAP_COMPRESSOR_ERROR,
+                                  "The chosen compressor refused the first frame: nothing was "
+                                  "captured. Choose another one in Video Compression.");
+    if (m_thread == nullptr) {
+        if (m_outOfMemory)
+            ReportOutOfMemory();
+        m_figures = {};
+        return !m_openFailed && !m_compressorRefused && !m_outOfMemory;
+    }
     // The frames still waiting for sound take their places with what came.
     if (!m_stopSent) {
         m_placer->Finish(m_decisions);
         ApplyPlacements();
     }
-    QueueHeldSound(0);
+    QueueDatedSound(0);
     for (const WaitingFrame& frame : m_waiting) {
         if (frame.buffer != nullptr)
             m_thread->ReleaseBuffer(frame.buffer);
@@ -352,20 +553,23 @@ bool CFileCapture::Finish() {
     ReportProgress(true);
     if (error != 0)
         ReportWriterError(error);
-    if (m_outOfMemory) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "Out of memory for video buffers: the capture stopped after %lu frames and "
-                      "the file was closed.",
-                      static_cast<unsigned long>(m_figures.frames));
-        m_listener.OnCaptureError(IDS_CAP_VIDEO_ALLOC_ERROR, text);
-    }
+    if (m_outOfMemory)
+        ReportOutOfMemory();
     if (!complete) {
         const std::string text =
             "The capture file " + m_fileName + " could not be completed; it may lack its index.";
         m_listener.OnCaptureError(IDS_CAP_FILE_WRITE_ERROR, text.c_str());
     }
     return error == 0 && !m_outOfMemory && complete;
+}
+
+void CFileCapture::ReportOutOfMemory() {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Out of memory for video buffers: the capture stopped after %lu frames and "
+                  "the file was closed.",
+                  static_cast<unsigned long>(m_figures.frames));
+    m_listener.OnCaptureError(IDS_CAP_VIDEO_ALLOC_ERROR, text);
 }
 
 void CFileCapture::ReportWriterError(DWORD error) {

@@ -8,6 +8,12 @@
 // up to its last second at any moment, goes past 2 GiB, stops before the
 // disk fills and compresses with the user's compressor.
 //
+// The driver is third-party code: its formats, byte counts and answers are
+// checked where they enter, and nothing thrown leaves a callback. The file
+// is made when the first frame arrives, so that a capture that never starts
+// leaves the earlier clip alone, and the compressor sees that frame before
+// the file's format is fixed.
+//
 // Each frame is placed by its capture time (VIDEOHDR::dwTimeCaptured) and
 // the sound (CFramePlacer): the frames the driver dropped, and those that
 // found no free buffer, keep their places as empty chunks, a frame whose place
@@ -51,9 +57,14 @@ public:
     // At the start of the capture and then at least twice a second.
     virtual void OnCaptureProgress(const CCaptureFigures& figures) = 0;
     // An error that ended or prevented the capture (a platform error id
-    // and its text).
+    // and its text), the capture window's own included.
     virtual void OnCaptureError(int nID, const char* lpszText) = 0;
 };
+
+// The size of one frame of a driver's video format, when the program's
+// writer can take it: at most 4096 x 4096 pixels, of a known bit depth, or
+// compressed with a size of its own; 0 otherwise.
+DWORD CapturableFrameBytes(const BITMAPINFOHEADER& header);
 
 class CFileCapture {
 public:
@@ -63,7 +74,10 @@ public:
         COMPVARS* compressor = nullptr;          // null: frames as the driver gives them
         ULONGLONG riffBlockBytes = 1ULL << 30;   // where an OpenDML block ends
         ULONGLONG freeSpaceReserve = 1ULL << 20; // kept free beyond what closing needs
-        bool soundInStep = true;                 // resample the sound to the picture's time
+        // The capture window's error callback, put back after the capture;
+        // meanwhile the driver's errors go to the listener.
+        CAPERRORCALLBACKA errorCallback = nullptr;
+        bool soundInStep = true; // resample the sound to the picture's time
     };
 
     CFileCapture(HWND hWndCap, CCaptureListener& listener);
@@ -72,53 +86,74 @@ public:
 
     // Captures into the capture window's capture file until the capture
     // ends (the abort key, the time limit, a stop, or the writer's end);
-    // false, with the reason told to the listener, when the file could not
-    // be made or is not complete.
+    // false, with the reason told to the listener, when the capture did not
+    // start, or the file could not be made or is not complete.
     bool Run(const Settings& settings);
 
     const std::string& FileName() const { return m_fileName; }
     const CCaptureFigures& Figures() const { return m_figures; }
+    // The capture file was made (and the earlier clip replaced).
+    bool FileWritten() const { return m_thread != nullptr; }
 
 private:
     bool Prepare(const Settings& settings);
-    bool ReadFormats(const Settings& settings, AviWriterSettings& file);
-    bool StartCompressor(COMPVARS* compressor, AviWriterSettings& file);
-    bool OpenFile(const Settings& settings, AviWriterSettings& file);
-    void CaptureWithCallbacks(CAPTUREPARMS parms);
+    bool ReadVideoFormat();
+    bool ReadAudioFormat();
+    bool CheckCompressor(COMPVARS* compressor);
+    bool Capture(CAPTUREPARMS parms);
+    void InstallCallbacks(bool install);
     bool Finish();
     void ReportWriterError(DWORD error);
+    void ReportRefusal(const char* lpszWhat);
+    void ReportOutOfMemory();
 
     static LRESULT CALLBACK OnVideoStream(HWND hWnd, LPVIDEOHDR lpVHdr);
     static LRESULT CALLBACK OnWaveStream(HWND hWnd, LPWAVEHDR lpWHdr);
+    static LRESULT CALLBACK OnError(HWND hWnd, int nID, LPCSTR lpsz);
     static CFileCapture* FromWindow(HWND hWnd);
     void TakeFrame(const VIDEOHDR& header);
     void TakeSound(const WAVEHDR& header);
-    void StartPacing(const AviWriterSettings& file);
+    // Makes the file and starts its writer thread, the compressor shown the
+    // first frame (or nothing, when sound comes alone); false when it failed.
+    bool OpenFile(const BYTE* sample, DWORD sampleBytes);
+    bool OpenWriter(const BYTE* sample, DWORD sampleBytes);
+    void HoldSound(const BYTE* samples, DWORD bytes);
+    bool QueueSound(const BYTE* samples, DWORD bytes);
+    bool QueueHeldSound();
+    void StartPacing();
     // Applies the placer's decisions to the frames waiting for them.
     void ApplyPlacements();
     void WriteWaitingFrame(uint64_t slot);
     void WriteEmptySlots(uint64_t count);
     void SkipWaitingFrame();
-    // Queues the sound held since the last frame placed, which the frame at
-    // `slot` dates (0: none can).
-    void QueueHeldSound(uint64_t slot);
-    void RanOutOfMemory();
+    // Sound that came after the last frame placed waits for the next one to
+    // date it; the frame at `slot` does (0: none can).
+    void HoldSoundToDate(const BYTE* samples, DWORD bytes);
+    void QueueDatedSound(uint64_t slot);
     void StopWhenTheWriterCannotGoOn();
+    void StopCapture();
     void ReportProgress(bool force);
 
     HWND m_hWndCap;
     CCaptureListener& m_listener;
     std::string m_fileName;
+    AviWriterSettings m_file;
+    DWORD m_writerBuffers = 0;
     // Declared in this order so that the thread goes first, then the
     // compressor it uses, then the writer.
     CAviWriter m_writer;
     std::unique_ptr<CFrameCompressor> m_compressor;
     std::unique_ptr<CSoundPacer> m_pacer;
     std::unique_ptr<CAviWriterThread> m_thread;
+    bool m_soundInStep = true;
+    CNominalRate m_rate;
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
-    CNominalRate m_rate;
     WORD m_soundBlockAlign = 0;
+    DWORD m_soundBytesPerSec = 0;
+    // Sound that came before the first frame, until the file is made.
+    std::vector<std::vector<BYTE>> m_heldSound;
+    ULONGLONG m_heldSoundBytes = 0;
     std::unique_ptr<CFramePlacer> m_placer;
     std::vector<CFramePlacer::Decision> m_decisions;
     struct WaitingFrame {
@@ -129,16 +164,17 @@ private:
     CFramePlacer::Token m_nextToken = 0;
     bool m_framePlaced = false; // since the start
     uint64_t m_lastSlot = 0;    // of the last frame placed
-    // Sound that came after the last frame placed, held until the next one
-    // says whether it came within a period of it.
-    struct HeldSound {
+    struct SoundToDate {
         CAviWriterThread::AudioBuffer buffer;
         uint64_t slot = 0;  // of the last frame placed when it came
         bool dated = false; // a frame was placed before it, none waits
     };
-    std::vector<HeldSound> m_heldSound;
+    std::vector<SoundToDate> m_soundToDate;
     bool m_stopSent = false;
     bool m_outOfMemory = false;
+    bool m_openFailed = false;
+    bool m_compressorRefused = false;
+    bool m_driverSpoke = false; // the capture window reported an error of its own
     DWORD m_lastReportTick = 0;
     std::string m_directory; // of the capture file, for its free space
     CCaptureFigures m_figures;

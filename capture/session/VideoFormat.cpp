@@ -15,9 +15,14 @@ bool CVideoFormat::Read(HWND hWndCap) {
     const DWORD size = capwnd::GetVideoFormatSize(hWndCap);
     if (size < sizeof(BITMAPINFOHEADER) || size > kLargestFormat)
         return false;
-    std::vector<BYTE> bytes(size);
-    if (capwnd::GetVideoFormat(hWndCap, bytes.data(), size) == 0)
+    std::vector<BYTE> bytes(size + capwnd::kRecordSlack);
+    // An answer larger than the buffer is a format that changed since the
+    // size was asked, or a driver that miscounts: what the buffer holds is
+    // not the whole of it.
+    const DWORD answer = capwnd::GetVideoFormat(hWndCap, bytes.data(), size);
+    if (answer == 0 || answer > size)
         return false;
+    bytes.resize(size);
     BITMAPINFOHEADER header;
     std::memcpy(&header, bytes.data(), sizeof header);
     if (header.biSize < sizeof header || header.biSize > size)

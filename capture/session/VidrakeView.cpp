@@ -153,6 +153,11 @@ void CVidrakeView::OnKillFocus(CWnd*) {
 }
 
 BOOL CVidrakeView::OnQueryEndSession() {
+    // The capture ends in order, its file completed, before the session may.
+    if (m_session.IsCapturing()) {
+        capwnd::Stop(m_session.Window());
+        return FALSE;
+    }
     if (!m_session.IsDialogOpen())
         return TRUE;
     MessageBeep(MB_ICONHAND);

@@ -6,6 +6,7 @@
 #include "session/CaptureSetupDlg.h"
 #include "session/CaptureStatusPanes.h"
 #include "session/CaptureWindow.h"
+#include "session/CaptureYield.h"
 #include "session/FileCapture.h"
 #include "session/VideoFormat.h"
 #include "session/VidrakeView.h"
@@ -87,10 +88,18 @@ void CVidrakeView::OnCaptureVideo() {
     });
     if (!bViewAlive || !bStart)
         return;
-    if (m_session.UsesPlatformWriter())
-        CaptureWithPlatformWriter();
-    else
-        CaptureWithOwnWriter();
+    // The view may be closed by the system during the capture.
+    const HWND hWndView = m_hWnd;
+    m_session.MarkCapturing(true);
+    {
+        CCaptureYield yield(m_session.Window(), m_session.CaptureParms().vKeyAbort);
+        if (m_session.UsesPlatformWriter())
+            CaptureWithPlatformWriter();
+        else
+            CaptureWithOwnWriter();
+    }
+    if (IsViewAlive(hWndView, this))
+        m_session.MarkCapturing(false);
 }
 
 void CVidrakeView::CaptureWithPlatformWriter() {
@@ -114,12 +123,17 @@ void CVidrakeView::CaptureWithOwnWriter() {
                                                                   std::end(kCopyrightNotice))});
     settings.compressor = m_session.CompressorChoice().Compressor();
     settings.soundInStep = m_session.KeepsSoundInStep();
+    settings.errorCallback = &CapErrorCallback;
     CCaptureStatusPanes panes(m_session.CaptureParms().dwRequestMicroSecPerFrame);
     CFileCapture capture(m_session.Window(), panes);
     // Returns when the capture ends; the device's status texts, the panes'
-    // figures and any error reach the user meanwhile.
-    if (capture.Run(settings) || capture.Figures().frames != 0)
+    // figures and any error reach the user meanwhile. Nothing touches the
+    // view afterwards: it may have been closed meanwhile.
+    capture.Run(settings);
+    if (capture.FileWritten())
         panes.ShowSummary(capture.Figures(), capture.FileName().c_str());
+    else
+        panes.ShowNothingCaptured(capture.FileName().c_str());
 }
 
 void CVidrakeView::OnUpdateCaptureVideo(CCmdUI* pCmdUI) {

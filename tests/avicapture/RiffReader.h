@@ -29,6 +29,12 @@ public:
     const std::string& Problem() const { return m_problem; }
     const std::vector<BYTE>& Bytes() const { return m_bytes; }
     const std::vector<RiffChunk>& Blocks() const { return m_blocks; }
+    // Whether the bytes from `begin` to `end` are well-formed chunks, lists
+    // within lists (the first block of a file that was killed, say).
+    bool WellFormed(size_t begin, size_t end) {
+        std::vector<RiffChunk> chunks;
+        return Parse(begin, end, chunks, 1);
+    }
 
     template <typename T> T At(size_t pos) const {
         T value{};
@@ -53,3 +59,38 @@ constexpr DWORD Fcc(const char (&text)[5]) {
            (static_cast<DWORD>(static_cast<BYTE>(text[2])) << 16) |
            (static_cast<DWORD>(static_cast<BYTE>(text[3])) << 24);
 }
+
+// What a reader that trusts the indexes finds in an AVI file, read from the
+// index structures alone (never by walking the movie lists): the first
+// block's idx1, and each stream's super index with its standard indexes.
+// Works on a file cut off anywhere (a killed capture): trailing bytes past
+// the RIFF blocks are not looked at.
+struct IndexedChunk {
+    size_t dataPos = 0; // absolute file position of the chunk's data
+    DWORD size = 0;
+    bool keyFrame = false;
+};
+
+struct AviStreamIndexes {
+    DWORD chunkId = 0;
+    DWORD length = 0;                  // strh dwLength
+    std::vector<IndexedChunk> odml;    // through 'indx' and 'ix##', in order
+    std::vector<DWORD> blockDurations; // the super index's dwDuration per entry
+    std::vector<IndexedChunk> idx1;    // the stream's idx1 entries
+};
+
+struct AviIndexes {
+    bool ok = false;
+    std::string problem;
+    DWORD totalFrames = 0; // avih dwTotalFrames
+    DWORD flags = 0;       // avih dwFlags
+    DWORD grandFrames = 0; // dmlh dwGrandFrames
+    size_t riffEnd = 0;    // end of the first RIFF block
+    size_t moviEnd = 0;    // end of the first movie list
+    std::vector<AviStreamIndexes> streams;
+    // Every listed chunk lies within its block, has the stream's id and
+    // the size listed.
+    std::vector<std::string> badEntries;
+};
+
+AviIndexes ReadAviIndexes(const RiffFile& file);

@@ -9,59 +9,12 @@
 #include <vector>
 
 #include "capturefile/AviWriter.h"
+#include "AviTestFiles.h"
 #include "RiffReader.h"
 
 namespace {
 
-std::vector<BYTE> VideoFormat(LONG width, LONG height, WORD bits) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = bits;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = ((width * bits + 31) / 32) * 4 * height;
-    std::vector<BYTE> bytes(sizeof header);
-    memcpy(bytes.data(), &header, sizeof header);
-    return bytes;
-}
-
-std::vector<BYTE> AudioFormat(DWORD rate, WORD channels, WORD bits) {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = channels;
-    format.nSamplesPerSec = rate;
-    format.wBitsPerSample = bits;
-    format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-    format.nAvgBytesPerSec = rate * format.nBlockAlign;
-    std::vector<BYTE> bytes(sizeof format);
-    memcpy(bytes.data(), &format, sizeof format);
-    return bytes;
-}
-
-// Frame n's bytes: a pattern that differs between frames and along the frame.
-std::vector<BYTE> FrameBytes(DWORD n, DWORD size) {
-    std::vector<BYTE> bytes(size);
-    for (DWORD i = 0; i < size; ++i) {
-        bytes[i] = static_cast<BYTE>(n * 7 + i / 3);
-    }
-    return bytes;
-}
-
-std::string TempPath(const char* name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-
 constexpr DWORD kFrameBytes = 32 * 24 * 3;
-
-// One stream's chunks as the OpenDML indexes give them, over all blocks.
-struct IndexedChunk {
-    size_t dataPos;
-    DWORD size;
-};
 
 // Follows the stream's 'indx' super index to its 'ix##' chunks and those to
 // the data chunks; every step is checked against the file.
@@ -94,7 +47,7 @@ std::vector<IndexedChunk> ChunksFromSuperIndex(const RiffFile& file, const RiffC
             const DWORD size = file.At<DWORD>(ixPos + 36 + i * 8) & 0x7FFFFFFF;
             EXPECT_EQ(file.At<DWORD>(dataPos - 8), chunkId) << "block " << e << " entry " << i;
             EXPECT_EQ(file.At<DWORD>(dataPos - 4), size) << "block " << e << " entry " << i;
-            chunks.push_back({dataPos, size});
+            chunks.push_back({dataPos, size, true});
             units += chunkId == Fcc("00db") ? 1 : size;
         }
         EXPECT_EQ(duration, units) << "duration of block " << e;
@@ -152,7 +105,9 @@ TEST_P(AviWriterFiles, ReadBackThroughEveryIndex) {
     EXPECT_EQ(writer.RiffBlocks(), blocks.size());
     EXPECT_EQ(blocks[0].listType, Fcc("AVI "));
     for (size_t b = 0; b < blocks.size(); ++b) {
-        EXPECT_LE(blocks[b].size + 8ULL, settings.riffBlockBytes) << "block " << b;
+        const RiffChunk* blockMovi = blocks[b].Find(Fcc("LIST"), Fcc("movi"));
+        ASSERT_NE(blockMovi, nullptr) << "block " << b;
+        EXPECT_LE(blockMovi->size + 8ULL, settings.riffBlockBytes) << "block " << b;
         if (b > 0) {
             EXPECT_EQ(blocks[b].listType, Fcc("AVIX")) << "block " << b;
             EXPECT_NE(blocks[b].Find(Fcc("LIST"), Fcc("movi")), nullptr);
@@ -319,12 +274,13 @@ TEST_P(AviWriterStops, LeaveAReadableFile) {
     DeleteFileA(path.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, AviWriterStops,
-    ::testing::Values(StopCase{"reserve larger than any disk", 1ULL << 62, 256, 0, ERROR_DISK_FULL},
-                      StopCase{"super index full after two blocks", 0, 2, 0, ERROR_FILE_TOO_LARGE},
-                      StopCase{"largest file reached past the first block", 0, 256, 40000,
-                               ERROR_FILE_TOO_LARGE}));
+INSTANTIATE_TEST_SUITE_P(Limits, AviWriterStops,
+                         ::testing::Values(StopCase{"reserve larger than any disk", 1ULL << 62, 256,
+                                                    0, ERROR_DISK_FULL},
+                                           StopCase{"super index full after two blocks", 0, 2, 0,
+                                                    kAviErrorSuperIndexFull},
+                                           StopCase{"largest file reached past the first block", 0,
+                                                    256, 40000, ERROR_FILE_TOO_LARGE}));
 
 // AVI 1.0, as the platform's capture window writes: one RIFF however large
 // the blocks are set, no OpenDML header or indexes, the idx1 written at

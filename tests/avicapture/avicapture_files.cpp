@@ -9,11 +9,14 @@
 //                                        second in BLOCK-byte RIFF blocks, in
 //                                        a child process terminated 3 s in;
 //                                        the file is then read with AVIFile
-//   avicapture_files writerkilledopen FILE BLOCK
-//                                        the same, the file only opened (Wine's
-//                                        AVIFile aborts reading frames past the
-//                                        first RIFF block, closed file or not)
-//   avicapture_files writerloop FILE BLOCK
+//                                        and its indexes with RiffReader
+//   avicapture_files writerkilledthird FILE BLOCK
+//                                        the same, terminated 1.5 s into its
+//                                        third RIFF block; AVIFile only opens
+//                                        it (Wine's aborts reading frames past
+//                                        the first RIFF block, closed file or
+//                                        not)
+//   avicapture_files writerloop FILE BLOCK [SIGNAL_AT_BLOCK]
 //                                        the child of those two
 //   avicapture_files limit FILE          capture ended by the time limit
 //   avicapture_files abortkey FILE       capture ended with the abort key
@@ -40,6 +43,7 @@
 #include <vector>
 
 #include "capturefile/AviWriter.h"
+#include "RiffReader.h"
 
 namespace {
 
@@ -254,16 +258,27 @@ int WriteUntilRefused(const std::string& path, ULONGLONG reserve) {
 }
 
 // 20 frames a second with their sound, made readable twice a second, for
-// a minute at most: the parent kills it long before.
-int WriteUntilKilled(const std::string& path, ULONGLONG riffBlockBytes) {
+// a minute at most: the parent kills it long before. It tells the parent
+// when it starts RIFF block `signalAtBlock`, and the frames written by then
+// (in FILE's name with .start.txt).
+int WriteUntilKilled(const std::string& path, ULONGLONG riffBlockBytes, DWORD signalAtBlock) {
     AviWriterSettings settings = SampleSettings();
-    settings.microSecPerFrame = 50000;
+    settings.frameRate = 20;
     settings.riffBlockBytes = riffBlockBytes;
     CAviWriter writer;
     if (!writer.Open(path, settings)) {
         return 1;
     }
-    SignalStarted();
+    bool signalled = false;
+    auto signalAtBlockStart = [&] {
+        if (!signalled && writer.RiffBlocks() >= signalAtBlock) {
+            signalled = true;
+            WriteReport(path.substr(0, path.size() - 4) + ".start.txt",
+                        "started_frames=" + std::to_string(writer.VideoFrames()) + "\n");
+            SignalStarted();
+        }
+    };
+    signalAtBlockStart();
     std::vector<BYTE> frame(kFrameBytes);
     ULONGLONG blocks = 0;
     const DWORD start = GetTickCount();
@@ -277,6 +292,7 @@ int WriteUntilKilled(const std::string& path, ULONGLONG riffBlockBytes) {
             (n % 10 == 9 && !writer.Checkpoint())) {
             return 1;
         }
+        signalAtBlockStart();
         const DWORD due = start + (n + 1) * 50;
         const DWORD now = GetTickCount();
         Sleep(static_cast<LONG>(due - now) > 0 ? due - now : 0);
@@ -400,9 +416,9 @@ StreamReadBack ReadStream(PAVIFILE file, DWORD type, bool read) {
     return result;
 }
 
-// `child` (arguments of this program) in a child process, terminated 3 s
-// after it said it started.
-bool RunAndKill(const std::string& child) {
+// `child` (arguments of this program) in a child process, terminated
+// `afterMs` after it said it started.
+bool RunAndKill(const std::string& child, DWORD afterMs = 3000) {
     HANDLE started = CreateEventA(nullptr, TRUE, FALSE, kStartedEvent);
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -416,7 +432,7 @@ bool RunAndKill(const std::string& child) {
         return false;
     }
     const bool running = WaitForSingleObject(started, 30000) == WAIT_OBJECT_0;
-    Sleep(3000);
+    Sleep(afterMs);
     TerminateProcess(process.hProcess, 9);
     WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
@@ -450,12 +466,40 @@ int ReadBack(const std::string& path, bool read, const std::string& report) {
     return WriteReport(report, text) ? 0 : 1;
 }
 
+// What the index structures of the file list (read from them, not by
+// walking the movie lists), appended to `report`.
+int ReportIndexes(const std::string& path, const std::string& report) {
+    const RiffFile file(path);
+    const AviIndexes indexes = ReadAviIndexes(file);
+    size_t idx1Frames = 0, odmlFrames = 0, odmlSamples = 0, blocks = 0;
+    if (indexes.ok && indexes.streams.size() == 2) {
+        idx1Frames = indexes.streams[0].idx1.size();
+        odmlFrames = indexes.streams[0].odml.size();
+        for (const IndexedChunk& chunk : indexes.streams[1].odml) {
+            odmlSamples += chunk.size / kAudioBlockBytes;
+        }
+        blocks = indexes.streams[0].blockDurations.size();
+    }
+    FILE* out = fopen(report.c_str(), "ab");
+    if (out == nullptr) {
+        return 1;
+    }
+    fprintf(out,
+            "indexes_ok=%d\nidx1_frames=%u\nodml_frames=%u\nodml_samples=%u\n"
+            "index_blocks=%u\nbad_entries=%u\n",
+            indexes.ok ? 1 : 0, static_cast<unsigned>(idx1Frames),
+            static_cast<unsigned>(odmlFrames), static_cast<unsigned>(odmlSamples),
+            static_cast<unsigned>(blocks), static_cast<unsigned>(indexes.badEntries.size()));
+    fclose(out);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: avicapture_files "
-                        "writer|writerfull|writerkilled|writerkilledopen|limit|abortkey|nolimit|"
+                        "writer|writerfull|writerkilled|writerkilledthird|limit|abortkey|nolimit|"
                         "closedbytimer|closedbystatus|killed|readback PATH [NUMBER]\n");
         return 2;
     }
@@ -470,11 +514,15 @@ int main(int argc, char** argv) {
         return WriteUntilRefused(path, number);
     }
     if (mode == "writerloop") {
-        return WriteUntilKilled(path, number);
+        return WriteUntilKilled(path, number, argc > 4 ? std::strtoul(argv[4], nullptr, 0) : 1);
     }
-    if (mode == "writerkilled" || mode == "writerkilledopen") {
-        return RunAndKill("writerloop " + quoted + " " + std::to_string(number))
-                   ? ReadBack(path, mode == "writerkilled", ReportPath(path))
+    if (mode == "writerkilled" || mode == "writerkilledthird") {
+        const bool first = mode == "writerkilled";
+        const std::string child =
+            "writerloop " + quoted + " " + std::to_string(number) + (first ? " 1" : " 3");
+        return RunAndKill(child, first ? 3000 : 1500) &&
+                       ReadBack(path, first, ReportPath(path)) == 0
+                   ? ReportIndexes(path, ReportPath(path))
                    : 1;
     }
     if (mode == "killed") {

@@ -76,6 +76,17 @@ LRESULT CALLBACK FakeCapturePlatform::WindowProcedure(HWND hWnd, UINT message, W
 
 LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
+    const LRESULT result = AnswerCaptureMessage(hWnd, message, wParam, lParam);
+    const bool record = message == WM_CAP_GET_STATUS || message == WM_CAP_DRIVER_GET_CAPS ||
+                        message == WM_CAP_GET_SEQUENCE_SETUP || message == WM_CAP_GET_VIDEOFORMAT ||
+                        message == WM_CAP_GET_AUDIOFORMAT;
+    if (record && lParam != 0 && m_nRecordOverrun != 0)
+        std::memset(reinterpret_cast<BYTE*>(lParam) + wParam, 0xDD, m_nRecordOverrun);
+    return result;
+}
+
+LRESULT FakeCapturePlatform::AnswerCaptureMessage(HWND hWnd, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
     WindowState& state = m_windows[hWnd];
     switch (message) {
     case WM_CAP_DRIVER_CONNECT:
@@ -149,6 +160,9 @@ LRESULT FakeCapturePlatform::OnCaptureMessage(HWND hWnd, UINT message, WPARAM wP
     case WM_CAP_SET_CALLBACK_ERRORA:
         state.errorCallback = reinterpret_cast<CAPERRORCALLBACKA>(lParam);
         return TRUE;
+    case WM_CAP_SET_CALLBACK_YIELD:
+        state.yield = reinterpret_cast<CAPYIELDCALLBACK>(lParam);
+        return TRUE;
     case WM_CAP_SET_CALLBACK_VIDEOSTREAM:
     case WM_CAP_SET_CALLBACK_WAVESTREAM:
     case WM_CAP_SET_USER_DATA:
@@ -177,6 +191,11 @@ LRESULT FakeCapturePlatform::OnStreamMessage(HWND hWnd, WindowState& state, UINT
         return state.userData;
     case WM_CAP_SEQUENCE_NOFILE:
         state.stopRequested = false;
+        if (m_bRefuseSequence) {
+            if (!m_refusalText.empty() && state.errorCallback != nullptr)
+                state.errorCallback(hWnd, IDS_CAP_WAVE_OPEN_ERROR, m_refusalText.c_str());
+            return FALSE;
+        }
         if (m_onSequenceNoFile)
             m_onSequenceNoFile(hWnd, state);
         return TRUE;
@@ -197,7 +216,7 @@ LRESULT FakeCapturePlatform::OnCaptureCommandMessage(WindowState& state, UINT me
         if (wParam < state.audioFormat.size())
             return 0;
         std::memcpy(buffer, state.audioFormat.data(), state.audioFormat.size());
-        return LRESULT(state.audioFormat.size());
+        return LRESULT(state.audioFormat.size() + (m_bOversizeRecords ? 8 : 0));
     case WM_CAP_SET_AUDIOFORMAT:
         state.audioFormat.assign(buffer, buffer + wParam);
         return TRUE;
@@ -210,7 +229,7 @@ LRESULT FakeCapturePlatform::OnCaptureCommandMessage(WindowState& state, UINT me
         return TRUE;
     }
     case WM_CAP_SET_SEQUENCE_SETUP:
-        if (wParam != sizeof(CAPTUREPARMS))
+        if (wParam != sizeof(CAPTUREPARMS) || m_bRefuseSetup)
             return FALSE;
         std::memcpy(&state.sequenceSetup, buffer, sizeof state.sequenceSetup);
         return TRUE;
@@ -234,7 +253,7 @@ LRESULT FakeCapturePlatform::OnFormatOrFileMessage(WindowState& state, UINT mess
         if (lParam != 0)
             std::memcpy(reinterpret_cast<void*>(lParam), whole.data(),
                         std::min<size_t>(wParam, whole.size() * 4));
-        return LRESULT(whole.size() * 4);
+        return LRESULT(whole.size() * 4 + (lParam != 0 && m_bOversizeRecords ? 8 : 0));
     }
     case WM_CAP_SET_VIDEOFORMAT: {
         const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(lParam);

@@ -62,6 +62,7 @@ public:
         CAPWAVECALLBACK waveStream = nullptr;
         LPARAM userData = 0;
         bool stopRequested = false;
+        CAPYIELDCALLBACK yield = nullptr;
     };
     // A message that carries a path, with the path it carried.
     struct PathMessage {
@@ -91,6 +92,18 @@ public:
     // Called inside WM_CAP_SEQUENCE_NOFILE: the capture, delivering frames
     // and sound through the window's stream callbacks.
     std::function<void(HWND hWnd, WindowState& state)> m_onSequenceNoFile;
+    // A driver's refusals, as a card's may answer: the sequence setup, or
+    // the capture itself (with its words through the error callback when
+    // m_refusalText is given).
+    bool m_bRefuseSetup = false;
+    bool m_bRefuseSequence = false;
+    std::string m_refusalText;
+    // Formats answered with a size larger than the buffer they were asked into.
+    bool m_bOversizeRecords = false;
+    // Records (status, capabilities, parameters, formats) written this many
+    // bytes past the buffer they were asked into, as a driver built for a
+    // later version of a record writes its own size.
+    DWORD m_nRecordOverrun = 0;
     // The size of every playback window.
     static constexpr int kPlaybackWidth = 296;
     static constexpr int kPlaybackHeight = 226;
@@ -106,6 +119,7 @@ private:
     CCapturePlatform* m_pPrevious;
     static LRESULT CALLBACK WindowProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT AnswerCaptureMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     const FakeDriver* FindDriver(int index) const;
     LRESULT OnCaptureCommandMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnStreamMessage(HWND hWnd, WindowState& state, UINT message, LPARAM lParam);

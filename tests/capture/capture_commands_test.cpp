@@ -572,12 +572,16 @@ TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndThe
             EXPECT_TRUE(Sent().empty()) << "Cancel sends nothing";
             continue;
         }
+        // The yield callback keeps the program's commands out of the capture.
         EXPECT_TRUE(MatchSequence(Sent(),
-                                  {{WM_CAP_FILE_SET_INFOCHUNK, 0, 0, kMatchWParam},
+                                  {{WM_CAP_SET_CALLBACK_YIELD, 0, 0, kMatchWParam},
+                                   {WM_CAP_FILE_SET_INFOCHUNK, 0, 0, kMatchWParam},
                                    {WM_CAP_SET_SEQUENCE_SETUP, kParms,
                                     reinterpret_cast<LPARAM>(&View().Session().CaptureParms())},
-                                   {WM_CAP_SEQUENCE, 0, 0}},
+                                   {WM_CAP_SEQUENCE, 0, 0},
+                                   {WM_CAP_SET_CALLBACK_YIELD, 0, 0}},
                                   c.context));
+        EXPECT_NE(Sent().front().lParam, 0) << "a yield callback installed";
         const auto& window = CaptureWindow();
         EXPECT_EQ(window.infoChunkId, 0x504F4349u) << "ICOP";
         EXPECT_EQ(window.infoChunkSize, 47);

@@ -2,10 +2,9 @@
 // double: the messages it sends, and the file it leaves, read back chunk by
 // chunk and through the platform's AVIFile.
 
-#include "CaptureFixture.h"
+#include "FileCaptureFixture.h"
 #include "support/DialogScript.h"
 
-#include "avicapture/RiffReader.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/StatusBar.h"
 #include "resources/resource.h"
@@ -21,132 +20,6 @@
 namespace {
 
 const char kNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
-constexpr DWORD kFrameBytes = 320 * 240 * 2; // the fake driver's 16-bit frames
-constexpr DWORD kSoundBytes = 551;           // 50 ms of 11,025 Hz 8-bit mono
-
-std::string TempFile(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
-}
-
-// The streams' lengths as the platform's AVIFile reads the file.
-struct AviLengths {
-    bool opened = false;
-    LONG video = -1;
-    LONG audio = -1;
-};
-AviLengths ReadWithAviFile(const std::string& path) {
-    AviLengths lengths;
-    AVIFileInit();
-    PAVIFILE file = nullptr;
-    if (AVIFileOpenA(&file, path.c_str(), OF_READ, nullptr) == 0) {
-        lengths.opened = true;
-        PAVISTREAM stream = nullptr;
-        if (AVIFileGetStream(file, &stream, streamtypeVIDEO, 0) == 0) {
-            lengths.video = AVIStreamLength(stream);
-            AVIStreamRelease(stream);
-        }
-        if (AVIFileGetStream(file, &stream, streamtypeAUDIO, 0) == 0) {
-            lengths.audio = AVIStreamLength(stream);
-            AVIStreamRelease(stream);
-        }
-        AVIFileRelease(file);
-    }
-    AVIFileExit();
-    return lengths;
-}
-
-// The sizes of one stream's chunks, in the order of the file.
-std::vector<DWORD> ChunkSizes(const RiffFile& riff, DWORD chunkId) {
-    std::vector<DWORD> sizes;
-    for (const RiffChunk& block : riff.Blocks()) {
-        if (const RiffChunk* movi = block.Find(Fcc("LIST"), Fcc("movi"))) {
-            for (const RiffChunk* chunk : movi->FindAll(chunkId))
-                sizes.push_back(chunk->size);
-        }
-    }
-    return sizes;
-}
-
-void DeliverSound(HWND hWnd, FakeCapturePlatform::WindowState& state, DWORD buffers) {
-    std::vector<BYTE> sound(kSoundBytes, 0x80);
-    for (DWORD n = 0; n < buffers && state.waveStream != nullptr; ++n) {
-        WAVEHDR wave{};
-        wave.lpData = reinterpret_cast<LPSTR>(sound.data());
-        wave.dwBufferLength = wave.dwBytesRecorded = kSoundBytes;
-        wave.dwFlags = WHDR_DONE;
-        state.waveStream(hWnd, &wave);
-    }
-}
-
-// A capture window's capture without a file, as a driver delivers it: a
-// frame at each of the given times, and the sound of the time that really
-// passed (`realTimes`, when the driver's clock steps; else the frames'
-// times) in buffers of 50 ms, each when full: during a gap before the frame
-// after it, and one after each frame. With a pause before the last frame,
-// the progress is shown at that frame.
-void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
-             DWORD frameBytes = kFrameBytes, DWORD pauseBeforeLastMs = 0,
-             std::vector<DWORD> realTimes = {}) {
-    std::vector<BYTE> frame(frameBytes);
-    if (realTimes.empty())
-        realTimes = times;
-    for (size_t n = 0; n < times.size(); ++n) {
-        const DWORD time = times[n];
-        if (state.stopRequested)
-            return;
-        if (n != 0 && realTimes[n] - realTimes[n - 1] >= 100)
-            DeliverSound(hWnd, state, (realTimes[n] - realTimes[n - 1]) / 50 - 1);
-        if (time == times.back())
-            Sleep(pauseBeforeLastMs);
-        std::memset(frame.data(), int(time / 50), frame.size());
-        VIDEOHDR video{};
-        video.lpData = frame.data();
-        video.dwBufferLength = video.dwBytesUsed = frameBytes;
-        video.dwTimeCaptured = time;
-        video.dwFlags = VHDR_DONE | VHDR_KEYFRAME;
-        ASSERT_NE(state.videoStream, nullptr);
-        state.videoStream(hWnd, &video);
-        DeliverSound(hWnd, state, 1);
-    }
-}
-
-class FileCaptureTest : public CaptureFixture {
-protected:
-    CVidrakeView& View() { return *ActiveView(); }
-    FakeCapturePlatform::WindowState& Window() {
-        return m_platform->m_windows[View().Session().Window()];
-    }
-    void StartWithSound(const std::string& file) {
-        Start({{0, "Card"}});
-        const WAVEFORMATEX sound{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
-        const auto* bytes = reinterpret_cast<const BYTE*>(&sound);
-        Window().audioFormat.assign(bytes, bytes + sizeof sound);
-        Window().captureFile = file;
-        View().Session().CaptureParms().fCaptureAudio = TRUE;
-        // The sound as it came, to the byte (its pacing has tests of its own).
-        View().Session().KeepSoundInStep(false);
-        DeleteFileA(file.c_str());
-    }
-    // Capture Video, confirmed at its prompt.
-    void CaptureVideo() {
-        EXPECT_TRUE(
-            RunWithDialog([] { AfxGetMainWnd()->SendMessage(WM_COMMAND, ID_CAPTURE_VIDEO); },
-                          [](HWND prompt) { EndDialogWith(prompt, IDOK); }));
-    }
-    // What the command sent, without the status refreshes and focus traffic
-    // around it and the callbacks' look-ups of their capture.
-    std::vector<RecordedMessage> Sent() {
-        std::vector<RecordedMessage> sent;
-        for (const RecordedMessage& m : Recorded()) {
-            if (m.message != WM_CAP_GET_STATUS && m.message != WM_CAP_SET_PREVIEWRATE &&
-                m.message != WM_QUERYNEWPALETTE && m.message != WM_CAP_GET_USER_DATA)
-                sent.push_back(m);
-        }
-        return sent;
-    }
-};
 
 TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStayEmpty) {
     const std::string file = TempFile("file_capture_test.avi");
@@ -165,21 +38,27 @@ TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStay
     CaptureVideo();
 
     const auto kParms = WPARAM(sizeof(CAPTUREPARMS));
-    EXPECT_TRUE(MatchSequence(Sent(),
-                              {{WM_CAP_FILE_GET_CAPTURE_FILEA, MAX_PATH, 0, kMatchWParam},
-                               {WM_CAP_GET_VIDEOFORMAT, 0, 0},
-                               {WM_CAP_GET_VIDEOFORMAT, 0, 0, kMatchMessage},
-                               {WM_CAP_GET_AUDIOFORMAT, 0, 0},
-                               {WM_CAP_GET_AUDIOFORMAT, 0, 0, kMatchMessage},
-                               {WM_CAP_SET_USER_DATA, 0, 0, kMatchWParam},
-                               {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0, kMatchWParam},
-                               {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0, kMatchWParam},
-                               {WM_CAP_SET_SEQUENCE_SETUP, kParms, 0, kMatchWParam},
-                               {WM_CAP_SEQUENCE_NOFILE, 0, 0},
-                               {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0},
-                               {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0},
-                               {WM_CAP_SET_USER_DATA, 0, 0}},
-                              "a capture with sound to the program's own file"));
+    EXPECT_TRUE(
+        MatchSequence(Sent(),
+                      {{WM_CAP_SET_CALLBACK_YIELD, 0, 0, kMatchWParam},
+                       {WM_CAP_FILE_GET_CAPTURE_FILEA, MAX_PATH, 0, kMatchWParam},
+                       {WM_CAP_GET_VIDEOFORMAT, 0, 0},
+                       {WM_CAP_GET_VIDEOFORMAT, 0, 0, kMatchMessage},
+                       {WM_CAP_GET_AUDIOFORMAT, 0, 0},
+                       {WM_CAP_GET_AUDIOFORMAT, 0, 0, kMatchMessage},
+                       {WM_CAP_SET_USER_DATA, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_CALLBACK_ERRORA, 0, 0, kMatchWParam},
+                       {WM_CAP_SET_SEQUENCE_SETUP, kParms, 0, kMatchWParam},
+                       {WM_CAP_SEQUENCE_NOFILE, 0, 0},
+                       {WM_CAP_SET_USER_DATA, 0, 0},
+                       {WM_CAP_SET_CALLBACK_VIDEOSTREAM, 0, 0},
+                       {WM_CAP_SET_CALLBACK_WAVESTREAM, 0, 0},
+                       // The view's own error callback back in place.
+                       {WM_CAP_SET_CALLBACK_ERRORA, 0, reinterpret_cast<LPARAM>(&CapErrorCallback)},
+                       {WM_CAP_SET_CALLBACK_YIELD, 0, 0}},
+                      "a capture with sound to the program's own file"));
     EXPECT_EQ(Window().sequenceSetup.fCaptureAudio, TRUE);
     // Frames, dropped, skipped, time, rate, free space, the time it leaves
     // and the clocks (the sound as it came: no measure of its clock).
@@ -240,11 +119,25 @@ TEST_F(FileCaptureTest, AClockThatJumpsIsNotTakenForAnHourOfDroppedFrames) {
 TEST_F(FileCaptureTest, AFileThatCannotBeCreatedIsToldAndNothingIsCaptured) {
     const std::string file = TempFile("no such folder\\capture.avi");
     StartWithSound(file);
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        Deliver(hWnd, state, {0, 50, 100});
+    };
     m_platform->m_recorder.Clear();
     theTestApp.m_messages.clear();
     CaptureVideo();
-    for (const RecordedMessage& m : Sent())
-        EXPECT_NE(m.message, UINT(WM_CAP_SEQUENCE_NOFILE));
+    // The file is made at the first frame; when it cannot be, the capture stops there.
+    std::vector<UINT> during;
+    bool inside = false;
+    for (const RecordedMessage& m : Sent()) {
+        inside = inside || m.message == WM_CAP_SEQUENCE_NOFILE;
+        if (inside && m.message != WM_CAP_SEQUENCE_NOFILE)
+            during.push_back(m.message);
+        if (m.message == WM_CAP_SET_USER_DATA && m.lParam == 0)
+            break;
+    }
+    EXPECT_EQ(during, (std::vector<UINT>{WM_CAP_STOP, WM_CAP_SET_USER_DATA}));
+    EXPECT_EQ(StatusText().rfind("Nothing was captured; " + file + " is unchanged.", 0), 0u)
+        << StatusText();
     ASSERT_EQ(theTestApp.m_messages.size(), 1u);
     EXPECT_EQ(
         theTestApp.m_messages[0].text.rfind("Cannot create the capture file " + file + ": ", 0), 0u)
@@ -274,12 +167,10 @@ TEST_F(FileCaptureTest, AWindowClosedDuringTheCaptureLeavesAWholeFile) {
 class ListenerLog final : public CCaptureListener {
 public:
     void OnCaptureProgress(const CCaptureFigures& figures) override {
-        ++m_progress;
-        m_last = figures;
+        m_progress.push_back(figures);
     }
     void OnCaptureError(int, const char* lpszText) override { m_errors.push_back(lpszText); }
-    int m_progress = 0;
-    CCaptureFigures m_last;
+    std::vector<CCaptureFigures> m_progress;
     std::vector<std::string> m_errors;
 };
 
@@ -304,7 +195,20 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
     settings.soundInStep = false;
     EXPECT_TRUE(capture.Run(settings));
     EXPECT_TRUE(log.m_errors.empty());
-    EXPECT_GE(log.m_progress, 2) << "at the start and at the end at least";
+    // At the start, twice a second of the capture's second (40 frames at
+    // 20 ms or more each), and at the end with what the file holds.
+    ASSERT_GE(log.m_progress.size(), 3u);
+    EXPECT_EQ(log.m_progress.front().frames, 0u) << "before the first frame";
+    EXPECT_EQ(log.m_progress.back().frames, 40u);
+    EXPECT_EQ(log.m_progress.back().bytes, 40 * ULONGLONG(kFrameBytes + kSoundBytes));
+    bool midway = false;
+    for (size_t n = 1; n + 1 < log.m_progress.size(); ++n) {
+        const CCaptureFigures& figures = log.m_progress[n];
+        midway = midway || (figures.frames > 0 && figures.frames < 40);
+        EXPECT_GE(figures.frames, log.m_progress[n - 1].frames) << "report " << n;
+        EXPECT_EQ(figures.elapsedMs, figures.frames * 50) << "the picture's time, report " << n;
+    }
+    EXPECT_TRUE(midway) << "no progress while the capture ran";
 
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
@@ -359,9 +263,9 @@ TEST_F(FileCaptureTest, TheSoundIsPacedToThePictureAndItsClockMeasured) {
     settings.parms.dwRequestMicroSecPerFrame = 50000;
     EXPECT_TRUE(capture.Run(settings));
     EXPECT_TRUE(log.m_errors.empty());
-    EXPECT_TRUE(log.m_last.soundClockKnown);
-    EXPECT_NEAR(log.m_last.soundClockPpm, 5000, 100);
-    EXPECT_EQ(log.m_last.elapsedMs, kFrames * 50) << "the picture's time";
+    EXPECT_TRUE(log.m_progress.back().soundClockKnown);
+    EXPECT_NEAR(log.m_progress.back().soundClockPpm, 5000, 100);
+    EXPECT_EQ(log.m_progress.back().elapsedMs, kFrames * 50) << "the picture's time";
 
     const AviLengths lengths = ReadWithAviFile(file);
     EXPECT_EQ(lengths.video, LONG(kFrames));
@@ -390,8 +294,8 @@ TEST_F(FileCaptureTest, AFrameWhosePlaceIsTakenIsSkipped) {
     settings.parms = View().Session().CaptureParms();
     settings.parms.wNumVideoRequested = 4;
     EXPECT_TRUE(capture.Run(settings));
-    EXPECT_EQ(log.m_last.skipped, 39u);
-    EXPECT_EQ(log.m_last.dropped, 0u) << "no frame found the pool empty";
+    EXPECT_EQ(log.m_progress.back().skipped, 39u);
+    EXPECT_EQ(log.m_progress.back().dropped, 0u) << "no frame found the pool empty";
     EXPECT_EQ(ReadWithAviFile(file).video, 40);
     DeleteFileA(file.c_str());
 }
@@ -406,6 +310,9 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     DeleteFileA(file.c_str());
     m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
         Deliver(hWnd, state, {0, 50, 100, 150}, 320 * 240);
+        // A frame shorter than the format's: RLE cannot read its rows.
+        DeliverFrames(hWnd, state, {{200, [](VIDEOHDR& v) { v.dwBytesUsed = 1000; }, {}}},
+                      320 * 240);
     };
     COMPVARS rle{};
     rle.cbSize = sizeof rle;
@@ -414,7 +321,7 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     ASSERT_NE(rle.hic, nullptr) << "the platform's RLE compressor";
     rle.fccType = ICTYPE_VIDEO;
     rle.fccHandler = mmioFOURCC('M', 'R', 'L', 'E');
-    rle.lKey = 1;
+    rle.lKey = 2;
     rle.lQ = ICQUALITY_DEFAULT;
     ListenerLog log;
     {
@@ -430,9 +337,19 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
     const std::vector<DWORD> sizes = ChunkSizes(riff, Fcc("00dc"));
-    ASSERT_EQ(sizes.size(), 4u) << "compressed chunks";
-    for (DWORD size : sizes)
-        EXPECT_LT(size, 320u * 240 / 4) << "frames of one colour compress well";
+    ASSERT_EQ(sizes.size(), 5u) << "compressed chunks";
+    for (size_t n = 0; n < 4; ++n)
+        EXPECT_LT(sizes[n], 320u * 240 / 4) << "frames of one colour compress well";
+    EXPECT_EQ(sizes[4], 0u) << "the short frame, dropped";
+    // The index's key frames are the compressor's: every second frame, as chosen.
+    const RiffChunk* idx1 = riff.Blocks()[0].Find(Fcc("idx1"));
+    ASSERT_NE(idx1, nullptr);
+    std::string keys;
+    for (DWORD at = 0; at + 16 <= idx1->size; at += 16) {
+        if (riff.At<DWORD>(idx1->dataPos + at) == Fcc("00dc"))
+            keys += (riff.At<DWORD>(idx1->dataPos + at + 4) & AVIIF_KEYFRAME) != 0 ? 'K' : '-';
+    }
+    EXPECT_EQ(keys, "K-K--");
     const RiffChunk* strf = riff.Blocks()[0]
                                 .Find(Fcc("LIST"), Fcc("hdrl"))
                                 ->Find(Fcc("LIST"), Fcc("strl"))
@@ -446,7 +363,7 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
     ASSERT_NE(strh, nullptr);
     EXPECT_EQ(riff.At<DWORD>(strh->dataPos + 4), mmioFOURCC('M', 'R', 'L', 'E'))
         << "the stream names its compressor";
-    EXPECT_EQ(ReadWithAviFile(file).video, 4);
+    EXPECT_EQ(ReadWithAviFile(file).video, 5);
     DeleteFileA(file.c_str());
 }
 

@@ -6,6 +6,8 @@
 
 #include "SystemTest.h"
 
+#include "capturefile/AviLayout.h"
+
 #include <commctrl.h>
 #include <vfw.h>
 
@@ -468,6 +470,50 @@ TEST_F(CaptureFileTest, VideoCompressionCompressesWithTheCompressorPicked) {
     EXPECT_LT(clip.frameBytes[0], 320 * 240) << "the first frame, compressed";
 }
 
+// Drivers that lie or refuse, as the device's fault modes make them: each
+// gives one clear message or a readable file, never a crash; a capture that
+// does not start keeps the earlier clip and is not reported as captured.
+TEST_F(CaptureFileTest, AHostileDriverGivesOneMessageOrAReadableClip) {
+    const char kEarlier[] = "the earlier clip";
+    struct Case {
+        const char* fault;
+        const char* message; // the start of the one message box; null: a clip
+    } const cases[] = {
+        {"size-huge", "The capture driver's video format (32767 x 32767, "},
+        {"bits-0", "The capture driver's video format (320 x 240, 0 bits per pixel)"},
+        {"refuse", "The driver could not prepare its video buffers: the capture did not start."},
+        {"refuse-silent", "The capture driver refused the capture: nothing was captured, and "},
+        {"size-lie", nullptr},
+        {"frame-bytes", nullptr},
+        {"sound-bytes", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_TRUE(Start("SOFTCAP_FAULTS", c.fault));
+        const std::string path = ArtefactFolder() + "hostile-" + c.fault + ".avi";
+        NameTheCaptureFile(path);
+        std::ofstream(path, std::ios::binary) << kEarlier;
+        SetUpTheCapture(15, 1);
+        StartTheCapture();
+        std::vector<std::string> boxes;
+        const std::string summary =
+            WaitForTheSummary(boxes, 20000, c.message ? "Nothing was captured" : kOwnSummary);
+        if (c.message != nullptr) {
+            ASSERT_EQ(boxes.size(), 1u) << summary;
+            EXPECT_EQ(boxes[0].rfind(c.message, 0), 0u) << boxes[0];
+            EXPECT_EQ(summary.rfind("Nothing was captured; ", 0), 0u) << summary;
+            EXPECT_EQ(Contents(path), kEarlier) << "the earlier clip";
+        } else {
+            for (const std::string& box : boxes)
+                ADD_FAILURE() << "error during the capture: " << box;
+            const Clip clip = ReadClip(path);
+            ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+            EXPECT_NEAR(clip.frames, 15, 2) << "a second at 15 fps";
+        }
+        EXPECT_EQ(m_program.Close(), 0) << "capture.exe's exit code";
+    }
+}
+
 // Capture Setup's check box: the capture window's own writer, AVI 1.0.
 TEST_F(CaptureFileTest, TheSystemsWriterWritesAnAvi10File) {
     ASSERT_TRUE(Start());
@@ -492,6 +538,69 @@ TEST_F(CaptureFileTest, TheSystemsWriterWritesAnAvi10File) {
         << "the choice is kept";
 }
 
+// What a long capture's file says of itself, read from its headers and the
+// RIFF blocks' headers only (it is gigabytes long): the blocks, the frames
+// the OpenDML header counts and the video super index lists, and the
+// capacity of each stream's super index.
+struct LongFile {
+    int riffBlocks = 0;
+    bool firstIsAvi = false;
+    DWORD grandFrames = 0;       // dmlh
+    ULONGLONG indexedFrames = 0; // the video super index's durations
+    DWORD microSecPerFrame = 0;  // avih
+    std::vector<DWORD> capacity; // entries each stream's super index holds
+};
+
+LongFile ReadLongFile(const std::string& path) {
+    LongFile file;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<BYTE> head(1 << 20);
+    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+    head.resize(size_t(in.gcount()));
+    // The header list, up to the movie list: every chunk of interest is
+    // found by its id.
+    const std::string bytes(head.begin(), head.end());
+    const size_t movi = std::min(bytes.find("movi"), bytes.size());
+    auto find = [&](const char* id, size_t from) {
+        const size_t at = bytes.find(id, from);
+        return at == std::string::npos || at + 8 > movi ? std::string::npos : at;
+    };
+    auto dword = [&](size_t at) {
+        DWORD value = 0;
+        if (at + 4 <= head.size())
+            std::memcpy(&value, head.data() + at, 4);
+        return value;
+    };
+    file.firstIsAvi = head.size() >= 12 && std::memcmp(head.data() + 8, "AVI ", 4) == 0;
+    if (size_t avih = find("avih", 0); avih != std::string::npos)
+        file.microSecPerFrame = dword(avih + 8);
+    if (size_t dmlh = find("dmlh", 0); dmlh != std::string::npos)
+        file.grandFrames = dword(dmlh + 8);
+    for (size_t indx = find("indx", 0); indx != std::string::npos; indx = find("indx", indx + 4)) {
+        const DWORD size = dword(indx + 4);
+        const size_t entries = indx + 8 + sizeof(avi::SuperIndexHeader);
+        file.capacity.push_back((size - DWORD(sizeof(avi::SuperIndexHeader))) /
+                                DWORD(sizeof(avi::SuperIndexEntry)));
+        if (file.capacity.size() == 1) {
+            const DWORD inUse = dword(indx + 12);
+            for (DWORD n = 0; n < inUse; ++n)
+                file.indexedFrames += dword(entries + n * sizeof(avi::SuperIndexEntry) + 12);
+        }
+    }
+    // The RIFF blocks, header to header.
+    in.clear();
+    for (ULONGLONG at = 0;; ++file.riffBlocks) {
+        char header[12] = {};
+        in.seekg(std::streamoff(at));
+        if (!in.read(header, sizeof header) || std::memcmp(header, "RIFF", 4) != 0)
+            break;
+        DWORD size = 0;
+        std::memcpy(&size, header + 4, 4);
+        at += 8 + ULONGLONG(size) + (size & 1);
+    }
+    return file;
+}
+
 // Once, outside the suite (--gtest_also_run_disabled_tests, with
 // LONG_CAPTURE_FILE naming the file): 90 s of 640x480 RGB 24 at 30 fps with
 // sound, through the menus, past 2 GiB; the file is left for ffprobe.
@@ -508,6 +617,24 @@ TEST_F(CaptureFileTest, DISABLED_NinetySecondsOfFullSizeVideoGoPastTwoGigabytes)
     for (const std::string& box : boxes)
         ADD_FAILURE() << "error during the capture: " << box;
     std::printf("summary: %s\n", summary.c_str());
+    unsigned long frames = 0;
+    ASSERT_EQ(std::sscanf(summary.c_str(), "Captured %*u.%*u sec. %lu frames", &frames), 1)
+        << summary;
+
+    // 27.6 MB a second: 2.5 GB in three blocks of at most 1 GiB.
+    const LongFile file = ReadLongFile(path);
+    EXPECT_TRUE(file.firstIsAvi);
+    EXPECT_GE(file.riffBlocks, 3) << "RIFF blocks";
+    EXPECT_EQ(file.microSecPerFrame, 33333u);
+    EXPECT_EQ(file.grandFrames, frames) << "the OpenDML header's frames";
+    EXPECT_EQ(file.indexedFrames, frames) << "the frames the super index lists";
+    EXPECT_NEAR(double(file.grandFrames) * file.microSecPerFrame / 1e6, 90.0, 1.0)
+        << "the clip's length in seconds";
+    // A day of this capture: 2.4 TB in blocks of 1 GiB.
+    ASSERT_EQ(file.capacity.size(), 2u) << "a super index for the video and the sound";
+    for (DWORD entries : file.capacity)
+        EXPECT_GE(ULONGLONG(entries) << 30, 2400000000000ULL)
+            << "the super index holds " << entries << " blocks of 1 GiB";
 }
 
 } // namespace
