@@ -100,6 +100,11 @@ bool CFileCapture::Prepare(const Settings& settings) {
     m_microSecPerFrame = settings.parms.dwRequestMicroSecPerFrame;
     m_rate = NominalFrameRate(m_microSecPerFrame);
     m_file.microSecPerFrame = m_microSecPerFrame;
+    // The file's rate is the standard one the microseconds stand for
+    // (15/1 for 66,666; 30000/1001 for 33,367), so that it keeps its
+    // sound's time over hours.
+    m_file.frameRate = m_rate.rate;
+    m_file.frameScale = m_rate.scale;
     m_soundInStep = settings.soundInStep;
     // At least a second of frames may wait for the disk: a frame that finds
     // no free buffer is lost. (The writer thread keeps the pool within what

@@ -49,6 +49,7 @@ struct Clip {
     bool opened = false;
     LONG frames = 0;
     double fps = 0;
+    DWORD rate = 0, scale = 0;    // the video stream's
     std::vector<LONG> frameBytes; // each frame's chunk
     BITMAPINFOHEADER format{};    // the video stream's
     LONG sampleBlocks = 0;        // of the sound, 0 without
@@ -71,6 +72,8 @@ Clip ReadClip(const std::string& path, bool readSound = false) {
             AVIStreamInfoA(stream, &info, sizeof info);
             clip.frames = AVIStreamLength(stream);
             clip.fps = info.dwScale != 0 ? double(info.dwRate) / info.dwScale : 0;
+            clip.rate = info.dwRate;
+            clip.scale = info.dwScale;
             LONG size = 0;
             AVIStreamReadFormat(stream, 0, nullptr, &size);
             std::vector<BYTE> format(size_t(std::max<LONG>(size, sizeof clip.format)));
@@ -381,8 +384,12 @@ protected:
         }
         return runs.empty() ? " none" : runs;
     }
-    // Picture and sound end within a frame of each other.
+    // Picture and sound end within a frame of each other, the picture at
+    // exactly 15 frames a second.
     static void ExpectInStep(const Clip& clip) {
+        EXPECT_EQ(clip.rate / std::max<DWORD>(clip.scale, 1), 15u)
+            << clip.rate << "/" << clip.scale;
+        EXPECT_EQ(clip.rate % std::max<DWORD>(clip.scale, 1), 0u) << clip.rate << "/" << clip.scale;
         EXPECT_NEAR(clip.frames, 900, 2) << "a minute at 15 fps";
         EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0 / 15) << "sound and picture";
     }
