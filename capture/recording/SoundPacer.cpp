@@ -49,7 +49,18 @@ void CSoundPacer::Process(const uint8_t* data, size_t bytes, double arrivalSec,
         m_resampler.Process(silence.data(), silence.size(), out);
     }
     m_resampler.Process(data, bytes - bytes % block, out);
-    m_written += (out.size() - before) / block;
+    // Chunks of an even size: a RIFF chunk of an odd one is padded, which
+    // not every reader's index walk takes (8-bit mono sound only).
+    if (m_carry != 0) {
+        out.insert(out.begin() + ptrdiff_t(before), m_carried);
+        m_carry = 0;
+    }
+    if ((out.size() - before) % 2 != 0) {
+        m_carried = out.back();
+        out.pop_back();
+        m_carry = 1;
+    }
+    m_written += (out.size() - before) / block + m_carry;
     if (arrivalSec >= 0) {
         Measure(arrivalSec, double(m_received));
         Steer(PictureTimeOfSound(arrivalSec));

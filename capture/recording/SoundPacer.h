@@ -78,4 +78,6 @@ private:
     std::atomic<double> m_published{kUnknownPpm};
     double m_lastSteerSec = 0;
     uint64_t m_silence = 0; // input samples of silence to put before the next
+    uint8_t m_carried = 0;  // the last byte of an odd output, put before the next
+    uint32_t m_carry = 0;
 };

@@ -85,8 +85,11 @@ Result Play(const Capture& c) {
         }
         const double jitterSec = double(int(n % 5) - 2) * 0.001;
         const double frames = std::floor(arrival / period) + 1; // delivered before it
+        const size_t before = out.size();
         pacer.Process(in.data(), in.size(),
                       c.realTime ? arrival + jitterSec : (frames - 0.5) * period, out);
+        // Each chunk even, so that no reader meets a padded one.
+        EXPECT_EQ((out.size() - before) % 2, 0u) << "buffer " << n;
         const double offset =
             double(out.size() / c.format.BlockAlign()) - arrival * c.format.samplesPerSec;
         if (std::fabs(offset) > frameSamples * c.lockedWithin) {
