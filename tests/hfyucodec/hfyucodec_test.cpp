@@ -1,0 +1,320 @@
+// The codec through the platform's compression manager: found once
+// installed, frames back bit for bit, refusals, worst-case sizes, fitted
+// tables and the state, as a program or AVIFile would use it.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <vfw.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "hfyucodec/TestFrames.h"
+#include "hfyucodec/hfyucodec.h"
+
+namespace {
+
+class Codec {
+public:
+    explicit Codec(UINT mode) : m_hic(ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, mode)) {}
+    ~Codec() {
+        if (m_hic != nullptr) {
+            ICClose(m_hic);
+        }
+    }
+    Codec(const Codec&) = delete;
+    Codec& operator=(const Codec&) = delete;
+    HIC get() const { return m_hic; }
+
+private:
+    HIC m_hic;
+};
+
+class HfyuTest : public testing::Test {
+protected:
+    // Once for the process, as the program does at start.
+    static void SetUpTestSuite() {
+        static const bool installed = HfyuInstallForProcess() != FALSE;
+        ASSERT_TRUE(installed);
+    }
+};
+
+std::vector<BYTE> OutputFormat(HIC hic, const BITMAPINFOHEADER& in) {
+    const LRESULT size = ICCompressGetFormatSize(hic, &in);
+    if (size < static_cast<LRESULT>(sizeof(BITMAPINFOHEADER))) {
+        return {};
+    }
+    std::vector<BYTE> out(static_cast<size_t>(size));
+    if (ICCompressGetFormat(hic, &in, out.data()) != ICERR_OK) {
+        return {};
+    }
+    return out;
+}
+
+auto* Header(std::vector<BYTE>& format) {
+    return reinterpret_cast<BITMAPINFOHEADER*>(format.data());
+}
+
+struct Compressed {
+    std::vector<BYTE> format;
+    std::vector<BYTE> data;
+    DWORD flags = 0;
+};
+
+// Compresses frames with one compressor, as a capture does.
+std::vector<Compressed> CompressAll(HIC hic, BITMAPINFOHEADER in,
+                                    const std::vector<std::vector<BYTE>>& frames) {
+    std::vector<BYTE> format = OutputFormat(hic, in);
+    EXPECT_FALSE(format.empty());
+    if (format.empty()) {
+        return {};
+    }
+    const DWORD worst = ICCompressGetSize(hic, &in, Header(format));
+    EXPECT_EQ(ICCompressBegin(hic, &in, Header(format)), ICERR_OK);
+    std::vector<Compressed> out;
+    for (const auto& frame : frames) {
+        Compressed c{format, std::vector<BYTE>(worst), 0};
+        DWORD ckid = 0;
+        EXPECT_EQ(ICCompress(hic, 0, Header(c.format), c.data.data(), &in,
+                             const_cast<BYTE*>(frame.data()), &ckid, &c.flags, 0, 0, 0, nullptr,
+                             nullptr),
+                  ICERR_OK);
+        EXPECT_LE(Header(c.format)->biSizeImage, worst);
+        EXPECT_EQ(Header(c.format)->biSizeImage % 4, 0u);
+        c.data.resize(Header(c.format)->biSizeImage);
+        out.push_back(std::move(c));
+    }
+    ICCompressEnd(hic);
+    return out;
+}
+
+std::vector<BYTE> Decompress(Compressed& c, BITMAPINFOHEADER out) {
+    Codec hic(ICMODE_DECOMPRESS);
+    std::vector<BYTE> frame(out.biSizeImage, 0xCD);
+    EXPECT_EQ(ICDecompressQuery(hic.get(), Header(c.format), &out), ICERR_OK);
+    EXPECT_EQ(ICDecompressBegin(hic.get(), Header(c.format), &out), ICERR_OK);
+    Header(c.format)->biSizeImage = static_cast<DWORD>(c.data.size());
+    EXPECT_EQ(ICDecompress(hic.get(), 0, Header(c.format), c.data.data(), &out, frame.data()),
+              ICERR_OK);
+    ICDecompressEnd(hic.get());
+    return frame;
+}
+
+// The bytes of the picture, without the rows' padding.
+bool SamePixels(const std::vector<BYTE>& a, const std::vector<BYTE>& b,
+                const BITMAPINFOHEADER& format) {
+    const int height = format.biHeight < 0 ? -format.biHeight : format.biHeight;
+    const size_t stride = format.biSizeImage / static_cast<size_t>(height);
+    const size_t bytes = static_cast<size_t>(format.biWidth) * format.biBitCount / 8;
+    for (int y = 0; y < height; ++y) {
+        if (std::memcmp(a.data() + stride * y, b.data() + stride * y, bytes) != 0) {
+            ADD_FAILURE() << "row " << y << " differs";
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(HfyuTest, TheCompressionManagerListsItOnceInstalled) {
+    bool found = false;
+    ICINFO info{};
+    for (DWORD i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i) {
+        if (info.fccHandler == HFYU_FOURCC || info.fccHandler == mmioFOURCC('h', 'f', 'y', 'u')) {
+            found = true;
+        }
+    }
+    EXPECT_TRUE(found);
+    Codec hic(ICMODE_QUERY);
+    ASSERT_NE(hic.get(), nullptr);
+    ICINFO opened{};
+    ASSERT_EQ(ICGetInfo(hic.get(), &opened, sizeof(opened)), static_cast<LRESULT>(sizeof(opened)));
+    EXPECT_EQ(std::wstring(opened.szDescription), L"HuffYUV lossless");
+    EXPECT_EQ(std::wstring(opened.szName), L"HuffYUV");
+    EXPECT_EQ(opened.dwFlags & VIDCF_TEMPORAL, 0u) << "every frame is a key frame";
+    EXPECT_TRUE(ICQueryAbout(hic.get())) << "an About box exists";
+}
+
+struct RoundTripCase {
+    const char* context;
+    int bits;
+    int width;
+    int height; // negative: top-down
+    FramePattern pattern;
+    int predictor; // for the state
+    bool fitted;
+};
+
+const RoundTripCase kRoundTrips[] = {
+    {"YUY2 720x576 picture, median", 16, 720, 576, FramePattern::Picture, 2, false},
+    {"YUY2 720x576 picture, left", 16, 720, 576, FramePattern::Picture, 0, false},
+    {"YUY2 720x576 noise, fitted, median", 16, 720, 576, FramePattern::Noise, 2, true},
+    {"YUY2 black, fitted to black", 16, 320, 240, FramePattern::Black, 2, true},
+    {"YUY2 narrowest: 4 wide", 16, 4, 3, FramePattern::Noise, 2, false},
+    {"YUY2 6 wide, one row", 16, 6, 1, FramePattern::Picture, 2, false},
+    {"RGB24 640x480 bottom-up picture, gradient", 24, 640, 480, FramePattern::Picture, 1, false},
+    {"RGB24 640x480 bottom-up picture, left", 24, 640, 480, FramePattern::Picture, 0, false},
+    {"RGB24 top-down noise, fitted", 24, 320, -240, FramePattern::Noise, 1, true},
+    {"RGB24 2 wide (rows padded)", 24, 2, 5, FramePattern::Noise, 1, false},
+    {"RGB24 718 wide (rows padded)", 24, 718, 4, FramePattern::Picture, 1, false},
+    {"RGB24 black", 24, 160, 120, FramePattern::Black, 1, true},
+    {"RGB32 bottom-up picture, gradient", 32, 320, 240, FramePattern::Picture, 1, false},
+    {"RGB32 top-down noise, left", 32, 64, -48, FramePattern::Noise, 0, true},
+};
+
+class RoundTripTest : public HfyuTest, public testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(RoundTripTest, FramesComeBackBitForBit) {
+    const RoundTripCase& c = GetParam();
+    SCOPED_TRACE(c.context);
+    const BITMAPINFOHEADER in = RawFormat(c.bits, c.width, c.height);
+    std::vector<std::vector<BYTE>> frames;
+    for (int i = 0; i < 3; ++i) {
+        frames.push_back(MakeFrame(in, c.pattern, i));
+    }
+    Codec hic(ICMODE_COMPRESS);
+    ASSERT_NE(hic.get(), nullptr);
+    ASSERT_EQ(ICCompressQuery(hic.get(), &in, nullptr), ICERR_OK);
+    HFYU_STATE state{};
+    ASSERT_EQ(ICGetState(hic.get(), &state, sizeof(state)), static_cast<LRESULT>(sizeof(state)));
+    (c.bits == 16 ? state.yuy2Predictor : state.rgbPredictor) = static_cast<BYTE>(c.predictor);
+    ASSERT_EQ(ICSetState(hic.get(), &state, sizeof(state)), static_cast<LRESULT>(sizeof(state)));
+    if (c.fitted) {
+        ASSERT_EQ(HfyuFitTables(hic.get(), &in, frames[0].data()), ICERR_OK);
+    }
+    std::vector<Compressed> compressed = CompressAll(hic.get(), in, frames);
+    ASSERT_EQ(compressed.size(), frames.size());
+    const auto* extra = compressed[0].format.data() + sizeof(BITMAPINFOHEADER);
+    EXPECT_EQ(extra[0] & 63, c.predictor) << "the method byte";
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(compressed[i].flags & AVIIF_KEYFRAME, static_cast<DWORD>(AVIIF_KEYFRAME));
+        EXPECT_TRUE(SamePixels(Decompress(compressed[i], in), frames[i], in)) << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RoundTripTest, testing::ValuesIn(kRoundTrips));
+
+TEST_F(HfyuTest, DecodesEitherWayUpAndToTheOtherRgbDepth) {
+    const BITMAPINFOHEADER in = RawFormat(24, 96, 64);
+    const std::vector<BYTE> frame = MakeFrame(in, FramePattern::Picture, 1);
+    Codec hic(ICMODE_COMPRESS);
+    std::vector<Compressed> compressed = CompressAll(hic.get(), in, {frame});
+    ASSERT_EQ(compressed.size(), 1u);
+    const BITMAPINFOHEADER topDown = RawFormat(24, 96, -64);
+    const std::vector<BYTE> flipped = Decompress(compressed[0], topDown);
+    const size_t stride = 96 * 3;
+    for (int y = 0; y < 64; ++y) {
+        ASSERT_EQ(
+            std::memcmp(flipped.data() + stride * y, frame.data() + stride * (63 - y), stride), 0)
+            << "row " << y;
+    }
+    const std::vector<BYTE> wide = Decompress(compressed[0], RawFormat(32, 96, 64));
+    for (size_t px = 0; px < 96 * 64; ++px) {
+        ASSERT_EQ(std::memcmp(wide.data() + 4 * px, frame.data() + 3 * px, 3), 0) << px;
+    }
+}
+
+struct RefusalCase {
+    const char* context;
+    BITMAPINFOHEADER format;
+};
+
+BITMAPINFOHEADER With(BITMAPINFOHEADER format, DWORD compression) {
+    format.biCompression = compression;
+    return format;
+}
+
+const RefusalCase kRefusals[] = {
+    {"RGB 15", With(RawFormat(16, 320, 240), BI_RGB)},
+    {"8-bit palette", RawFormat(8, 320, 240)},
+    {"odd width, RGB 24", RawFormat(24, 321, 240)},
+    {"odd width, YUY2", RawFormat(16, 321, 240)},
+    {"YUY2 2 wide", RawFormat(16, 2, 240)},
+    {"UYVY", With(RawFormat(16, 320, 240), mmioFOURCC('U', 'Y', 'V', 'Y'))},
+    {"RGB 32 bit fields", With(RawFormat(32, 320, 240), BI_BITFIELDS)},
+    {"zero height", RawFormat(24, 320, 0)},
+};
+
+TEST_F(HfyuTest, RefusesWhatItDoesNotTake) {
+    Codec hic(ICMODE_COMPRESS);
+    for (const RefusalCase& c : kRefusals) {
+        SCOPED_TRACE(c.context);
+        BITMAPINFOHEADER format = c.format;
+        EXPECT_EQ(ICCompressQuery(hic.get(), &format, nullptr), ICERR_BADFORMAT);
+        EXPECT_LE(ICCompressGetFormatSize(hic.get(), &format), 0);
+        EXPECT_EQ(ICCompressGetSize(hic.get(), &format, nullptr), 0u);
+    }
+    // A decompression to a format of the other kind.
+    const BITMAPINFOHEADER yuy2 = RawFormat(16, 64, 32);
+    std::vector<BYTE> out = OutputFormat(hic.get(), yuy2);
+    const BITMAPINFOHEADER rgb = RawFormat(24, 64, 32);
+    EXPECT_EQ(ICDecompressQuery(hic.get(), Header(out), &rgb), ICERR_BADFORMAT);
+    EXPECT_EQ(ICDecompressQuery(hic.get(), Header(out), &yuy2), ICERR_OK);
+}
+
+TEST_F(HfyuTest, WorstCaseSizeHoldsNoiseCodedWithBlackTables) {
+    // Tables fitted to black give noise its longest codes: the frame comes
+    // out larger than it went in, and still within GET_SIZE.
+    const BITMAPINFOHEADER in = RawFormat(16, 720, 576);
+    Codec hic(ICMODE_COMPRESS);
+    const std::vector<BYTE> black = MakeFrame(in, FramePattern::Black, 0);
+    ASSERT_EQ(HfyuFitTables(hic.get(), &in, black.data()), ICERR_OK);
+    const std::vector<BYTE> noise = MakeFrame(in, FramePattern::Noise, 0);
+    std::vector<Compressed> compressed = CompressAll(hic.get(), in, {noise});
+    ASSERT_EQ(compressed.size(), 1u);
+    EXPECT_GT(compressed[0].data.size(), in.biSizeImage);
+    EXPECT_TRUE(SamePixels(Decompress(compressed[0], in), noise, in));
+}
+
+TEST_F(HfyuTest, StateCarriesTheFittedTablesAndRefusesOthers) {
+    const BITMAPINFOHEADER in = RawFormat(24, 64, 48);
+    const std::vector<BYTE> black = MakeFrame(in, FramePattern::Black, 0);
+    Codec fitted(ICMODE_COMPRESS);
+    const std::vector<BYTE> plainFormat = OutputFormat(fitted.get(), in);
+    ASSERT_EQ(HfyuFitTables(fitted.get(), &in, black.data()), ICERR_OK);
+    const std::vector<BYTE> fittedFormat = OutputFormat(fitted.get(), in);
+    EXPECT_NE(plainFormat, fittedFormat);
+    EXPECT_EQ(ICGetStateSize(fitted.get()), static_cast<LRESULT>(sizeof(HFYU_STATE)));
+    HFYU_STATE state{};
+    ICGetState(fitted.get(), &state, sizeof(state));
+    EXPECT_EQ(state.fittedBitCount, 24);
+
+    Codec restored(ICMODE_COMPRESS);
+    ASSERT_EQ(ICSetState(restored.get(), &state, sizeof(state)),
+              static_cast<LRESULT>(sizeof(state)));
+    EXPECT_EQ(OutputFormat(restored.get(), in), fittedFormat);
+    // Tables fitted to RGB 24 do not serve YUY2.
+    const BITMAPINFOHEADER yuy2 = RawFormat(16, 64, 48);
+    Codec plain(ICMODE_COMPRESS);
+    EXPECT_EQ(OutputFormat(restored.get(), yuy2), OutputFormat(plain.get(), yuy2));
+
+    HFYU_STATE broken = state;
+    broken.codeLengths[1][7] = 1; // no longer a complete code
+    EXPECT_EQ(ICSetState(restored.get(), &broken, sizeof(broken)), 0);
+    broken = state;
+    broken.magic = 0;
+    EXPECT_EQ(ICSetState(restored.get(), &broken, sizeof(broken)), 0);
+    EXPECT_EQ(ICSetState(restored.get(), nullptr, 0), 0) << "back to the defaults";
+    EXPECT_EQ(OutputFormat(restored.get(), in), plainFormat);
+}
+
+TEST_F(HfyuTest, ATruncatedFrameIsAnErrorNotAFault) {
+    const BITMAPINFOHEADER in = RawFormat(16, 320, 240);
+    Codec hic(ICMODE_COMPRESS);
+    std::vector<Compressed> compressed =
+        CompressAll(hic.get(), in, {MakeFrame(in, FramePattern::Noise, 0)});
+    ASSERT_EQ(compressed.size(), 1u);
+    compressed[0].data.resize(compressed[0].data.size() / 2);
+    Codec dec(ICMODE_DECOMPRESS);
+    BITMAPINFOHEADER out = in;
+    std::vector<BYTE> frame(in.biSizeImage);
+    ASSERT_EQ(ICDecompressBegin(dec.get(), Header(compressed[0].format), &out), ICERR_OK);
+    Header(compressed[0].format)->biSizeImage = static_cast<DWORD>(compressed[0].data.size());
+    EXPECT_EQ(ICDecompress(dec.get(), 0, Header(compressed[0].format), compressed[0].data.data(),
+                           &out, frame.data()),
+              ICERR_BADFORMAT);
+}
+
+} // namespace
