@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/DialogScript.h"
 #include "hfyucodec/TestFrames.h"
 #include "hfyucodec/hfyucodec.h"
 
@@ -135,6 +136,44 @@ TEST_F(HfyuTest, TheCompressionManagerListsItOnceInstalled) {
     EXPECT_EQ(std::wstring(opened.szName), L"HuffYUV");
     EXPECT_EQ(opened.dwFlags & VIDCF_TEMPORAL, 0u) << "every frame is a key frame";
     EXPECT_TRUE(ICQueryAbout(hic.get())) << "an About box exists";
+}
+
+// The platform's chooser, as Video Compression opens it for YUY2 frames:
+// the codec is among its entries, and choosing it gives a compressor.
+TEST_F(HfyuTest, TheCompressorChooserOffersIt) {
+    BITMAPINFOHEADER in = RawFormat(16, 640, 480);
+    COMPVARS vars{};
+    vars.cbSize = sizeof(vars);
+    std::wstring entries;
+    BOOL chosen = FALSE;
+    ASSERT_TRUE(RunWithDialog(
+        [&] {
+            chosen = ICCompressorChoose(nullptr, ICMF_CHOOSE_ALLCOMPRESSORS, &in, nullptr, &vars,
+                                        const_cast<char*>("Video Compression"));
+        },
+        [&](HWND dialog) {
+            HWND list = FindWindowExA(dialog, nullptr, "ComboBox", nullptr);
+            const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+            LRESULT ours = -1;
+            for (LRESULT i = 0; i < count; ++i) {
+                wchar_t text[256] = {};
+                if (SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(i), 0) < 255)
+                    SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+                entries += std::wstring(text) + L"|";
+                if (std::wstring(text) == L"HuffYUV lossless")
+                    ours = i;
+            }
+            SendMessageA(list, CB_SETCURSEL, WPARAM(ours), 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(list));
+            EndDialogWith(dialog, ours >= 0 ? IDOK : IDCANCEL);
+        }));
+    EXPECT_NE(entries.find(L"HuffYUV lossless|"), std::wstring::npos)
+        << std::string(entries.begin(), entries.end());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(vars.fccHandler, HFYU_FOURCC);
+    EXPECT_NE(vars.hic, nullptr);
+    ICCompressorFree(&vars);
 }
 
 struct RoundTripCase {
