@@ -47,8 +47,8 @@ ffmpeg_case() { # NAME PIXFMT SIZE RAW
     bytes=$(ffprobe -v error -select_streams v:0 -show_entries packet=size -of csv=p=0 \
         "$files/ff_$1.avi" | awk '{ s += $1; n++ } END { printf "%.0f", s / n }')
     echo "$out" | awk -v n="$1" -v f="$frames" -v b="$bytes" -v raw="$5" '{
-        printf "ffmpeg_%s_fps=%.1f (cpu %.3f s, %d frames)\nffmpeg_%s_bytes_per_frame=%s\nffmpeg_%s_ratio=%.3f\n",
-            n, f / $2, $1, f, n, b, n, raw / b }'
+        printf "ffmpeg_%s_fps=%.1f\nffmpeg_%s_cpu_fps=%.1f\nffmpeg_%s_bytes_per_frame=%s\nffmpeg_%s_ratio=%.3f\n",
+            n, f / $2, n, f / $1, n, b, n, raw / b }'
 }
 ffmpeg_case yuy2_720x576 yuv422p 720x576 "$files/ff_yuv.raw" $((720 * 576 * 2))
 ffmpeg_case rgb24_640x480 rgb24 640x480 "$files/ff_rgb.raw" $((640 * 480 * 3))

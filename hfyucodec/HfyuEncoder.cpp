@@ -1,38 +1,50 @@
 #include "hfyucodec/HfyuEncoder.h"
 
 #include <algorithm>
+#include <emmintrin.h>
 #include <cstring>
+#include <vector>
 
 namespace hfyu {
 namespace {
 
-// Writes codes from the top of a 64-bit accumulator, a 32-bit word at a
-// time: one shift, one or, one compare per code.
+// Writes codes into a 32-bit word from its top, storing the word when it
+// fills: 32-bit operations only (64-bit shifts are slow on i686) and one
+// well-predicted branch per code. Codes are at most kMaxFitBits long.
 class CBitSink {
 public:
     CBitSink(const std::array<std::array<uint32_t, kSymbols>, 3>& entries, uint8_t* out)
         : m_entries(entries), m_out(out) {}
 
-    void Raw32(uint32_t word) { Bits(word, 32); }
+    void Raw32(uint32_t word) {
+        Bits(word >> 16, 16);
+        Bits(word & 0xFFFF, 16);
+    }
     template <int Table> void Put(uint8_t symbol) {
         const uint32_t entry = m_entries[Table][symbol];
         Bits(entry >> 8, entry & 0xFF);
     }
     size_t Finish() {
-        if (m_count > 0) {
-            Store(static_cast<uint32_t>(m_bits << (32 - m_count)));
+        if (m_free < 32) {
+            Store(m_word << m_free);
         }
         return m_written;
     }
 
 private:
     void Bits(uint32_t code, unsigned length) {
-        m_bits = m_bits << length | code;
-        m_count += length;
-        if (m_count >= 32) {
-            m_count -= 32;
-            Store(static_cast<uint32_t>(m_bits >> m_count));
+        if (length < m_free) {
+            m_word = m_word << length | code;
+            m_free -= length;
+            return;
         }
+        // m_free <= length <= 16: the code's top fills this word, its last
+        // `rest` bits start the next (the bits above them leave its top as
+        // it fills).
+        const unsigned rest = length - m_free;
+        Store(m_word << m_free | code >> rest);
+        m_word = code;
+        m_free = 32 - rest;
     }
     void Store(uint32_t word) {
         std::memcpy(m_out + m_written, &word, 4);
@@ -42,8 +54,8 @@ private:
     const std::array<std::array<uint32_t, kSymbols>, 3>& m_entries;
     uint8_t* m_out;
     size_t m_written = 0;
-    uint64_t m_bits = 0;
-    unsigned m_count = 0;
+    uint32_t m_word = 0;
+    unsigned m_free = 32; // bits still free in m_word
 };
 
 // Counts the symbols instead, for fitted tables.
@@ -103,6 +115,96 @@ void MedianPairs(Sink& sink, const uint8_t* p, const uint8_t* top, int pairs, Yu
     }
 }
 
+// The residuals of pairs [from, pairs) of a row, in the row's own order
+// (Y U Y V), from the row and the row above alone: the encoder knows every
+// pixel, so only the first pairs of a row need the predictor's running
+// values, and the rest is a loop without them.
+void LeftResiduals(const uint8_t* cur, int from, int pairs, uint8_t* out) {
+    for (int i = 4 * from; i < 4 * pairs; i += 4) {
+        out[i] = static_cast<uint8_t>(cur[i] - cur[i - 2]);
+        out[i + 1] = static_cast<uint8_t>(cur[i + 1] - cur[i - 3]);
+        out[i + 2] = static_cast<uint8_t>(cur[i + 2] - cur[i]);
+        out[i + 3] = static_cast<uint8_t>(cur[i + 3] - cur[i - 1]);
+    }
+}
+
+inline uint8_t MedianOf(const uint8_t* cur, const uint8_t* top, int i, int left) {
+    const uint8_t l = cur[i - left];
+    const uint8_t t = top[i];
+    return static_cast<uint8_t>(cur[i] - Median(l, t, static_cast<uint8_t>(l + t - top[i - left])));
+}
+
+void MedianResidualsPlain(const uint8_t* cur, const uint8_t* top, int from, int pairs,
+                          uint8_t* out) {
+    for (int i = 4 * from; i < 4 * pairs; i += 4) {
+        out[i] = MedianOf(cur, top, i, 2);
+        out[i + 1] = MedianOf(cur, top, i + 1, 4);
+        out[i + 2] = MedianOf(cur, top, i + 2, 2);
+        out[i + 3] = MedianOf(cur, top, i + 3, 4);
+    }
+}
+
+// The same 16 bytes at a time: the left neighbour of a Y byte lies 2 bytes
+// back, of a U or V byte 4, so the odd bytes take theirs from 4 back.
+#define HFYU_SSE2 __attribute__((target("sse2"), always_inline)) inline
+HFYU_SSE2 __m128i Load16(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+HFYU_SSE2 __m128i Left16(const uint8_t* p, __m128i chroma) {
+    return _mm_or_si128(_mm_and_si128(chroma, Load16(p - 4)),
+                        _mm_andnot_si128(chroma, Load16(p - 2)));
+}
+#undef HFYU_SSE2
+
+__attribute__((target("sse2"))) void MedianResidualsSse2(const uint8_t* cur, const uint8_t* top,
+                                                         int from, int pairs, uint8_t* out) {
+    const __m128i chroma = _mm_set1_epi16(static_cast<short>(0xFF00));
+    int i = 4 * from;
+    for (; i + 16 <= 4 * pairs; i += 16) {
+        const __m128i l = Left16(cur + i, chroma);
+        const __m128i t = Load16(top + i);
+        const __m128i gradient = _mm_sub_epi8(_mm_add_epi8(l, t), Left16(top + i, chroma));
+        const __m128i median =
+            _mm_max_epu8(_mm_min_epu8(l, t), _mm_min_epu8(_mm_max_epu8(l, t), gradient));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_sub_epi8(Load16(cur + i), median));
+    }
+    MedianResidualsPlain(cur, top, i / 4, pairs, out);
+}
+
+void MedianResiduals(const uint8_t* cur, const uint8_t* top, int from, int pairs, uint8_t* out) {
+    // Every x86-64 processor has SSE2; the i686 build asks the processor.
+    static const bool sse2 = __builtin_cpu_supports("sse2");
+    if (sse2) {
+        MedianResidualsSse2(cur, top, from, pairs, out);
+    } else {
+        MedianResidualsPlain(cur, top, from, pairs, out);
+    }
+}
+
+template <typename Sink> void EmitPairs(Sink& sink, const uint8_t* residuals, int pairs) {
+    for (int i = 0; i < pairs; ++i, residuals += 4) {
+        sink.template Put<0>(residuals[0]);
+        sink.template Put<1>(residuals[1]);
+        sink.template Put<0>(residuals[2]);
+        sink.template Put<2>(residuals[3]);
+    }
+}
+
+// The running values at a row's end, where the next row's first pair
+// takes them up.
+void EndRow(const uint8_t* cur, const uint8_t* top, int pairs, Yuy2State& s) {
+    const int last = 4 * (pairs - 1);
+    s.y = cur[last + 2];
+    s.u = cur[last + 1];
+    s.v = cur[last + 3];
+    if (top != nullptr) {
+        s.topY = top[last + 2];
+        s.topU = top[last + 1];
+        s.topV = top[last + 3];
+    }
+}
+
 // YUY2 rows top first. The first pair goes raw; the second row's first two
 // pairs are left-predicted before the median takes over, its rows above
 // and to the left then all known.
@@ -113,12 +215,16 @@ void EncodeYuy2(Sink& sink, const StreamParams& params, const RawShape& shape,
     const auto row = [&](int y) {
         return frame + shape.stride * static_cast<size_t>(y);
     };
+    std::vector<uint8_t> residuals(static_cast<size_t>(pairs) * 4);
     sink.Raw32(Load32(frame));
     Yuy2State s{frame[2], frame[1], frame[3], 0, 0, 0};
     LeftPairs(sink, frame + 4, pairs - 1, s);
     if (params.predictor == Predictor::Left) {
         for (int y = 1; y < shape.height; ++y) {
-            LeftPairs(sink, row(y), pairs, s);
+            LeftPairs(sink, row(y), 1, s);
+            LeftResiduals(row(y), 1, pairs, residuals.data());
+            EmitPairs(sink, residuals.data() + 4, pairs - 1);
+            EndRow(row(y), nullptr, pairs, s);
         }
         return;
     }
@@ -126,12 +232,14 @@ void EncodeYuy2(Sink& sink, const StreamParams& params, const RawShape& shape,
         return;
     }
     LeftPairs(sink, row(1), 2, s);
-    s.topY = frame[6];
-    s.topU = frame[5];
-    s.topV = frame[7];
-    MedianPairs(sink, row(1) + 8, frame + 8, pairs - 2, s);
+    MedianResiduals(row(1), frame, 2, pairs, residuals.data());
+    EmitPairs(sink, residuals.data() + 8, pairs - 2);
+    EndRow(row(1), frame, pairs, s);
     for (int y = 2; y < shape.height; ++y) {
-        MedianPairs(sink, row(y), row(y - 1), pairs, s);
+        MedianPairs(sink, row(y), row(y - 1), 1, s);
+        MedianResiduals(row(y), row(y - 1), 1, pairs, residuals.data());
+        EmitPairs(sink, residuals.data() + 4, pairs - 1);
+        EndRow(row(y), row(y - 1), pairs, s);
     }
 }
 
