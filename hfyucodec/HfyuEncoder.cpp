@@ -172,10 +172,14 @@ __attribute__((target("sse2"))) void MedianResidualsSse2(const uint8_t* cur, con
     MedianResidualsPlain(cur, top, i / 4, pairs, out);
 }
 
-void MedianResiduals(const uint8_t* cur, const uint8_t* top, int from, int pairs, uint8_t* out) {
-    // Every x86-64 processor has SSE2; the i686 build asks the processor.
+// Every x86-64 processor has SSE2; the i686 build asks the processor.
+bool HasSse2() {
     static const bool sse2 = __builtin_cpu_supports("sse2");
-    if (sse2) {
+    return sse2;
+}
+
+void MedianResiduals(const uint8_t* cur, const uint8_t* top, int from, int pairs, uint8_t* out) {
+    if (HasSse2()) {
         MedianResidualsSse2(cur, top, from, pairs, out);
     } else {
         MedianResidualsPlain(cur, top, from, pairs, out);
@@ -271,6 +275,81 @@ void RgbRow(Sink& sink, const uint8_t* p, const uint8_t* above, int pixels, RgbS
     }
 }
 
+// Each byte's difference from the same channel's byte `step` back (and,
+// for the gradient, less the same difference in the row above).
+void ChannelDifferencesPlain(const uint8_t* cur, const uint8_t* above, size_t begin, size_t end,
+                             size_t step, uint8_t* out) {
+    for (size_t j = begin; j < end; ++j) {
+        const int up = above != nullptr ? above[j] - above[j - step] : 0;
+        out[j] = static_cast<uint8_t>(cur[j] - cur[j - step] - up);
+    }
+}
+
+__attribute__((target("sse2"))) void ChannelDifferencesSse2(const uint8_t* cur,
+                                                            const uint8_t* above, size_t begin,
+                                                            size_t end, size_t step, uint8_t* out) {
+    size_t j = begin;
+    for (; j + 16 <= end; j += 16) {
+        __m128i d = _mm_sub_epi8(Load16(cur + j), Load16(cur + j - step));
+        if (above != nullptr) {
+            d = _mm_sub_epi8(d, _mm_sub_epi8(Load16(above + j), Load16(above + j - step)));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), d);
+    }
+    ChannelDifferencesPlain(cur, above, j, end, step, out);
+}
+
+// The residuals of pixels [from, width) of a row in the order they are
+// coded (G, B less G, R less G, alpha), from the rows alone, as for YUY2.
+template <int Bytes>
+void RgbResiduals(const uint8_t* cur, const uint8_t* above, int from, int width, uint8_t* out) {
+    const size_t begin = static_cast<size_t>(Bytes) * from;
+    const size_t end = static_cast<size_t>(Bytes) * width;
+    if (HasSse2()) {
+        ChannelDifferencesSse2(cur, above, begin, end, Bytes, out);
+    } else {
+        ChannelDifferencesPlain(cur, above, begin, end, Bytes, out);
+    }
+    for (uint8_t* o = out + begin; o < out + end; o += Bytes) {
+        const uint8_t b = o[0];
+        const uint8_t g = o[1];
+        const uint8_t r = o[2];
+        o[0] = g;
+        o[1] = static_cast<uint8_t>(b - g);
+        o[2] = static_cast<uint8_t>(r - g);
+    }
+}
+
+template <int Bytes, typename Sink>
+void EmitPixels(Sink& sink, const uint8_t* residuals, int pixels) {
+    for (int i = 0; i < pixels; ++i, residuals += Bytes) {
+        sink.template Put<1>(residuals[0]);
+        sink.template Put<0>(residuals[1]);
+        sink.template Put<2>(residuals[2]);
+        if constexpr (Bytes == 4) {
+            sink.template Put<2>(residuals[3]);
+        }
+    }
+}
+
+// One row after the first: its first pixel from the running values, the
+// rest from the rows, and the running values left at its last pixel.
+template <int Bytes, bool Gradient, typename Sink>
+void RgbRowAfterFirst(Sink& sink, const uint8_t* cur, const uint8_t* above, int width,
+                      uint8_t* residuals, RgbState& s) {
+    RgbRow<Bytes, Gradient>(sink, cur, above, 1, s);
+    RgbResiduals<Bytes>(cur, Gradient ? above : nullptr, 1, width, residuals);
+    EmitPixels<Bytes>(sink, residuals + Bytes, width - 1);
+    const uint8_t* p = cur + Bytes * (width - 1);
+    const uint8_t* a = Gradient ? above + Bytes * (width - 1) : nullptr;
+    s.b = static_cast<uint8_t>(p[0] - (Gradient ? a[0] : 0));
+    s.g = static_cast<uint8_t>(p[1] - (Gradient ? a[1] : 0));
+    s.r = static_cast<uint8_t>(p[2] - (Gradient ? a[2] : 0));
+    if constexpr (Bytes == 4) {
+        s.a = static_cast<uint8_t>(p[3] - (Gradient ? a[3] : 0));
+    }
+}
+
 // RGB rows bottom first, as a bottom-up DIB holds them.
 template <int Bytes, typename Sink>
 void EncodeRgb(Sink& sink, const StreamParams& params, const RawShape& shape,
@@ -279,6 +358,7 @@ void EncodeRgb(Sink& sink, const StreamParams& params, const RawShape& shape,
         const int y = shape.topDown ? shape.height - 1 - i : i;
         return frame + shape.stride * static_cast<size_t>(y);
     };
+    std::vector<uint8_t> residuals(static_cast<size_t>(shape.width) * Bytes);
     const uint8_t* first = row(0);
     RgbState s{first[0], first[1], first[2], Bytes == 4 ? first[3] : uint8_t{0}};
     if constexpr (Bytes == 4) {
@@ -289,9 +369,10 @@ void EncodeRgb(Sink& sink, const StreamParams& params, const RawShape& shape,
     RgbRow<Bytes, false>(sink, first + Bytes, nullptr, shape.width - 1, s);
     for (int i = 1; i < shape.height; ++i) {
         if (params.predictor == Predictor::Gradient) {
-            RgbRow<Bytes, true>(sink, row(i), row(i - 1), shape.width, s);
+            RgbRowAfterFirst<Bytes, true>(sink, row(i), row(i - 1), shape.width, residuals.data(),
+                                          s);
         } else {
-            RgbRow<Bytes, false>(sink, row(i), nullptr, shape.width, s);
+            RgbRowAfterFirst<Bytes, false>(sink, row(i), nullptr, shape.width, residuals.data(), s);
         }
     }
 }

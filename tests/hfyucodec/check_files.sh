@@ -79,7 +79,7 @@ if "$wine" reg query "$key" /v vidc.HFYU >/dev/null 2>&1; then
     echo "an HFYU codec is registered already: AVIFile's check is skipped"
 else
     "$wine" reg add "$key" /v vidc.HFYU /d hfyucodec.dll /f >/dev/null 2>&1
-    for name in rgb24_gradient rgb32_gradient_noise; do
+    for name in yuy2_left rgb24_gradient rgb32_gradient_noise; do
         result=$(run getframe "$(winpath "$out/$name.avi")" "$(winpath "$out/$name.getframe.raw")")
         echo "$name via AVIFile: $result"
         echo "$result" | grep -q "^getframe=6 " || fail "$name: AVIFile decodes: $result"
