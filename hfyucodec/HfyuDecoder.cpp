@@ -102,6 +102,10 @@ void AddRow(uint8_t* row, const uint8_t* above, size_t bytes) {
     }
 }
 
+uint8_t Clamp(int value) {
+    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+}
+
 } // namespace
 
 bool CDecodeTable::Build(const CodeLengths& lengths) {
@@ -160,9 +164,10 @@ template <typename Reader> uint8_t CDecodeTable::Decode(Reader& reader) const {
     return symbol;
 }
 
+// YUY2 streams also decode to RGB, for readers that draw what they decode
+// (AVIFile's frames, players).
 bool CDecoder::CanOutput(const StreamParams& params, const RawShape& output) {
-    const bool layoutFits = params.layout == Layout::Yuy2 ? output.layout == Layout::Yuy2
-                                                          : output.layout != Layout::Yuy2;
+    const bool layoutFits = params.layout == Layout::Yuy2 || output.layout != Layout::Yuy2;
     return layoutFits && output.width == params.width && output.height == params.height;
 }
 
@@ -179,6 +184,8 @@ bool CDecoder::Start(const StreamParams& params, const RawShape& output) {
     m_output = output;
     if (params.layout != Layout::Yuy2) {
         m_rows.assign(static_cast<size_t>(params.width) * 4 * 3, 0);
+    } else if (output.layout != Layout::Yuy2) {
+        m_rows.assign(static_cast<size_t>(params.width) * 2 * params.height, 0);
     }
     return true;
 }
@@ -188,20 +195,25 @@ bool CDecoder::Decode(const uint8_t* data, size_t size, uint8_t* out) {
         return false;
     }
     CBitReader reader(data, size);
-    if (m_params.layout == Layout::Yuy2) {
-        DecodeYuy2(reader, out);
+    if (m_params.layout == Layout::Yuy2 && m_output.layout == Layout::Yuy2) {
+        DecodeYuy2(reader, out, m_output.stride);
+    } else if (m_params.layout == Layout::Yuy2) {
+        const size_t stride = static_cast<size_t>(m_params.width) * 2;
+        DecodeYuy2(reader, m_rows.data(), stride);
+        Yuy2ToRgb(m_rows.data(), stride, out);
     } else {
         DecodeRgb(reader, out);
     }
     return !reader.Overrun();
 }
 
-template <typename Reader> void CDecoder::DecodeYuy2(Reader& reader, uint8_t* out) const {
+template <typename Reader>
+void CDecoder::DecodeYuy2(Reader& reader, uint8_t* out, size_t stride) const {
     const int pairs = m_params.width / 2;
     const int height = m_params.height;
     const int step = m_params.interlaced ? 2 : 1; // the row a row is predicted from
     const auto row = [&](int y) {
-        return out + m_output.stride * static_cast<size_t>(y);
+        return out + stride * static_cast<size_t>(y);
     };
     const Yuy2Tables t{m_tables[0], m_tables[1], m_tables[2]};
     const uint32_t first = reader.Raw32();
@@ -212,7 +224,7 @@ template <typename Reader> void CDecoder::DecodeYuy2(Reader& reader, uint8_t* ou
         for (int y = 1; y < height; ++y) {
             LeftPairs(reader, t, row(y), pairs, s);
             if (m_params.predictor == Predictor::Gradient && y >= step) {
-                AddRow(row(y), row(y - step), m_output.stride);
+                AddRow(row(y), row(y - step), static_cast<size_t>(pairs) * 4);
             }
         }
         return;
@@ -292,6 +304,28 @@ template <typename Reader> void CDecoder::DecodeRgb(Reader& reader, uint8_t* out
         } else {
             for (int px = 0; px < width; ++px) {
                 std::memcpy(dst + 3 * px, cur + 4 * px, 3);
+            }
+        }
+    }
+}
+
+// ITU-R BT.601 with video levels (Y 16 to 235), in 8-bit fixed point, as
+// the platform's own YUY2 decoders convert.
+void CDecoder::Yuy2ToRgb(const uint8_t* yuy2, size_t yuy2Stride, uint8_t* out) const {
+    const int bytes = m_output.layout == Layout::Rgb32 ? 4 : 3;
+    for (int y = 0; y < m_params.height; ++y) {
+        const uint8_t* src = yuy2 + yuy2Stride * static_cast<size_t>(y);
+        const int row = m_output.topDown ? y : m_params.height - 1 - y;
+        uint8_t* dst = out + m_output.stride * static_cast<size_t>(row);
+        for (int x = 0; x < m_params.width; ++x, dst += bytes) {
+            const int c = 298 * (src[2 * x] - 16) + 128;
+            const int d = src[(x & ~1) * 2 + 1] - 128;
+            const int e = src[(x & ~1) * 2 + 3] - 128;
+            dst[0] = Clamp((c + 516 * d) >> 8);
+            dst[1] = Clamp((c - 100 * d - 208 * e) >> 8);
+            dst[2] = Clamp((c + 409 * e) >> 8);
+            if (bytes == 4) {
+                dst[3] = 0;
             }
         }
     }

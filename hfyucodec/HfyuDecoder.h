@@ -1,7 +1,7 @@
 #pragma once
 // Decodes one stream's frames (ours and other encoders' of the same version
-// of the format: every predictor, progressive or interlaced) into YUY2 for a
-// YUY2 stream, RGB 24 or RGB 32 for an RGB stream, either way up.
+// of the format: every predictor, progressive or interlaced) into YUY2 or
+// RGB for a YUY2 stream, RGB 24 or RGB 32 for an RGB stream, either way up.
 
 #include <cstdint>
 #include <vector>
@@ -39,13 +39,16 @@ public:
     static bool CanOutput(const StreamParams& params, const RawShape& output);
 
 private:
-    template <typename Reader> void DecodeYuy2(Reader& reader, uint8_t* out) const;
+    template <typename Reader> void DecodeYuy2(Reader& reader, uint8_t* out, size_t stride) const;
+    void Yuy2ToRgb(const uint8_t* yuy2, size_t yuy2Stride, uint8_t* out) const;
     template <typename Reader> void DecodeRgb(Reader& reader, uint8_t* out);
 
     StreamParams m_params;
     RawShape m_output;
     std::array<CDecodeTable, 3> m_tables;
-    std::vector<uint8_t> m_rows; // RGB: the rows the gradient reads, 4 bytes a pixel
+    // RGB: the rows the gradient reads, 4 bytes a pixel; YUY2 to RGB: the
+    // YUY2 frame.
+    std::vector<uint8_t> m_rows;
 };
 
 } // namespace hfyu

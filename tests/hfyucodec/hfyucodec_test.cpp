@@ -285,12 +285,57 @@ TEST_F(HfyuTest, RefusesWhatItDoesNotTake) {
         EXPECT_LE(ICCompressGetFormatSize(hic.get(), &format), 0);
         EXPECT_EQ(ICCompressGetSize(hic.get(), &format, nullptr), 0u);
     }
-    // A decompression to a format of the other kind.
-    const BITMAPINFOHEADER yuy2 = RawFormat(16, 64, 32);
-    std::vector<BYTE> out = OutputFormat(hic.get(), yuy2);
+    // An RGB stream does not decode to YUY2.
     const BITMAPINFOHEADER rgb = RawFormat(24, 64, 32);
-    EXPECT_EQ(ICDecompressQuery(hic.get(), Header(out), &rgb), ICERR_BADFORMAT);
-    EXPECT_EQ(ICDecompressQuery(hic.get(), Header(out), &yuy2), ICERR_OK);
+    std::vector<BYTE> out = OutputFormat(hic.get(), rgb);
+    const BITMAPINFOHEADER yuy2 = RawFormat(16, 64, 32);
+    EXPECT_EQ(ICDecompressQuery(hic.get(), Header(out), &yuy2), ICERR_BADFORMAT);
+    EXPECT_EQ(ICDecompressQuery(hic.get(), Header(out), &rgb), ICERR_OK);
+}
+
+// YUY2 decoded to RGB as the platform's YUY2 decoders do (BT.601, video
+// levels): the colour bars' corners, either way up and at either depth.
+TEST_F(HfyuTest, Yuy2DecodesToRgb) {
+    struct Colour {
+        const char* name;
+        BYTE y, u, v;
+        BYTE b, g, r;
+    };
+    const Colour colours[] = {
+        {"black", 16, 128, 128, 0, 0, 0},  {"white", 235, 128, 128, 255, 255, 255},
+        {"red", 81, 90, 240, 0, 0, 255},   {"green", 145, 54, 34, 0, 255, 0},
+        {"blue", 41, 240, 110, 255, 0, 0}, {"grey", 126, 128, 128, 128, 128, 128},
+    };
+    const BITMAPINFOHEADER in = RawFormat(16, 8, 2);
+    for (const Colour& c : colours) {
+        std::vector<BYTE> frame(in.biSizeImage);
+        for (size_t i = 0; i < frame.size(); i += 4) {
+            frame[i] = frame[i + 2] = c.y;
+            frame[i + 1] = c.u;
+            frame[i + 3] = c.v;
+        }
+        // The top row a shade darker, to tell the rows apart.
+        frame[0] = frame[2] = static_cast<BYTE>(c.y - 8);
+        Codec hic(ICMODE_COMPRESS);
+        std::vector<Compressed> compressed = CompressAll(hic.get(), in, {frame});
+        ASSERT_EQ(compressed.size(), 1u);
+        for (const int height : {2, -2}) {
+            for (const int bits : {24, 32}) {
+                SCOPED_TRACE(testing::Message()
+                             << c.name << ", RGB " << bits << ", height " << height);
+                const BITMAPINFOHEADER out = RawFormat(bits, 8, height);
+                const std::vector<BYTE> rgb = Decompress(compressed[0], out);
+                // The lower row's last pixel: the first row of a bottom-up DIB.
+                const size_t stride = out.biSizeImage / 2;
+                const BYTE* p = rgb.data() + (height > 0 ? 0 : stride) + stride - bits / 8;
+                EXPECT_NEAR(p[0], c.b, 1);
+                EXPECT_NEAR(p[1], c.g, 1);
+                EXPECT_NEAR(p[2], c.r, 1);
+                const BYTE* top = rgb.data() + (height > 0 ? stride : 0);
+                EXPECT_LT(top[1], p[1] + (c.g == 0 ? 1 : 0)) << "the top row is darker";
+            }
+        }
+    }
 }
 
 TEST_F(HfyuTest, WorstCaseSizeHoldsNoiseCodedWithBlackTables) {
