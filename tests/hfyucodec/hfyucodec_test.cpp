@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "capturefile/AviWriter.h"
 #include "support/DialogScript.h"
 #include "hfyucodec/TestFrames.h"
 #include "hfyucodec/hfyucodec.h"
@@ -399,6 +400,74 @@ TEST_F(HfyuTest, ATruncatedFrameIsAnErrorNotAFault) {
     EXPECT_EQ(ICDecompress(dec.get(), 0, Header(compressed[0].format), compressed[0].data.data(),
                            &out, frame.data()),
               ICERR_BADFORMAT);
+}
+
+// A clip of one solid colour, as the program's writer writes it.
+std::string WriteSolidClip(const BITMAPINFOHEADER& in, const std::vector<BYTE>& frame) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "hfyu_playback.avi";
+    Codec hic(ICMODE_COMPRESS);
+    std::vector<Compressed> compressed = CompressAll(hic.get(), in, {frame, frame, frame});
+    AviWriterSettings settings;
+    settings.videoFormat = compressed.at(0).format;
+    Header(settings.videoFormat)->biSizeImage = in.biSizeImage;
+    settings.videoHandler = HFYU_FOURCC;
+    CAviWriter writer;
+    EXPECT_TRUE(writer.Open(path, settings));
+    for (const Compressed& c : compressed) {
+        EXPECT_TRUE(writer.WriteVideo(c.data.data(), static_cast<DWORD>(c.data.size())));
+    }
+    EXPECT_TRUE(writer.Close());
+    return path;
+}
+
+// The platform's MCI playback window, as the program's playback window
+// opens a clip: it finds the codec installed in the process and draws the
+// decoded frame.
+TEST_F(HfyuTest, ThePlaybackWindowShowsTheDecodedFrame) {
+    struct Clip {
+        const char* context;
+        BITMAPINFOHEADER format;
+        BYTE pixel[4]; // one YUY2 pair or one RGB pixel, repeated
+        COLORREF shown;
+    };
+    const Clip clips[] = {
+        {"RGB 24", RawFormat(24, 64, 48), {0x20, 0x80, 0xE0, 0}, RGB(0xE0, 0x80, 0x20)},
+        {"YUY2 green", RawFormat(16, 64, 48), {145, 54, 145, 34}, RGB(0, 255, 0)},
+    };
+    for (const Clip& c : clips) {
+        SCOPED_TRACE(c.context);
+        const int bytes = c.format.biBitCount / 8;
+        const int step = c.format.biBitCount == 16 ? 4 : bytes;
+        std::vector<BYTE> frame(c.format.biSizeImage);
+        for (size_t i = 0; i + step <= frame.size(); i += step) {
+            std::memcpy(frame.data() + i, c.pixel, step);
+        }
+        const std::string path = WriteSolidClip(c.format, frame);
+        HWND window =
+            MCIWndCreateA(nullptr, GetModuleHandleA(nullptr),
+                          WS_OVERLAPPEDWINDOW | WS_VISIBLE | MCIWNDF_NOERRORDLG | MCIWNDF_NOPLAYBAR,
+                          path.c_str());
+        ASSERT_NE(window, nullptr);
+        char error[256] = {};
+        EXPECT_EQ(MCIWndGetError(window, error, sizeof error), 0) << error;
+        EXPECT_EQ(MCIWndGetLength(window), 3);
+        MCIWndSeek(window, 1);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        MSG msg;
+        for (int i = 0; i < 20 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+            DispatchMessageA(&msg);
+        }
+        HDC dc = GetDC(window);
+        const COLORREF shown = GetPixel(dc, 20, 20);
+        ReleaseDC(window, dc);
+        EXPECT_NEAR(GetRValue(shown), GetRValue(c.shown), 2) << std::hex << shown;
+        EXPECT_NEAR(GetGValue(shown), GetGValue(c.shown), 2) << std::hex << shown;
+        EXPECT_NEAR(GetBValue(shown), GetBValue(c.shown), 2) << std::hex << shown;
+        MCIWndDestroy(window);
+        DeleteFileA(path.c_str());
+    }
 }
 
 } // namespace
