@@ -80,10 +80,10 @@ LRESULT CHfyuCodec::GetState(void* state, DWORD size) const {
         return sizeof(m_state);
     }
     if (size < sizeof(m_state)) {
-        return 0;
+        return ICERR_BADSIZE;
     }
     std::memcpy(state, &m_state, sizeof(m_state));
-    return sizeof(m_state);
+    return ICERR_OK;
 }
 
 LRESULT CHfyuCodec::SetState(const void* state, DWORD size) {
@@ -203,7 +203,7 @@ LRESULT CHfyuCodec::CompressBegin(const BITMAPINFOHEADER* in, const BITMAPINFOHE
     return ICERR_OK;
 }
 
-LRESULT CHfyuCodec::Compress(const ICCOMPRESS* frame, DWORD size) {
+LRESULT CHfyuCodec::Compress(ICCOMPRESS* frame, DWORD size) {
     if (frame == nullptr || size < sizeof(ICCOMPRESS) || frame->lpInput == nullptr ||
         frame->lpOutput == nullptr || frame->lpbiOutput == nullptr) {
         return ICERR_BADPARAM;
@@ -219,6 +219,10 @@ LRESULT CHfyuCodec::Compress(const ICCOMPRESS* frame, DWORD size) {
     if (frame->lpdwFlags != nullptr) {
         *frame->lpdwFlags = AVIIF_KEYFRAME;
     }
+    // Wine's ICSeqCompressFrame reads the key-frame flag back from the
+    // request's own dwFlags rather than through lpdwFlags: said there too,
+    // a capture's index marks every frame a key frame under Wine as well.
+    frame->dwFlags |= AVIIF_KEYFRAME;
     if (frame->lpckid != nullptr) {
         *frame->lpckid = cktypeDIBcompressed;
     }

@@ -22,7 +22,9 @@ public:
     static LRESULT GetInfo(ICINFO* info, DWORD size);
     static LRESULT About(HWND parent);
 
+    // The state's size when `state` is null, else ICERR_OK.
     LRESULT GetState(void* state, DWORD size) const;
+    // The bytes taken, 0 for a state refused (or none: the defaults).
     LRESULT SetState(const void* state, DWORD size);
     LRESULT FitTables(const BITMAPINFOHEADER* format, const void* frame);
 
@@ -30,7 +32,7 @@ public:
     LRESULT CompressGetFormat(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) const;
     LRESULT CompressGetSize(const BITMAPINFOHEADER* in) const;
     LRESULT CompressBegin(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out);
-    LRESULT Compress(const ICCOMPRESS* frame, DWORD size);
+    LRESULT Compress(ICCOMPRESS* frame, DWORD size);
     LRESULT CompressEnd();
 
     LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) const;

@@ -56,7 +56,7 @@ LRESULT InstanceMessage(CHfyuCodec& codec, UINT message, LPARAM lParam1, LPARAM 
     case ICM_COMPRESS_BEGIN:
         return codec.CompressBegin(Ptr<const Header>(lParam1), Ptr<const Header>(lParam2));
     case ICM_COMPRESS:
-        return codec.Compress(Ptr<const ICCOMPRESS>(lParam1), size);
+        return codec.Compress(Ptr<ICCOMPRESS>(lParam1), size);
     case ICM_COMPRESS_END:
         return codec.CompressEnd();
     case ICM_DECOMPRESS_QUERY:

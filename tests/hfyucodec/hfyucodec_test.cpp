@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "capturefile/AviWriter.h"
+#include "capturefile/FrameCompressor.h"
 #include "support/DialogScript.h"
 #include "hfyucodec/TestFrames.h"
 #include "hfyucodec/hfyucodec.h"
@@ -218,7 +219,7 @@ TEST_P(RoundTripTest, FramesComeBackBitForBit) {
     ASSERT_NE(hic.get(), nullptr);
     ASSERT_EQ(ICCompressQuery(hic.get(), &in, nullptr), ICERR_OK);
     HFYU_STATE state{};
-    ASSERT_EQ(ICGetState(hic.get(), &state, sizeof(state)), static_cast<LRESULT>(sizeof(state)));
+    ASSERT_EQ(ICGetState(hic.get(), &state, sizeof(state)), ICERR_OK);
     (c.bits == 16 ? state.yuy2Predictor : state.rgbPredictor) = static_cast<BYTE>(c.predictor);
     ASSERT_EQ(ICSetState(hic.get(), &state, sizeof(state)), static_cast<LRESULT>(sizeof(state)));
     if (c.fitted) {
@@ -400,6 +401,44 @@ TEST_F(HfyuTest, ATruncatedFrameIsAnErrorNotAFault) {
     EXPECT_EQ(ICDecompress(dec.get(), 0, Header(compressed[0].format), compressed[0].data.data(),
                            &out, frame.data()),
               ICERR_BADFORMAT);
+}
+
+// The program's compression of a capture: a compressor opened like the
+// user's choice, with the choice's state, through the platform's sequence
+// compression. Tables fitted on the choice travel in its state.
+TEST_F(HfyuTest, TheCapturesSequenceCompressionKeepsTheFittedTables) {
+    const BITMAPINFOHEADER in = RawFormat(16, 320, 240);
+    std::vector<std::vector<BYTE>> frames;
+    for (int i = 0; i < 3; ++i) {
+        frames.push_back(MakeFrame(in, FramePattern::Picture, i));
+    }
+    COMPVARS choice{};
+    choice.cbSize = sizeof(choice);
+    choice.fccType = ICTYPE_VIDEO;
+    choice.fccHandler = HFYU_FOURCC;
+    choice.hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
+    ASSERT_NE(choice.hic, nullptr);
+    ASSERT_EQ(HfyuFitTables(choice.hic, &in, frames[0].data()), ICERR_OK);
+    const std::vector<BYTE> fittedFormat = OutputFormat(choice.hic, in);
+
+    std::vector<Compressed> compressed;
+    {
+        CFrameCompressor compressor(choice);
+        std::vector<BYTE> input(sizeof(in));
+        std::memcpy(input.data(), &in, sizeof(in));
+        ASSERT_TRUE(compressor.Start(input));
+        EXPECT_EQ(compressor.OutputFormat(), fittedFormat) << "the choice's fitted tables";
+        for (auto& frame : frames) {
+            const CFrameCompressor::Frame out = compressor.Compress(frame.data());
+            ASSERT_NE(out.data, nullptr);
+            EXPECT_TRUE(out.keyFrame);
+            compressed.push_back({compressor.OutputFormat(), {out.data, out.data + out.size}, 0});
+        }
+    }
+    ICCompressorFree(&choice);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_TRUE(SamePixels(Decompress(compressed[i], in), frames[i], in)) << "frame " << i;
+    }
 }
 
 // A clip of one solid colour, as the program's writer writes it.
