@@ -340,6 +340,61 @@ TEST_F(HfyuTest, Yuy2DecodesToRgb) {
     }
 }
 
+// Stream formats the decoder does not read are refused whole, never
+// decoded wrong.
+TEST_F(HfyuTest, RefusesStreamFormatsItDoesNotRead) {
+    const BITMAPINFOHEADER raw = RawFormat(16, 64, 48);
+    Codec hic(ICMODE_COMPRESS);
+    const std::vector<BYTE> good = OutputFormat(hic.get(), raw);
+    ASSERT_EQ(ICDecompressQuery(hic.get(), good.data(), nullptr), ICERR_OK);
+    const size_t extra = sizeof(BITMAPINFOHEADER);
+    struct Change {
+        const char* context;
+        void (*apply)(std::vector<BYTE>&);
+    };
+    const Change changes[] = {
+        {"tables in every frame",
+         [](std::vector<BYTE>& f) {
+             f[extra + 2] |= 0x40;
+         }},
+        {"a later version",
+         [](std::vector<BYTE>& f) {
+             f[extra + 3] = 1;
+         }},
+        {"no extra data: the first version",
+         [](std::vector<BYTE>& f) {
+             Header(f)->biSize = sizeof(BITMAPINFOHEADER);
+         }},
+        {"a method in the bit count",
+         [](std::vector<BYTE>& f) {
+             Header(f)->biBitCount = 17;
+         }},
+        {"an unknown predictor",
+         [](std::vector<BYTE>& f) {
+             f[extra] = 3;
+         }},
+        {"a table cut short",
+         [](std::vector<BYTE>& f) {
+             Header(f)->biSize = extra + 6;
+         }},
+        {"a table that is no complete code",
+         [](std::vector<BYTE>& f) {
+             f[extra + 4] ^= 1;
+         }},
+        {"another FourCC",
+         [](std::vector<BYTE>& f) {
+             Header(f)->biCompression = mmioFOURCC('F', 'F', 'V', 'H');
+         }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.context);
+        std::vector<BYTE> format = good;
+        c.apply(format);
+        EXPECT_EQ(ICDecompressQuery(hic.get(), format.data(), nullptr), ICERR_BADFORMAT);
+        EXPECT_EQ(ICDecompressGetFormatSize(hic.get(), format.data()), 0);
+    }
+}
+
 TEST_F(HfyuTest, WorstCaseSizeHoldsNoiseCodedWithBlackTables) {
     // Tables fitted to black give noise its longest codes: the frame comes
     // out larger than it went in, and still within GET_SIZE.
