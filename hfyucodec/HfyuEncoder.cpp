@@ -10,7 +10,7 @@ namespace {
 
 // Writes codes into a 32-bit word from its top, storing the word when it
 // fills: 32-bit operations only (64-bit shifts are slow on i686) and one
-// well-predicted branch per code. Codes are at most kMaxFitBits long.
+// branch per code or pair of codes (at most kMaxFitBits each, 32 together).
 class CBitSink {
 public:
     CBitSink(const std::array<std::array<uint32_t, kSymbols>, 3>& entries, uint8_t* out)
@@ -23,6 +23,14 @@ public:
     template <int Table> void Put(uint8_t symbol) {
         const uint32_t entry = m_entries[Table][symbol];
         Bits(entry >> 8, entry & 0xFF);
+    }
+    // Two codes of at most 16 bits each as one of at most 32: half the
+    // writer's branches.
+    template <int TableA, int TableB> void Put2(uint8_t a, uint8_t b) {
+        const uint32_t first = m_entries[TableA][a];
+        const uint32_t second = m_entries[TableB][b];
+        const unsigned secondLength = second & 0xFF;
+        Bits((first >> 8) << secondLength | second >> 8, (first & 0xFF) + secondLength);
     }
     size_t Finish() {
         if (m_free < 32) {
@@ -38,11 +46,11 @@ private:
             m_free -= length;
             return;
         }
-        // m_free <= length <= 16: the code's top fills this word, its last
+        // m_free <= length <= 32: the code's top fills this word, its last
         // `rest` bits start the next (the bits above them leave its top as
-        // it fills).
+        // it fills). m_free is 1 to 32, a shift of 32 done in two.
         const unsigned rest = length - m_free;
-        Store(m_word << m_free | code >> rest);
+        Store((m_word << (m_free - 1)) << 1 | code >> rest);
         m_word = code;
         m_free = 32 - rest;
     }
@@ -64,6 +72,10 @@ public:
     explicit CCountSink(std::array<SymbolCounts, 3>& counts) : m_counts(counts) {}
     void Raw32(uint32_t) {}
     template <int Table> void Put(uint8_t symbol) { ++m_counts[Table][symbol]; }
+    template <int TableA, int TableB> void Put2(uint8_t a, uint8_t b) {
+        ++m_counts[TableA][a];
+        ++m_counts[TableB][b];
+    }
 
 private:
     std::array<SymbolCounts, 3>& m_counts;
@@ -188,10 +200,8 @@ void MedianResiduals(const uint8_t* cur, const uint8_t* top, int from, int pairs
 
 template <typename Sink> void EmitPairs(Sink& sink, const uint8_t* residuals, int pairs) {
     for (int i = 0; i < pairs; ++i, residuals += 4) {
-        sink.template Put<0>(residuals[0]);
-        sink.template Put<1>(residuals[1]);
-        sink.template Put<0>(residuals[2]);
-        sink.template Put<2>(residuals[3]);
+        sink.template Put2<0, 1>(residuals[0], residuals[1]);
+        sink.template Put2<0, 2>(residuals[2], residuals[3]);
     }
 }
 
@@ -323,11 +333,11 @@ void RgbResiduals(const uint8_t* cur, const uint8_t* above, int from, int width,
 template <int Bytes, typename Sink>
 void EmitPixels(Sink& sink, const uint8_t* residuals, int pixels) {
     for (int i = 0; i < pixels; ++i, residuals += Bytes) {
-        sink.template Put<1>(residuals[0]);
-        sink.template Put<0>(residuals[1]);
-        sink.template Put<2>(residuals[2]);
+        sink.template Put2<1, 0>(residuals[0], residuals[1]);
         if constexpr (Bytes == 4) {
-            sink.template Put<2>(residuals[3]);
+            sink.template Put2<2, 2>(residuals[2], residuals[3]);
+        } else {
+            sink.template Put<2>(residuals[2]);
         }
     }
 }
