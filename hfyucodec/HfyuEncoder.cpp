@@ -309,8 +309,8 @@ __attribute__((target("sse2"))) void ChannelDifferencesSse2(const uint8_t* cur,
     ChannelDifferencesPlain(cur, above, j, end, step, out);
 }
 
-// The residuals of pixels [from, width) of a row in the order they are
-// coded (G, B less G, R less G, alpha), from the rows alone, as for YUY2.
+// Each channel's residual of pixels [from, width) of a row, in the row's
+// own order (B, G, R, alpha), from the rows alone, as for YUY2.
 template <int Bytes>
 void RgbResiduals(const uint8_t* cur, const uint8_t* above, int from, int width, uint8_t* out) {
     const size_t begin = static_cast<size_t>(Bytes) * from;
@@ -320,24 +320,20 @@ void RgbResiduals(const uint8_t* cur, const uint8_t* above, int from, int width,
     } else {
         ChannelDifferencesPlain(cur, above, begin, end, Bytes, out);
     }
-    for (uint8_t* o = out + begin; o < out + end; o += Bytes) {
-        const uint8_t b = o[0];
-        const uint8_t g = o[1];
-        const uint8_t r = o[2];
-        o[0] = g;
-        o[1] = static_cast<uint8_t>(b - g);
-        o[2] = static_cast<uint8_t>(r - g);
-    }
 }
 
+// Coded as G, B less G, R less G, alpha.
 template <int Bytes, typename Sink>
 void EmitPixels(Sink& sink, const uint8_t* residuals, int pixels) {
     for (int i = 0; i < pixels; ++i, residuals += Bytes) {
-        sink.template Put2<1, 0>(residuals[0], residuals[1]);
+        const uint8_t g = residuals[1];
+        const auto b = static_cast<uint8_t>(residuals[0] - g);
+        const auto r = static_cast<uint8_t>(residuals[2] - g);
+        sink.template Put2<1, 0>(g, b);
         if constexpr (Bytes == 4) {
-            sink.template Put2<2, 2>(residuals[2], residuals[3]);
+            sink.template Put2<2, 2>(r, residuals[3]);
         } else {
-            sink.template Put<2>(residuals[2]);
+            sink.template Put<2>(r);
         }
     }
 }
