@@ -441,21 +441,38 @@ TEST_F(HfyuTest, StateCarriesTheFittedTablesAndRefusesOthers) {
     EXPECT_EQ(OutputFormat(restored.get(), in), plainFormat);
 }
 
-TEST_F(HfyuTest, ATruncatedFrameIsAnErrorNotAFault) {
-    const BITMAPINFOHEADER in = RawFormat(16, 320, 240);
-    Codec hic(ICMODE_COMPRESS);
-    std::vector<Compressed> compressed =
-        CompressAll(hic.get(), in, {MakeFrame(in, FramePattern::Noise, 0)});
-    ASSERT_EQ(compressed.size(), 1u);
-    compressed[0].data.resize(compressed[0].data.size() / 2);
-    Codec dec(ICMODE_DECOMPRESS);
-    BITMAPINFOHEADER out = in;
-    std::vector<BYTE> frame(in.biSizeImage);
-    ASSERT_EQ(ICDecompressBegin(dec.get(), Header(compressed[0].format), &out), ICERR_OK);
-    Header(compressed[0].format)->biSizeImage = static_cast<DWORD>(compressed[0].data.size());
-    EXPECT_EQ(ICDecompress(dec.get(), 0, Header(compressed[0].format), compressed[0].data.data(),
-                           &out, frame.data()),
-              ICERR_BADFORMAT);
+// A frame cut short is an error; a frame of garbage decodes to some picture
+// or an error, never past the buffers (each size from none to more than
+// the frame's).
+TEST_F(HfyuTest, BrokenFramesAreErrorsNotFaults) {
+    for (const int bits : {16, 24, 32}) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        const BITMAPINFOHEADER in = RawFormat(bits, 64, 48);
+        Codec hic(ICMODE_COMPRESS);
+        std::vector<Compressed> compressed =
+            CompressAll(hic.get(), in, {MakeFrame(in, FramePattern::Noise, 0)});
+        ASSERT_EQ(compressed.size(), 1u);
+        Codec dec(ICMODE_DECOMPRESS);
+        BITMAPINFOHEADER out = in;
+        std::vector<BYTE> frame(in.biSizeImage);
+        auto* format = Header(compressed[0].format);
+        ASSERT_EQ(ICDecompressBegin(dec.get(), format, &out), ICERR_OK);
+        const std::vector<BYTE> whole = compressed[0].data;
+        format->biSizeImage = static_cast<DWORD>(whole.size() / 2);
+        EXPECT_EQ(
+            ICDecompress(dec.get(), 0, format, const_cast<BYTE*>(whole.data()), &out, frame.data()),
+            ICERR_BADFORMAT)
+            << "half a frame";
+        const std::vector<BYTE> garbage = MakeFrame(RawFormat(32, 64, 64), FramePattern::Noise, 7);
+        for (size_t size = 1; size <= garbage.size(); size = size * 3 + 1) {
+            // The given bytes alone, in a buffer of just that size.
+            std::vector<BYTE> data(garbage.begin(), garbage.begin() + size);
+            format->biSizeImage = static_cast<DWORD>(size);
+            const LRESULT result =
+                ICDecompress(dec.get(), 0, format, data.data(), &out, frame.data());
+            EXPECT_TRUE(result == ICERR_OK || result == ICERR_BADFORMAT) << size << " bytes";
+        }
+    }
 }
 
 // The program's compression of a capture: a compressor opened like the
