@@ -6,51 +6,37 @@
 namespace hfyu {
 namespace {
 
-// Reads the bits from the top of 32-bit little-endian words, keeping at
-// least 32 in hand; past the end it reads zeros and remembers it.
+// Reads the bits from the top of 32-bit little-endian words through a
+// 32-bit window at any bit position: two loads and three shifts, 32-bit
+// operations only (64-bit shifts are slow on i686), no refill to test.
+// The data is followed by zero padding enough for one row of the longest
+// codes, and the decoder looks at Overrun() between rows.
 class CBitReader {
 public:
-    CBitReader(const uint8_t* data, size_t size) : m_next(data), m_end(data + size) {}
+    CBitReader(const uint8_t* padded, size_t size) : m_data(padded), m_bits(size * 8) {}
 
-    uint64_t Top() {
-        if (m_count < 32) {
-            Fill();
-        }
-        return m_bits;
+    uint32_t Peek() const {
+        const uint8_t* word = m_data + (m_position >> 5) * 4;
+        const unsigned shift = m_position & 31;
+        uint32_t first;
+        uint32_t second;
+        std::memcpy(&first, word, 4);
+        std::memcpy(&second, word + 4, 4);
+        return first << shift | (second >> 1) >> (31 - shift);
     }
-    void Skip(int count) {
-        m_bits <<= count;
-        m_count -= count;
-    }
+    void Skip(unsigned count) { m_position += count; }
     uint32_t Raw32() {
-        const auto word = static_cast<uint32_t>(Top() >> 32);
+        const uint32_t word = Peek();
         Skip(32);
         return word;
     }
     // True when the frame ended before the bits taken from it.
-    bool Overrun() const { return m_padding > m_count; }
+    bool Overrun() const { return m_position > m_bits; }
 
 private:
-    void Fill() {
-        uint32_t word = 0;
-        const size_t left = static_cast<size_t>(m_end - m_next);
-        if (left >= 4) {
-            std::memcpy(&word, m_next, 4);
-            m_next += 4;
-        } else {
-            std::memcpy(&word, m_next, left);
-            m_next = m_end;
-            m_padding += static_cast<int>(32 - 8 * left);
-        }
-        m_bits |= static_cast<uint64_t>(word) << (32 - m_count);
-        m_count += 32;
-    }
-
-    const uint8_t* m_next;
-    const uint8_t* m_end;
-    uint64_t m_bits = 0;
-    int m_count = 0;
-    int m_padding = 0;
+    const uint8_t* m_data;
+    size_t m_bits;
+    size_t m_position = 0;
 };
 
 inline uint8_t Median(uint8_t a, uint8_t b, uint8_t c) {
@@ -139,9 +125,9 @@ bool CDecodeTable::Build(const CodeLengths& lengths) {
     return true;
 }
 
-int CDecodeTable::DecodeLong(uint64_t top, uint8_t& symbol) const {
+int CDecodeTable::DecodeLong(uint32_t top, uint8_t& symbol) const {
     for (int length = kFastBits + 1; length <= 32; ++length) {
-        const auto value = static_cast<uint32_t>(top >> (64 - length));
+        const uint32_t value = top >> (32 - length);
         if (value - m_first[length] < m_count[length]) {
             symbol = m_sorted[m_offset[length] + (value - m_first[length])];
             return length;
@@ -153,8 +139,8 @@ int CDecodeTable::DecodeLong(uint64_t top, uint8_t& symbol) const {
 }
 
 template <typename Reader> uint8_t CDecodeTable::Decode(Reader& reader) const {
-    const uint64_t top = reader.Top();
-    const uint16_t entry = m_fast[top >> (64 - kFastBits)];
+    const uint32_t top = reader.Peek();
+    const uint16_t entry = m_fast[top >> (32 - kFastBits)];
     if (entry != 0) {
         reader.Skip(entry >> 8);
         return static_cast<uint8_t>(entry);
@@ -194,7 +180,16 @@ bool CDecoder::Decode(const uint8_t* data, size_t size, uint8_t* out) {
     if (size < 4) {
         return false;
     }
-    CBitReader reader(data, size);
+    // Room past the end for what is decoded between two looks at Overrun()
+    // (three YUY2 rows or one RGB row, at 4 codes a pixel at most) of 32-bit
+    // codes, and the window's second word.
+    const size_t padding = static_cast<size_t>(m_params.width) * 2 * 3 * 4 + 8;
+    if (m_padded.size() < size + padding) {
+        m_padded.resize(size + padding);
+    }
+    std::memcpy(m_padded.data(), data, size);
+    std::memset(m_padded.data() + size, 0, padding);
+    CBitReader reader(m_padded.data(), size);
     if (m_params.layout == Layout::Yuy2 && m_output.layout == Layout::Yuy2) {
         DecodeYuy2(reader, out, m_output.stride);
     } else if (m_params.layout == Layout::Yuy2) {
@@ -221,7 +216,7 @@ void CDecoder::DecodeYuy2(Reader& reader, uint8_t* out, size_t stride) const {
     Yuy2State s{out[2], out[1], out[3], 0, 0, 0};
     LeftPairs(reader, t, out + 4, pairs - 1, s);
     if (m_params.predictor != Predictor::Median) {
-        for (int y = 1; y < height; ++y) {
+        for (int y = 1; y < height && !reader.Overrun(); ++y) {
             LeftPairs(reader, t, row(y), pairs, s);
             if (m_params.predictor == Predictor::Gradient && y >= step) {
                 AddRow(row(y), row(y - step), static_cast<size_t>(pairs) * 4);
@@ -243,7 +238,7 @@ void CDecoder::DecodeYuy2(Reader& reader, uint8_t* out, size_t stride) const {
     s.topU = out[5];
     s.topV = out[7];
     MedianPairs(reader, t, row(y) + 8, out + 8, pairs - 2, s);
-    for (++y; y < height; ++y) {
+    for (++y; y < height && !reader.Overrun(); ++y) {
         MedianPairs(reader, t, row(y), row(y - step), pairs, s);
     }
 }
@@ -268,7 +263,7 @@ template <typename Reader> void CDecoder::DecodeRgb(Reader& reader, uint8_t* out
         state[1] = static_cast<uint8_t>(first >> 16);
         state[2] = static_cast<uint8_t>(first >> 24);
     }
-    for (int i = 0; i < height; ++i) {
+    for (int i = 0; i < height && !reader.Overrun(); ++i) {
         // The stream's rows, bottom first, into a ring of three 4-byte rows.
         uint8_t* cur = m_rows.data() + rowBytes * static_cast<size_t>(i % 3);
         int x = 0;

@@ -20,7 +20,7 @@ public:
 
 private:
     // The length of the code at the top of `top`, and its symbol.
-    int DecodeLong(uint64_t top, uint8_t& symbol) const;
+    int DecodeLong(uint32_t top, uint8_t& symbol) const;
 
     std::array<uint16_t, 1 << kFastBits> m_fast{}; // symbol | length << 8; 0: a longer code
     std::array<uint32_t, 33> m_first{};            // each length's first code
@@ -49,6 +49,7 @@ private:
     // RGB: the rows the gradient reads, 4 bytes a pixel; YUY2 to RGB: the
     // YUY2 frame.
     std::vector<uint8_t> m_rows;
+    std::vector<uint8_t> m_padded; // the frame, and zeros after it
 };
 
 } // namespace hfyu
