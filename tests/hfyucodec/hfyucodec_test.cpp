@@ -468,9 +468,11 @@ TEST_F(HfyuTest, BrokenFramesAreErrorsNotFaults) {
             // The given bytes alone, in a buffer of just that size.
             std::vector<BYTE> data(garbage.begin(), garbage.begin() + size);
             format->biSizeImage = static_cast<DWORD>(size);
-            const LRESULT result =
+            // ICDecompress answers a DWORD: the error codes as unsigned.
+            const DWORD result =
                 ICDecompress(dec.get(), 0, format, data.data(), &out, frame.data());
-            EXPECT_TRUE(result == ICERR_OK || result == ICERR_BADFORMAT) << size << " bytes";
+            EXPECT_TRUE(result == ICERR_OK || result == static_cast<DWORD>(ICERR_BADFORMAT))
+                << size << " bytes";
         }
     }
 }
