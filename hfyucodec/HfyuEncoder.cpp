@@ -186,7 +186,11 @@ __attribute__((target("sse2"))) void MedianResidualsSse2(const uint8_t* cur, con
 
 // Every x86-64 processor has SSE2; the i686 build asks the processor.
 bool HasSse2() {
-    static const bool sse2 = __builtin_cpu_supports("sse2");
+    static const bool sse2 = [] {
+        // Asked here, not trusted to a constructor's order in a DLL.
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("sse2") != 0;
+    }();
     return sse2;
 }
 
