@@ -35,9 +35,12 @@ while read -r name pixfmt width height; do
     [ "$(wc -l <"$out/$name.source.md5")" -eq 6 ] || fail "$name: the source has no 6 frames"
     cmp -s "$out/$name.ours.md5" "$out/$name.source.md5" ||
         fail "$name: ffmpeg decodes other frames than the source's"
-    if command -v gst-launch-1.0 >/dev/null && gst-inspect-1.0 avdec_huffyuv >/dev/null 2>&1 &&
-        gst-inspect-1.0 avidemux >/dev/null 2>&1; then
-        caps=$(case $pixfmt in yuyv422) echo YUY2 ;; bgr24) echo BGR ;; *) echo BGRA ;; esac)
+    # GStreamer pads its rows to 4 bytes: compared where they need none.
+    caps=$(case $pixfmt in yuyv422) echo "YUY2 2" ;; bgr24) echo "BGR 3" ;; *) echo "BGRA 4" ;; esac)
+    unpadded=$(( (width * ${caps#* }) % 4 == 0 ))
+    caps=${caps% *}
+    if [ "$unpadded" = 1 ] && command -v gst-launch-1.0 >/dev/null &&
+        gst-inspect-1.0 avdec_huffyuv >/dev/null 2>&1 && gst-inspect-1.0 avidemux >/dev/null 2>&1; then
         gst-launch-1.0 -q filesrc location="$avi" ! avidemux ! avdec_huffyuv ! videoconvert ! \
             "video/x-raw,format=$caps" ! filesink location="$out/$name.gst.raw" >/dev/null 2>&1
         cmp -s "$out/$name.gst.raw" "$raw" || fail "$name: GStreamer decodes other frames"
