@@ -1,7 +1,8 @@
 #!/bin/sh
 # The codec's files against other tools, on the host:
 #   check_files.sh WINE BIN_DIR OUT_DIR
-# - frames compressed by the codec and written by the program's writer:
+# - frames compressed by the codec and written by the program's writer (the
+#   tests' pictures, and frames grabbed from the software capture device):
 #   ffprobe reads every frame as huffyuv, ffmpeg decodes them to exactly the
 #   frames handed to the codec (framemd5 in the same pixel format), and so
 #   does GStreamer where its AVI demuxer and huffyuv decoder are installed;
@@ -20,6 +21,10 @@ run() { (cd "$bin" && "$wine" ./hfyucodec_files.exe "$@" </dev/null) | tr -d '\r
 hashes() { grep -v '^#' | awk -F, '{ gsub(/ /, "", $NF); print $NF }'; }
 
 run write "$(winpath "$out")" || fail "writing the files"
+(
+    export WINEDLLOVERRIDES="avicap32=n,b" SOFTCAP_DRIVERS="0:plain"
+    run device "$(winpath "$out")"
+) || fail "writing the capture device's frames"
 
 # name pixel-format width height
 while read -r name pixfmt width height; do
@@ -51,6 +56,8 @@ yuy2_left yuyv422 320 240
 rgb24_gradient bgr24 640 480
 rgb24_left_topdown_fitted bgr24 322 240
 rgb32_gradient_noise bgra 160 120
+device_yuy2 yuyv422 320 240
+device_rgb24 bgr24 320 240
 CASES
 command -v gst-launch-1.0 >/dev/null || echo "GStreamer is not installed: its check is skipped"
 

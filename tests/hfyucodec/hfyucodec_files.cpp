@@ -1,6 +1,8 @@
 // Writes HFYU files for other tools to read, and reads other tools' files
 // with the codec, for check_files.sh:
 //   hfyucodec_files write DIR              NAME.avi (through CAviWriter) and NAME.raw
+//   hfyucodec_files device DIR             the same of frames grabbed from the capture
+//                                          driver (device_yuy2, device_rgb24)
 //   hfyucodec_files decode IN.avi OUT.raw  decoded by the installed codec
 //   hfyucodec_files getframe IN.avi OUT.raw  decoded by AVIFile (AVIStreamGetFrame),
 //                                            with whatever codec the system has
@@ -54,8 +56,10 @@ bool AppendRows(FILE* file, const BYTE* frame, const BITMAPINFOHEADER& format) {
     return true;
 }
 
-bool WriteCase(const std::string& dir, const FileCase& c) {
-    const BITMAPINFOHEADER in = RawFormat(c.bits, c.width, c.height);
+// Compresses the frames with the predictor given (and tables fitted to the
+// first, if asked) and writes them into NAME.avi, and as they were into NAME.raw.
+bool WriteFrames(const std::string& dir, const FileCase& c, const BITMAPINFOHEADER& in,
+                 std::vector<std::vector<BYTE>>& frames) {
     HIC hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
     if (hic == nullptr) {
         return false;
@@ -64,10 +68,6 @@ bool WriteCase(const std::string& dir, const FileCase& c) {
     ICGetState(hic, &state, sizeof(state));
     (c.bits == 16 ? state.yuy2Predictor : state.rgbPredictor) = static_cast<BYTE>(c.predictor);
     ICSetState(hic, &state, sizeof(state));
-    std::vector<std::vector<BYTE>> frames;
-    for (int i = 0; i < kFrames; ++i) {
-        frames.push_back(MakeFrame(in, c.pattern, i));
-    }
     if (c.fitted) {
         HfyuFitTables(hic, &in, frames[0].data());
     }
@@ -99,6 +99,69 @@ bool WriteCase(const std::string& dir, const FileCase& c) {
     }
     std::printf("%s: %s %dx%d\n", c.name, ok ? "written" : "FAILED", c.width, c.height);
     return ok;
+}
+
+bool WriteCase(const std::string& dir, const FileCase& c) {
+    const BITMAPINFOHEADER in = RawFormat(c.bits, c.width, c.height);
+    std::vector<std::vector<BYTE>> frames;
+    for (int i = 0; i < kFrames; ++i) {
+        frames.push_back(MakeFrame(in, c.pattern, i));
+    }
+    return WriteFrames(dir, c, in, frames);
+}
+
+// The capture driver's frames, kept as the frame callback hands them over.
+std::vector<std::vector<BYTE>> g_grabbed;
+
+LRESULT CALLBACK OnFrame(HWND, LPVIDEOHDR header) {
+    g_grabbed.emplace_back(header->lpData, header->lpData + header->dwBytesUsed);
+    return TRUE;
+}
+
+// Frames grabbed from the first capture driver in the given format, through
+// the platform's capture window (the software device under test).
+bool GrabFrames(int bits, std::vector<std::vector<BYTE>>& frames, BITMAPINFOHEADER& format) {
+    HWND window =
+        capCreateCaptureWindowA("grab", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, 0);
+    if (window == nullptr || !capDriverConnect(window, 0)) {
+        return false;
+    }
+    BITMAPINFO info{};
+    capGetVideoFormat(window, &info, sizeof info);
+    info.bmiHeader = RawFormat(bits, 320, 240);
+    bool ok = capSetVideoFormat(window, &info, sizeof info) &&
+              capGetVideoFormat(window, &info, sizeof info) && info.bmiHeader.biBitCount == bits;
+    format = info.bmiHeader;
+    g_grabbed.clear();
+    capSetCallbackOnFrame(window, OnFrame);
+    for (int i = 0; ok && i < kFrames; ++i) {
+        ok = capGrabFrameNoStop(window) != FALSE;
+        Sleep(40); // the device's picture moves with time
+    }
+    capSetCallbackOnFrame(window, nullptr);
+    capDriverDisconnect(window);
+    DestroyWindow(window);
+    frames = g_grabbed;
+    return ok && frames.size() == kFrames && frames[0].size() == format.biSizeImage;
+}
+
+int WriteDeviceFrames(const std::string& dir) {
+    const FileCase cases[] = {
+        {"device_yuy2", 16, 320, 240, FramePattern::Picture, HFYU_PREDICT_MEDIAN, true},
+        {"device_rgb24", 24, 320, 240, FramePattern::Picture, HFYU_PREDICT_GRADIENT, true},
+    };
+    int status = 0;
+    for (const FileCase& c : cases) {
+        std::vector<std::vector<BYTE>> frames;
+        BITMAPINFOHEADER format{};
+        if (!GrabFrames(c.bits, frames, format)) {
+            std::printf("%s: the driver gave no %d frames of %d bits\n", c.name, kFrames, c.bits);
+            status = 1;
+            continue;
+        }
+        status |= WriteFrames(dir, c, format, frames) ? 0 : 1;
+    }
+    return status;
 }
 
 // The first video stream's format and its frames as stored.
@@ -211,12 +274,16 @@ int main(int argc, char** argv) {
         for (const FileCase& c : kFiles) {
             status |= WriteCase(argv[2], c) ? 0 : 1;
         }
+    } else if (mode == "device" && argc == 3) {
+        HfyuInstallForProcess();
+        status = WriteDeviceFrames(argv[2]);
     } else if (mode == "decode" && argc == 4) {
         status = Decode(argv[2], argv[3]);
     } else if (mode == "getframe" && argc == 4) {
         status = GetFrames(argv[2], argv[3]);
     } else {
-        std::printf("usage: hfyucodec_files write DIR | decode IN OUT | getframe IN OUT\n");
+        std::printf(
+            "usage: hfyucodec_files write DIR | device DIR | decode IN OUT | getframe IN OUT\n");
     }
     AVIFileExit();
     return status;
