@@ -92,13 +92,7 @@ void Measure(const BenchCase& c) {
     BITMAPINFOHEADER in = RawFormat(c.bits, c.width, c.height);
     const auto frames = Frames(in);
     HIC hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
-    HFYU_STATE state{};
-    ICGetState(hic, &state, sizeof(state));
-    (c.bits == 16 ? state.yuy2Predictor : state.rgbPredictor) = static_cast<BYTE>(c.predictor);
-    ICSetState(hic, &state, sizeof(state));
-    if (c.fitted) {
-        HfyuFitTables(hic, &in, frames[0].data());
-    }
+    SetUpCompressor(hic, in, c.predictor, c.fitted ? frames[0].data() : nullptr);
     std::vector<BYTE> format(static_cast<size_t>(ICCompressGetFormatSize(hic, &in)));
     auto* out = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
     ICCompressGetFormat(hic, &in, out);

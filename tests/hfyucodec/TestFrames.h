@@ -1,12 +1,17 @@
 #pragma once
 // Known raw frames for the codec's tests and benchmark: black, pure noise,
 // or a picture like captured analog video (smooth shapes that move from
-// frame to frame, with a little noise on every sample).
+// frame to frame, with a little noise on every sample); and the installed
+// codec set up for them.
 
 #include <windows.h>
 
+#include <vfw.h>
+
 #include <cstdint>
 #include <vector>
+
+#include "hfyucodec/hfyucodec.h"
 
 enum class FramePattern { Black, Noise, Picture };
 
@@ -60,4 +65,20 @@ inline std::vector<BYTE> MakeFrame(const BITMAPINFOHEADER& format, FramePattern 
         }
     }
     return frame;
+}
+
+// Sets the compressor's predictor for frames of the format, and fits its
+// tables to `sample` when one is given; false when the codec refuses either.
+inline bool SetUpCompressor(HIC hic, const BITMAPINFOHEADER& format, int predictor,
+                            const BYTE* sample) {
+    HFYU_STATE state{};
+    if (ICGetState(hic, &state, sizeof(state)) != ICERR_OK) {
+        return false;
+    }
+    (format.biBitCount == 16 ? state.yuy2Predictor : state.rgbPredictor) =
+        static_cast<BYTE>(predictor);
+    if (ICSetState(hic, &state, sizeof(state)) != static_cast<LRESULT>(sizeof(state))) {
+        return false;
+    }
+    return sample == nullptr || HfyuFitTables(hic, &format, sample) == ICERR_OK;
 }

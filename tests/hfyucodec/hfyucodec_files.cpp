@@ -61,15 +61,9 @@ bool AppendRows(FILE* file, const BYTE* frame, const BITMAPINFOHEADER& format) {
 bool WriteFrames(const std::string& dir, const FileCase& c, const BITMAPINFOHEADER& in,
                  std::vector<std::vector<BYTE>>& frames) {
     HIC hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
-    if (hic == nullptr) {
+    if (hic == nullptr ||
+        !SetUpCompressor(hic, in, c.predictor, c.fitted ? frames[0].data() : nullptr)) {
         return false;
-    }
-    HFYU_STATE state{};
-    ICGetState(hic, &state, sizeof(state));
-    (c.bits == 16 ? state.yuy2Predictor : state.rgbPredictor) = static_cast<BYTE>(c.predictor);
-    ICSetState(hic, &state, sizeof(state));
-    if (c.fitted) {
-        HfyuFitTables(hic, &in, frames[0].data());
     }
     AviWriterSettings settings;
     settings.videoFormat.resize(static_cast<size_t>(ICCompressGetFormatSize(hic, &in)));

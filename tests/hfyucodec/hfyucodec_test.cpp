@@ -218,13 +218,7 @@ TEST_P(RoundTripTest, FramesComeBackBitForBit) {
     Codec hic(ICMODE_COMPRESS);
     ASSERT_NE(hic.get(), nullptr);
     ASSERT_EQ(ICCompressQuery(hic.get(), &in, nullptr), ICERR_OK);
-    HFYU_STATE state{};
-    ASSERT_EQ(ICGetState(hic.get(), &state, sizeof(state)), ICERR_OK);
-    (c.bits == 16 ? state.yuy2Predictor : state.rgbPredictor) = static_cast<BYTE>(c.predictor);
-    ASSERT_EQ(ICSetState(hic.get(), &state, sizeof(state)), static_cast<LRESULT>(sizeof(state)));
-    if (c.fitted) {
-        ASSERT_EQ(HfyuFitTables(hic.get(), &in, frames[0].data()), ICERR_OK);
-    }
+    ASSERT_TRUE(SetUpCompressor(hic.get(), in, c.predictor, c.fitted ? frames[0].data() : nullptr));
     std::vector<Compressed> compressed = CompressAll(hic.get(), in, frames);
     ASSERT_EQ(compressed.size(), frames.size());
     const auto* extra = compressed[0].format.data() + sizeof(BITMAPINFOHEADER);
