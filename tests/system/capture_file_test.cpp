@@ -302,6 +302,34 @@ TEST_F(CaptureFileTest, DroppedFramesKeepTheirPlacesAndTheSoundInStep) {
     EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0 / 15) << "sound and picture";
 }
 
+// Picks, in the platform's compressor chooser that Video Compression opens,
+// the entry whose name holds `name`, as a user does; false (with the
+// entries) when there is none.
+bool PickCompressor(HWND chooser, const wchar_t* name, std::string& entries) {
+    HWND list = FindWindowExA(chooser, nullptr, "ComboBox", nullptr);
+    if (list == nullptr)
+        return false;
+    // The chooser's list holds Unicode texts, its entries' names.
+    int found = -1;
+    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count && found < 0; ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(i), 0) < 255)
+            SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        entries += (i != 0 ? "|" : "") + std::string(text, text + wcslen(text));
+        if (wcsstr(text, name) != nullptr)
+            found = int(i);
+    }
+    if (found < 0)
+        return false;
+    // As a user's pick: the selection, then the notice the list sends.
+    SendMessageA(list, CB_SETCURSEL, WPARAM(found), 0);
+    SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    EndDialogWith(chooser, IDOK);
+    return WaitUntilGone(chooser);
+}
+
 // The 8-bit driver's frames, compressed with the compressor picked in the
 // platform's chooser.
 TEST_F(CaptureFileTest, VideoCompressionCompressesWithTheCompressorPicked) {
@@ -309,27 +337,8 @@ TEST_F(CaptureFileTest, VideoCompressionCompressesWithTheCompressorPicked) {
     m_program.Command(command::kVideoCompression);
     HWND chooser = m_program.WaitForDialog("Video Compression");
     ASSERT_NE(chooser, nullptr) << "no compressor chooser";
-    HWND list = FindWindowExA(chooser, nullptr, "ComboBox", nullptr);
-    ASSERT_NE(list, nullptr) << "the chooser has no list of compressors";
-    // The chooser's list holds Unicode texts, its entries' names.
-    int rle = -1;
     std::string entries;
-    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count && rle < 0; ++i) {
-        wchar_t text[256] = {};
-        if (SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(i), 0) < 255)
-            SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
-        entries += (i != 0 ? "|" : "") + std::string(text, text + wcslen(text));
-        if (wcsstr(text, L"RLE") != nullptr)
-            rle = int(i);
-    }
-    ASSERT_GE(rle, 0) << "no RLE compressor among " << entries;
-    // As a user's pick: the selection, then the notice the list sends.
-    SendMessageA(list, CB_SETCURSEL, WPARAM(rle), 0);
-    SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
-    EndDialogWith(chooser, IDOK);
-    ASSERT_TRUE(WaitUntilGone(chooser));
+    ASSERT_TRUE(PickCompressor(chooser, L"RLE", entries)) << "no RLE compressor among " << entries;
 
     const std::string path = ArtefactFolder() + "compressed.avi";
     NameTheCaptureFile(path);
@@ -388,6 +397,33 @@ TEST_F(CaptureFileTest, AHostileDriverGivesOneMessageOrAReadableClip) {
         }
         EXPECT_EQ(m_program.Close(), 0) << "capture.exe's exit code";
     }
+}
+
+// The YUV driver's frames, compressed with the program's own lossless codec,
+// which the chooser lists though nothing is installed on the system; the
+// clip is read whole with ffprobe in check_system.sh.
+TEST_F(CaptureFileTest, VideoCompressionOffersTheProgramsLosslessCodec) {
+    ASSERT_TRUE(Start("SOFTCAP_DRIVERS", "0:plain"));
+    m_program.Command(command::kVideoCompression);
+    HWND chooser = m_program.WaitForDialog("Video Compression");
+    ASSERT_NE(chooser, nullptr) << "no compressor chooser";
+    std::string entries;
+    ASSERT_TRUE(PickCompressor(chooser, L"HuffYUV lossless", entries))
+        << "no HuffYUV among " << entries;
+
+    const std::string path = ArtefactFolder() + "huffyuv.avi";
+    NameTheCaptureFile(path);
+    SetUpTheCapture(15, 2);
+    StartTheCapture();
+    WaitForTheSummary();
+
+    const Clip clip = ReadClip(path);
+    ASSERT_TRUE(clip.opened) << "AVIFile refuses " << path;
+    EXPECT_EQ(clip.format.biCompression, DWORD(mmioFOURCC('H', 'F', 'Y', 'U')));
+    EXPECT_EQ(clip.format.biBitCount, 16) << "YUY2, as the driver delivers";
+    EXPECT_NEAR(clip.frames, 30, 2) << "2 seconds at 15 fps";
+    ASSERT_FALSE(clip.frameBytes.empty());
+    EXPECT_LT(clip.frameBytes[0], 320 * 240 * 2) << "the first frame, compressed";
 }
 
 // Capture Setup's check box: the capture window's own writer, AVI 1.0.
