@@ -472,8 +472,8 @@ TEST_F(HfyuTest, BrokenFramesAreErrorsNotFaults) {
 }
 
 // The program's compression of a capture: a compressor opened like the
-// user's choice, with the choice's state, through the platform's sequence
-// compression. Tables fitted on the choice travel in its state.
+// user's choice, with the choice's state. Tables fitted on the choice
+// travel in its state.
 TEST_F(HfyuTest, TheCapturesSequenceCompressionKeepsTheFittedTables) {
     const BITMAPINFOHEADER in = RawFormat(16, 320, 240);
     std::vector<std::vector<BYTE>> frames;
@@ -494,7 +494,7 @@ TEST_F(HfyuTest, TheCapturesSequenceCompressionKeepsTheFittedTables) {
         CFrameCompressor compressor(choice);
         std::vector<BYTE> input(sizeof(in));
         std::memcpy(input.data(), &in, sizeof(in));
-        ASSERT_TRUE(compressor.Start(input));
+        ASSERT_TRUE(compressor.Start(input, 40000));
         EXPECT_EQ(compressor.OutputFormat(), fittedFormat) << "the choice's fitted tables";
         for (auto& frame : frames) {
             const CFrameCompressor::Frame out = compressor.Compress(frame.data());
