@@ -8,7 +8,7 @@ using namespace hfyu;
 namespace {
 
 const wchar_t kName[] = L"HuffYUV";
-const wchar_t kDescription[] = L"HuffYUV lossless";
+const wchar_t kDescription[] = HFYU_DESCRIPTION;
 constexpr DWORD kVersion = 0x00010000;
 
 // The built-in tables, for residuals that fall off from zero the way

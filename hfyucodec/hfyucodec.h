@@ -20,6 +20,10 @@
 #include <vfw.h>
 
 #define HFYU_FOURCC mmioFOURCC('H', 'F', 'Y', 'U')
+// ICINFO::szDescription: what compressor choosers list, and how a caller
+// tells this codec from another HFYU codec before it sends the private
+// message below.
+#define HFYU_DESCRIPTION L"HuffYUV lossless"
 
 // lParam1: const BITMAPINFOHEADER* of a raw frame the codec takes;
 // lParam2: const void*, that frame's bits. ICERR_OK, or ICERR_BADFORMAT.

@@ -509,6 +509,37 @@ TEST_F(HfyuTest, TheCapturesSequenceCompressionKeepsTheFittedTables) {
     }
 }
 
+// The capture's first frame, handed to the program's compressor as it
+// starts, fits the tables; without it the stream keeps the built-in ones.
+TEST_F(HfyuTest, TheCapturesFirstFrameFitsTheTables) {
+    const BITMAPINFOHEADER in = RawFormat(16, 320, 240);
+    const std::vector<BYTE> first = MakeFrame(in, FramePattern::Picture, 0);
+    Codec reference(ICMODE_COMPRESS);
+    const std::vector<BYTE> builtIn = OutputFormat(reference.get(), in);
+    ASSERT_EQ(HfyuFitTables(reference.get(), &in, first.data()), ICERR_OK);
+    const std::vector<BYTE> fitted = OutputFormat(reference.get(), in);
+    ASSERT_NE(fitted, builtIn);
+
+    std::vector<BYTE> input(sizeof(in));
+    std::memcpy(input.data(), &in, sizeof(in));
+    for (const bool withSample : {true, false}) {
+        COMPVARS choice{};
+        choice.cbSize = sizeof(choice);
+        choice.fccType = ICTYPE_VIDEO;
+        choice.fccHandler = HFYU_FOURCC;
+        choice.hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
+        ASSERT_NE(choice.hic, nullptr);
+        {
+            CFrameCompressor compressor(choice);
+            ASSERT_TRUE(compressor.Start(
+                input, 40000, withSample ? std::span<const BYTE>(first) : std::span<const BYTE>()));
+            EXPECT_EQ(compressor.OutputFormat(), withSample ? fitted : builtIn)
+                << (withSample ? "with" : "without") << " the first frame";
+        }
+        ICCompressorFree(&choice);
+    }
+}
+
 // A clip of one solid colour, as the program's writer writes it.
 std::string WriteSolidClip(const BITMAPINFOHEADER& in, const std::vector<BYTE>& frame) {
     char folder[MAX_PATH] = {};
