@@ -4,7 +4,9 @@
 // OpenDML file; 640 x 480 RGB 24 at 30 frames per second:
 //   avicapture_bench realtime FOLDER SECONDS   real-time capture: drops, CPU
 //                                              of the whole capturing process
-//                                              (realtime-keep keeps the file)
+//                                              (realtime-keep keeps the file;
+//                                              realtime-hfyu compresses with the
+//                                              program's HuffYUV codec)
 //   avicapture_bench unpaced FOLDER SECONDS [ROUNDS]
 //                                              SECONDS of video delivered as fast
 //                                              as the device renders, next to a
@@ -27,6 +29,7 @@
 
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
+#include "hfyucodec/hfyucodec.h"
 #include "session/FileCapture.h"
 
 namespace {
@@ -108,13 +111,15 @@ public:
     // Captures `seconds` of video: the time limit counts frames, so an
     // unpaced capture takes as many frames as a real-time one. To a file,
     // the program's own writer writes it.
-    BOOL Capture(const std::string& file, DWORD seconds, bool toFile) {
+    BOOL Capture(const std::string& file, DWORD seconds, bool toFile,
+                 COMPVARS* compressor = nullptr) {
         capFileSetCaptureFile(m_window, file.c_str());
         const CAPTUREPARMS parms = Parms(seconds);
         if (toFile) {
             CFileCapture capture(m_window, m_listener);
             CFileCapture::Settings settings;
             settings.parms = parms;
+            settings.compressor = compressor;
             const BOOL ok = capture.Run(settings) ? TRUE : FALSE;
             m_figures = capture.Figures();
             return ok;
@@ -224,40 +229,65 @@ double WriterOnly(const std::string& path, DWORD frames) {
     return seconds;
 }
 
-int RealTime(const std::string& folder, DWORD seconds, bool keep) {
+// The program's HuffYUV codec as the user's choice in Video Compression.
+COMPVARS HuffYuvChoice() {
+    HfyuInstallForProcess();
+    COMPVARS vars{};
+    vars.cbSize = sizeof vars;
+    vars.dwFlags = ICMF_COMPVARS_VALID;
+    vars.fccType = ICTYPE_VIDEO;
+    vars.fccHandler = HFYU_FOURCC;
+    vars.hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
+    return vars;
+}
+
+int RealTime(const std::string& folder, DWORD seconds, bool keep, bool huffyuv) {
     CaptureWindow capture;
     if (!capture.Ready()) {
         fprintf(stderr, "no 640x480 RGB 24 capture window\n");
         return 1;
     }
-    // The device alone, first: the same capture handing its frames to a
-    // callback that takes nothing (the device renders every frame whole
-    // when a callback may see it). What the program adds is the rest.
-    capSetCallbackOnVideoStream(capture.Window(), IgnoreFrame);
-    const double sourceCpuBefore = ProcessCpuSeconds();
-    capture.Capture("", seconds, false);
-    const double sourceCpu = ProcessCpuSeconds() - sourceCpuBefore;
-    const DWORD sourceFrames = capture.Status().dwCurrentVideoFrame;
-    capSetCallbackOnVideoStream(capture.Window(), nullptr);
+    const char* key = huffyuv ? "hfyu_realtime" : "realtime";
+    if (!huffyuv) {
+        // The device alone, first: the same capture handing its frames to a
+        // callback that takes nothing (the device renders every frame whole
+        // when a callback may see it). What the program adds is the rest.
+        capSetCallbackOnVideoStream(capture.Window(), IgnoreFrame);
+        const double sourceCpuBefore = ProcessCpuSeconds();
+        capture.Capture("", seconds, false);
+        const double sourceCpu = ProcessCpuSeconds() - sourceCpuBefore;
+        const DWORD sourceFrames = capture.Status().dwCurrentVideoFrame;
+        capSetCallbackOnVideoStream(capture.Window(), nullptr);
+        printf("device_only_cpu_ms_per_frame=%.2f\n",
+               sourceFrames ? sourceCpu * 1000 / sourceFrames : 0.0);
+    }
 
-    const std::string file = folder + "\\realtime.avi";
+    COMPVARS choice = huffyuv ? HuffYuvChoice() : COMPVARS{};
+    const std::string file = folder + (huffyuv ? "\\realtime-hfyu.avi" : "\\realtime.avi");
     const double cpuBefore = ProcessCpuSeconds();
     const double start = Now();
-    const BOOL ok = capture.Capture(file, seconds, true);
+    const BOOL ok = capture.Capture(file, seconds, true, huffyuv ? &choice : nullptr);
     const double wall = Now() - start;
     const double cpu = ProcessCpuSeconds() - cpuBefore;
-    printf("device_only_cpu_ms_per_frame=%.2f\n",
-           sourceFrames ? sourceCpu * 1000 / sourceFrames : 0.0);
+    if (huffyuv) {
+        ICCompressorFree(&choice);
+    }
     const CCaptureFigures& figures = capture.Figures();
-    printf("realtime_ok=%d\n", ok);
-    printf("realtime_seconds=%.2f\n", wall);
-    printf("realtime_frames=%lu\n", static_cast<unsigned long>(figures.frames));
-    printf("realtime_dropped=%lu\n", static_cast<unsigned long>(figures.dropped));
-    printf("realtime_cpu_ms_per_frame=%.2f\n",
-           figures.frames ? cpu * 1000 / figures.frames : 0.0);
-    printf("realtime_cpu_percent=%.1f\n", wall > 0 ? cpu * 100 / wall : 0.0);
-    printf("realtime_errors=%s\n", g_errors.c_str());
-    if (!keep) {
+    printf("%s_ok=%d\n", key, ok);
+    printf("%s_seconds=%.2f\n", key, wall);
+    printf("%s_frames=%lu\n", key, static_cast<unsigned long>(figures.frames));
+    printf("%s_dropped=%lu\n", key, static_cast<unsigned long>(figures.dropped));
+    printf("%s_cpu_ms_per_frame=%.2f\n", key, figures.frames ? cpu * 1000 / figures.frames : 0.0);
+    printf("%s_cpu_percent=%.1f\n", key, wall > 0 ? cpu * 100 / wall : 0.0);
+    printf("%s_errors=%s\n", key, g_errors.c_str());
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    if (huffyuv && GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &attributes)) {
+        printf("%s_file_bytes=%llu\n", key,
+               static_cast<unsigned long long>(attributes.nFileSizeHigh) << 32 |
+                   attributes.nFileSizeLow);
+    }
+    // The compressed file stays for run.sh to read with ffprobe.
+    if (!keep && !huffyuv) {
         DeleteFileA(file.c_str());
     }
     return ok ? 0 : 1;
@@ -364,15 +394,15 @@ int RawFrames(const std::string& path, DWORD seconds) {
 
 int main(int argc, char** argv) {
     if (argc != 4 && argc != 5) {
-        fprintf(
-            stderr,
-            "usage: avicapture_bench realtime[-keep]|unpaced[-keep]|rawframes PATH N [ROUNDS]\n");
+        fprintf(stderr,
+                "usage: avicapture_bench realtime[-keep|-hfyu]|unpaced[-keep]|rawframes PATH N "
+                "[ROUNDS]\n");
         return 2;
     }
     const std::string mode = argv[1];
     const DWORD count = static_cast<DWORD>(strtoul(argv[3], nullptr, 10));
-    if (mode == "realtime" || mode == "realtime-keep") {
-        return RealTime(argv[2], count, mode == "realtime-keep");
+    if (mode == "realtime" || mode == "realtime-keep" || mode == "realtime-hfyu") {
+        return RealTime(argv[2], count, mode == "realtime-keep", mode == "realtime-hfyu");
     }
     if (mode == "unpaced" || mode == "unpaced-keep") {
         const int rounds = argc == 5 ? std::max(atoi(argv[4]), 1) : 3;

@@ -4,7 +4,8 @@
 # hands each frame to the program's writer, CFileCapture):
 #   bash benchmarks/run.sh [--large]
 # prints the real-time capture's dropped frames and CPU time per frame over
-# 20 s, of the whole capturing process and of the device alone; the
+# 20 s, of the whole capturing process and of the device alone, and again
+# compressed with the program's HuffYUV codec (the file read by ffprobe); the
 # unthrottled capture rate next to a plain sequential write of the same bytes
 # to the same disk; where ffmpeg is installed, ffmpeg's time for writing the
 # same frames to an uncompressed AVI, as a ratio to ours. With --large it
@@ -38,6 +39,14 @@ esac
 
 echo "== real time: 640x480 RGB 24, 30 fps, 20 s"
 bench realtime "$winfiles" 20 | tee "$files/realtime.txt"
+
+echo "== real time with the program's HuffYUV codec: 640x480 RGB 24, 30 fps, 20 s"
+bench realtime-hfyu "$winfiles" 20 | tee "$files/realtime-hfyu.txt"
+read_frames=$(ffprobe -v error -count_frames -select_streams v:0 \
+    -show_entries stream=codec_name,nb_read_frames -of default=nw=1:nk=1 "$files/realtime-hfyu.avi" |
+    tr '\n' ' ')
+echo "hfyu_ffprobe=$read_frames(codec, frames decoded)"
+rm -f "$files/realtime-hfyu.avi"
 
 echo "== unthrottled: 10 s of video, and a plain write of the same bytes (3 turns each, medians)"
 bench unpaced-keep "$winfiles" 10 | tee "$files/unpaced.txt"

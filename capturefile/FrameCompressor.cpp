@@ -2,9 +2,11 @@
 
 #include "capturefile/AviWriter.h"
 #include "contract/DibFormat.h"
+#include "hfyucodec/hfyucodec.h"
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <exception>
 
 namespace {
@@ -58,7 +60,7 @@ bool CFrameCompressor::Takes(const std::vector<BYTE>& inputFormat) const {
 }
 
 bool CFrameCompressor::Start(const std::vector<BYTE>& inputFormat, DWORD microSecPerFrame,
-                             std::span<const BYTE>) {
+                             std::span<const BYTE> sample) {
     if (m_started || !Takes(inputFormat))
         return false;
     m_inputFormat = inputFormat;
@@ -67,6 +69,7 @@ bool CFrameCompressor::Start(const std::vector<BYTE>& inputFormat, DWORD microSe
     m_inputBytes = header.biSizeImage != 0
                        ? header.biSizeImage
                        : dib::ImageBytes(header.biWidth, header.biHeight, header.biBitCount);
+    FitToSample(header, sample);
     // The output format as long as the compressor makes it (a palette, its own bytes).
     const LRESULT formatSize = ICCompressGetFormatSize(m_vars.hic, input);
     if (formatSize < LRESULT(sizeof(BITMAPINFOHEADER)) || formatSize > 64 * 1024)
@@ -83,6 +86,17 @@ bool CFrameCompressor::Start(const std::vector<BYTE>& inputFormat, DWORD microSe
     m_frameNumber = 0;
     m_started = true;
     return true;
+}
+
+// Our HuffYUV codec fits its Huffman tables to a whole frame of the picture
+// before it fixes its output format, which carries them for the whole file.
+// The message is its own: no other compressor, another HFYU codec included,
+// is sent it. A refusal leaves the codec's built-in tables.
+void CFrameCompressor::FitToSample(const BITMAPINFOHEADER& header, std::span<const BYTE> sample) {
+    if (sample.size() < m_inputBytes || m_inputBytes == 0 || m_vars.fccHandler != HFYU_FOURCC ||
+        std::wcscmp(m_info.szDescription, HFYU_DESCRIPTION) != 0)
+        return;
+    HfyuFitTables(m_vars.hic, &header, sample.data());
 }
 
 // Every output buffer holds the compressor's worst case, which can exceed

@@ -52,6 +52,7 @@ public:
     Frame Compress(BYTE* frame, DWORD bytes = 0);
 
 private:
+    void FitToSample(const BITMAPINFOHEADER& header, std::span<const BYTE> sample);
     bool AllocateBuffers();
     DWORD FrameSizeLimit(DWORD microSecPerFrame) const;
 

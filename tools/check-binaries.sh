@@ -6,7 +6,7 @@ bin=$1
 objdump=i686-w64-mingw32-objdump
 allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|avicap32|msvfw32|msacm32|winmm|msvcrt|shell32|ole32)\.dll$'
 status=0
-for f in capture.exe tunerprops.dll avicap32.dll; do
+for f in capture.exe tunerprops.dll avicap32.dll hfyucodec.dll; do
     if [ ! -f "$bin/$f" ]; then
         echo "FAIL $f: missing in $bin"; status=1; continue
     fi
@@ -32,5 +32,9 @@ for pair in "0 CreateConfigDialog" "1 DestroyConfigDialog" "2 DoConfigDialog"; d
         echo "FAIL tunerprops.dll does not export $2 as ordinal $(($1 + 1))"; status=1
     fi
 done
+# hfyucodec.dll: an installable driver, DriverProc by that name, undecorated.
+if ! $objdump -p "$bin/hfyucodec.dll" | grep -Eq '\[ *0\] DriverProc$'; then
+    echo "FAIL hfyucodec.dll does not export DriverProc"; status=1
+fi
 [ $status -eq 0 ] && echo "shipped binaries: PE32 i386, system imports only, exports in place"
 exit $status

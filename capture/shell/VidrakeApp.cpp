@@ -3,6 +3,7 @@
 #include "framework/FrameworkResource.h"
 #include "framework/MDIFrameWnd.h"
 #include "framework/MultiDocTemplate.h"
+#include "hfyucodec/hfyucodec.h"
 #include "resources/resource.h"
 #include "session/VidrakeView.h"
 #include "shell/AboutDialog.h"
@@ -24,6 +25,9 @@ CVidrakeApp::~CVidrakeApp() = default;
 
 bool CVidrakeApp::InitInstance() {
     SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
+    // Our lossless codec, for this process only: Video Compression lists it
+    // on any system, and nothing is loaded from a file of ours.
+    HfyuInstallForProcess();
 
     m_pDocManager = std::make_unique<CDocManager>();
     m_pDocManager->LoadStdProfileSettings(4);

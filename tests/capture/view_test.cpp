@@ -136,6 +136,20 @@ TEST_F(ViewTest, WithoutAnyDriverTheViewIsCreatedUnconnected) {
     EXPECT_EQ(client.bottom, 0);
 }
 
+// The program's own lossless codec, installed at start for the process: the
+// compression manager opens it by its code and names it as Video
+// Compression lists it, with no file of ours loaded for it.
+TEST_F(ViewTest, TheStartInstallsTheLosslessCodec) {
+    Start({{0, "Card"}});
+    HIC codec = ICOpen(ICTYPE_VIDEO, mmioFOURCC('H', 'F', 'Y', 'U'), ICMODE_COMPRESS);
+    ASSERT_NE(codec, nullptr);
+    ICINFO info{};
+    ICGetInfo(codec, &info, sizeof info);
+    EXPECT_STREQ(info.szDescription, L"HuffYUV lossless");
+    ICClose(codec);
+    EXPECT_EQ(GetModuleHandleA("hfyucodec.dll"), nullptr);
+}
+
 TEST_F(ViewTest, ADriverWithoutOverlayStartsPreview) {
     Start({{0, "Preview only", false, 160, 120}});
     const auto creation = CreationMessages(Recorded());

@@ -1,16 +1,19 @@
 #!/bin/sh
 # One Windows package installed silently under Wine as a user or an
 # administrator's script would (msiexec /qn), checked, and uninstalled:
-#  - the default install: the program and the library, byte for byte the
-#    build's, in the Program Files folder of the package's architecture; the
+#  - the default install: the program, the library and the codec, byte for
+#    byte the build's, in the Program Files folder of the package's
+#    architecture; the codec registered as the system's vidc.HFYU; the
 #    Start-menu shortcut to the program; the uninstall entry with the name,
 #    publisher and version; no software capture device;
 #  - the same package with ADDLOCAL=ALL adds the device beside the program;
 #  - with SYSTEM_TEST (test_system.exe) given, the installed program is
 #    started on the device and shows live video (InstalledProgram.*);
 #  - the package of the next version (NEXT_MSI) replaces it: one entry;
-#  - the uninstall leaves no file, no shortcut, no uninstall entry and no
-#    registry key of either package.
+#  - the uninstall leaves no file, no shortcut, no uninstall entry, no
+#    codec registration and no registry key of either package;
+#  - with another HFYU codec registered, the package installs the codec's
+#    file but leaves that registration as it is, and so does its uninstall.
 #   install_test.sh WINE MSI VERSION NEXT_MSI NEXT_VERSION BIN_DIR [SYSTEM_TEST]
 set -u
 wine=$1 msi=$2 version=$3 next=$4 next_version=$5 bin=$6 system_test=${7:-}
@@ -52,6 +55,11 @@ dir="$drive/$programs/Video Capture"
 windows_dir="C:\\$programs\\Video Capture"
 uninstall_keys="$software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 code=$(property "$msi" ProductCode) next_code=$(property "$next" ProductCode)
+drivers="$software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32"
+check_codec_entry() { # EXPECTED (empty: none)
+    got=$(registry_value "$drivers" vidc.HFYU)
+    [ "$got" = "$1" ] || fail "vidc.HFYU is '$got', not '$1'"
+}
 
 check_installed() { # FILE...: installed and identical to the build's
     for f in "$@"; do
@@ -65,7 +73,8 @@ check_installed() { # FILE...: installed and identical to the build's
 
 files >"$work/before"
 "$wine" msiexec /i "$msi" /qn || fail "msiexec /i returned $?"
-check_installed capture.exe tunerprops.dll
+check_installed capture.exe tunerprops.dll hfyucodec.dll
+check_codec_entry "$windows_dir\\hfyucodec.dll"
 [ ! -e "$dir/avicap32.dll" ] || fail "the software capture device is installed by default"
 shortcuts=$(find "$drive/ProgramData/Microsoft/Windows/Start Menu" \
     "$drive"/users/*/AppData/Roaming/Microsoft/Windows/"Start Menu" \
@@ -103,13 +112,15 @@ fi
 # (Wine's installer does not carry the device feature over: it lacks the
 # MigrateFeatureStates action that Windows runs for the upgrade.)
 "$wine" msiexec /i "$next" /qn || fail "msiexec /i of the next version returned $?"
-check_installed capture.exe tunerprops.dll
+check_installed capture.exe tunerprops.dll hfyucodec.dll
 check_entry "$next_code" "$next_version"
+check_codec_entry "$windows_dir\\hfyucodec.dll"
 [ -z "$(registry_value "$uninstall_keys\\$code" DisplayName)" ] ||
     fail "the replaced version keeps its uninstall entry"
 
 "$wine" msiexec /x "$next" /qn || fail "msiexec /x returned $?"
 files >"$work/after"
+check_codec_entry ""
 # What stays is the installer's own cache folder, empty again.
 comm -13 "$work/before" "$work/after" | grep -v -x -e './windows/Installer' >"$work/left"
 [ ! -s "$work/left" ] || { fail "files left behind:"; cat "$work/left"; }
@@ -130,4 +141,13 @@ for root in 'HKLM\Software' 'HKCU\Software'; do
     iconv -f UTF-16 -t UTF-8 "$work/registry" | grep -i -F -f "$work/codes" >"$work/traces"
     [ ! -s "$work/traces" ] || { fail "left in $root:"; cat "$work/traces"; }
 done
+
+# Another HFYU codec registered: ours is installed, that one kept.
+"$wine" reg add "$drivers" /v vidc.HFYU /d otherhfyu.dll /f >/dev/null 2>&1
+"$wine" msiexec /i "$msi" /qn || fail "msiexec /i beside another codec returned $?"
+check_installed hfyucodec.dll
+check_codec_entry otherhfyu.dll
+"$wine" msiexec /x "$msi" /qn || fail "msiexec /x beside another codec returned $?"
+check_codec_entry otherhfyu.dll
+"$wine" reg delete "$drivers" /v vidc.HFYU /f >/dev/null 2>&1
 exit $status

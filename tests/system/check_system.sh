@@ -148,6 +148,18 @@ within "$frames" 28 32 || fail "$clip: ${frames:-no} frames, expected 30"
 echo "compressed clip: $frames frames, $(get "$clip" streams.stream.0.codec_name)," \
     "$(stat -c %s "$clip") bytes"
 
+# Compressed with the program's own HuffYUV codec, 2 s at 15 fps: every
+# frame decodes.
+clip=$out/huffyuv.avi
+probe "$clip"
+frames=$(get "$clip" streams.stream.0.nb_read_frames)
+[ "$(get "$clip" streams.stream.0.codec_name)" = huffyuv ] ||
+    fail "$clip: codec $(get "$clip" streams.stream.0.codec_name)"
+[ "$frames" = "$(get "$clip" streams.stream.0.nb_frames)" ] ||
+    fail "$clip: $frames of $(get "$clip" streams.stream.0.nb_frames) frames decode"
+within "$frames" 28 32 || fail "$clip: ${frames:-no} frames, expected 30"
+echo "HuffYUV clip: $frames frames, $(stat -c %s "$clip") bytes"
+
 # The system's writer, 2 s at 15 fps: AVI 1.0, no OpenDML header.
 clip=$out/system-writer.avi
 probe "$clip"
