@@ -20,7 +20,7 @@ use_arch "${ARCH:-$TEST_ARCH}"
 BUILD_ROOT=${BUILD_ROOT:-$ROOT/build-bench}
 dir=$BUILD_ROOT/$TEST_ARCH
 configure_arch "$dir" "$TEST_ARCH"
-cmake --build "$dir" -j 2 --target avicapture_bench capturedevice >/dev/null
+cmake --build "$dir" -j 2 --target avicapture_bench recording_bench capturedevice >/dev/null
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine
 export WINEDLLOVERRIDES="avicap32=n,b"
@@ -70,6 +70,9 @@ if command -v ffmpeg >/dev/null; then
     rm -f "$files/frames.raw" "$files/ffmpeg.avi"
 fi
 rm -f "$files/unpaced.avi"
+
+echo "== time keeping: an hour of a card's clocks (jitter, stalls, sound +300 ppm), simulated"
+(cd "$dir/bin" && "$WINE" ./recording_bench.exe 3600 300)
 
 if [ "${1:-}" = --large ]; then
     echo "== past 2 GiB: 90 s of video in real time (about 2.5 GB)"

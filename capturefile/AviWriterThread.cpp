@@ -115,6 +115,14 @@ bool CAviWriterThread::QueueDroppedFrame() {
     return Queue({ItemKind::DroppedFrame, nullptr, nullptr, 0});
 }
 
+void CAviWriterThread::ReleaseBuffer(BYTE* buffer) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(buffer);
+    }
+    m_changed.notify_all();
+}
+
 CAviWriterThread::AudioBuffer CAviWriterThread::TakeAudioBuffer(DWORD bytes) {
     std::vector<BYTE>* storage = nullptr;
     try {
@@ -143,9 +151,9 @@ CAviWriterThread::AudioBuffer CAviWriterThread::TakeAudioBuffer(DWORD bytes) {
     return {storage, std::span<BYTE>(storage->data() + CAviWriter::kChunkHeaderRoom, bytes)};
 }
 
-bool CAviWriterThread::QueueAudio(const AudioBuffer& audio) {
+bool CAviWriterThread::QueueAudio(const AudioBuffer& audio, double arrivalSec) {
     return Queue({ItemKind::Audio, audio.samples.data(), audio.storage,
-                  static_cast<DWORD>(audio.samples.size())});
+                  static_cast<DWORD>(audio.samples.size()), arrivalSec});
 }
 
 bool CAviWriterThread::Queue(const Item& item) {
@@ -246,9 +254,24 @@ bool CAviWriterThread::Write(const Item& item) {
     case ItemKind::DroppedFrame:
         return WriteDroppedFrame();
     case ItemKind::Audio:
-        return m_writer.WriteAudioInPlace(item.buffer, item.bytes);
+        return WriteAudio(item);
     }
     return false;
+}
+
+bool CAviWriterThread::WriteAudio(const Item& item) {
+    if (!m_soundFilter) {
+        return m_writer.WriteAudioInPlace(item.buffer, item.bytes);
+    }
+    m_filtered.clear();
+    try {
+        m_soundFilter(item.buffer, item.bytes, item.arrivalSec, m_filtered);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    return m_filtered.empty() ||
+           m_writer.WriteAudio(m_filtered.data(), static_cast<DWORD>(m_filtered.size()));
 }
 
 bool CAviWriterThread::WriteFrame(BYTE* buffer, DWORD bytes) {

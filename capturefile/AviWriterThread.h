@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -60,6 +61,9 @@ public:
     bool QueueFrame(BYTE* buffer, DWORD bytes = 0);
     // Queues the place of a dropped frame.
     bool QueueDroppedFrame();
+    // Gives back a buffer from TryTakeBuffer/WaitForBuffer unqueued (a frame
+    // that is not to be written).
+    void ReleaseBuffer(BYTE* buffer);
 
     // A buffer for `bytes` of audio samples, to be filled and queued; its
     // storage is null (and AllocationFailed) when it could not be allocated.
@@ -68,7 +72,15 @@ public:
         std::span<BYTE> samples;
     };
     AudioBuffer TakeAudioBuffer(DWORD bytes);
-    bool QueueAudio(const AudioBuffer& audio);
+    // arrivalSec: when the buffer arrived in the picture's time, for the
+    // sound filter; negative when unknown.
+    bool QueueAudio(const AudioBuffer& audio, double arrivalSec = -1);
+    // Sound passes through `filter` on this thread before it is written
+    // (what it appends to `out` is written in its place); call before the
+    // first sound.
+    using SoundFilter = std::function<void(const BYTE* data, DWORD bytes, double arrivalSec,
+                                           std::vector<BYTE>& out)>;
+    void FilterSoundWith(SoundFilter filter) { m_soundFilter = std::move(filter); }
 
     // True once a frame buffer could not be allocated: the capture must end.
     bool AllocationFailed() const { return m_allocationFailed.load(); }
@@ -91,6 +103,7 @@ private:
         BYTE* buffer = nullptr;             // a frame's data
         std::vector<BYTE>* audio = nullptr; // audio storage
         DWORD bytes = 0;                    // a frame's or an audio chunk's
+        double arrivalSec = -1;             // audio: its arrival in picture time
     };
 
     BYTE* AddBuffer();
@@ -100,6 +113,7 @@ private:
     bool Write(const Item& item);
     bool WriteFrame(BYTE* buffer, DWORD bytes);
     bool WriteDroppedFrame();
+    bool WriteAudio(const Item& item);
     bool Queue(const Item& item);
     // The queue: a ring that grows only when full, under m_mutex.
     bool Push(const Item& item);
@@ -110,6 +124,8 @@ private:
     UINT m_maxBuffers = 1;
     BufferGate m_gate;
     CFrameCompressor* m_compressor = nullptr;
+    SoundFilter m_soundFilter;
+    std::vector<BYTE> m_filtered; // the filter's output, reused
     unsigned long long m_buffersHandedOut = 0;
     std::atomic<bool> m_allocationFailed{false};
     std::vector<std::vector<BYTE>> m_buffers; // grown by the capturing thread only

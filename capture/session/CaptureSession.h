@@ -73,6 +73,10 @@ public:
     // writes it, compressed with the compressor chosen.
     bool UsesPlatformWriter() const { return m_bPlatformWriter; }
     void UsePlatformWriter(bool bPlatform) { m_bPlatformWriter = bPlatform; }
+    // The program's writer resamples the sound to the picture's time (the
+    // other check box of Capture Setup, kept beside it).
+    bool KeepsSoundInStep() const { return m_bSoundInStep; }
+    void KeepSoundInStep(bool bInStep) { m_bSoundInStep = bInStep; }
     CCompressorChoice& CompressorChoice() { return m_compressor; }
 
 private:
@@ -86,6 +90,7 @@ private:
     int m_nDriverIndex = -1;
     BOOL m_bDialogOpen = FALSE;
     bool m_bPlatformWriter = false;
+    bool m_bSoundInStep = true;
     bool m_bCapturing = false;
     CCompressorChoice m_compressor;
 };

@@ -37,6 +37,7 @@ DWORD FormatBytes(const WAVEFORMATEX& format, DWORD available) {
 BEGIN_MESSAGE_MAP(CCaptureSetupDlg, CDialog)
 ON_BN_CLICKED(IDC_SETAUDIOFORMAT, OnSetAudioFormat)
 ON_BN_CLICKED(IDC_ENABLETIMELIMIT, OnEnableTimeLimit)
+ON_BN_CLICKED(IDC_PLATFORMWRITER, OnPlatformWriter)
 END_MESSAGE_MAP()
 
 CCaptureSetupDlg::CCaptureSetupDlg() : CDialog(IDD_CAPTURESETUP) {}
@@ -83,11 +84,13 @@ void CCaptureSetupDlg::DoDataExchange(CDataExchange& dx) {
     // Checked even while disabled: the value goes into the record either way.
     DDX_Text(dx, IDC_TIMELIMIT, m_nTimeLimit);
     DDX_Check(dx, IDC_PLATFORMWRITER, m_bPlatformWriter);
+    DDX_Check(dx, IDC_SOUNDINSTEP, m_bSoundInStep);
 }
 
 bool CCaptureSetupDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     EnableTimeLimitControls();
+    EnableSoundInStep();
     ShowAudioFormat(m_hWndCap, m_wndAudioFormat);
     return true;
 }
@@ -101,6 +104,16 @@ void CCaptureSetupDlg::EnableTimeLimitControls() {
 
 void CCaptureSetupDlg::OnEnableTimeLimit() {
     EnableTimeLimitControls();
+}
+
+void CCaptureSetupDlg::EnableSoundInStep() {
+    const bool own =
+        SendDlgItemMessageA(m_hWnd, IDC_PLATFORMWRITER, BM_GETCHECK, 0, 0) != BST_CHECKED;
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SOUNDINSTEP), own);
+}
+
+void CCaptureSetupDlg::OnPlatformWriter() {
+    EnableSoundInStep();
 }
 
 void CCaptureSetupDlg::ShowAudioFormat(HWND hWndCap, CWnd& label) {

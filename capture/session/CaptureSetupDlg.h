@@ -24,6 +24,10 @@ public:
     // Capture Video lets the capture window write the file (AVI 1.0, at most
     // 2 GB) instead of the program's own writer.
     BOOL m_bPlatformWriter = FALSE;
+    // The program's writer resamples the sound so that it keeps the
+    // picture's time; off, it writes the samples as they come. (The system's
+    // writer keeps time its own way: the box is off-limits with it.)
+    BOOL m_bSoundInStep = TRUE;
 
     // The members from the record and back; the record's other fields stay.
     void FromCaptureParms(const CAPTUREPARMS& parms);
@@ -45,7 +49,9 @@ protected:
 
     void OnEnableTimeLimit();
     void OnSetAudioFormat();
+    void OnPlatformWriter();
 
 private:
     void EnableTimeLimitControls();
+    void EnableSoundInStep();
 };

@@ -15,10 +15,12 @@ const UINT kCapturePanes[] = {
     ID_SEPARATOR,
     ID_INDICATOR_CAPTURE_FRAMES,
     ID_INDICATOR_CAPTURE_DROPPED,
+    ID_INDICATOR_CAPTURE_SKIPPED,
     ID_INDICATOR_CAPTURE_TIME,
     ID_INDICATOR_CAPTURE_RATE,
     ID_INDICATOR_CAPTURE_FREE,
     ID_INDICATOR_CAPTURE_LEFT,
+    ID_INDICATOR_CAPTURE_CLOCK,
 };
 
 // The main window's status bar, if it has one.
@@ -45,6 +47,20 @@ double BytesPerSecond(const CCaptureFigures& figures) {
 
 std::string Megabytes(double bytes) {
     return Format("%.1f MB", bytes / 1e6);
+}
+
+// How the clocks went: the sound's against the picture's once measured, and
+// the steps of the driver's clock that the frames were re-anchored over.
+std::string Clocks(const CCaptureFigures& figures) {
+    std::string text;
+    if (figures.soundClockKnown)
+        text = Format("sound %+.0f ppm", figures.soundClockPpm);
+    if (figures.clockSteps != 0) {
+        text += text.empty() ? "" : ", ";
+        text += Format("%lu clock step%s", static_cast<unsigned long>(figures.clockSteps),
+                       figures.clockSteps == 1 ? "" : "s");
+    }
+    return text;
 }
 
 } // namespace
@@ -80,10 +96,12 @@ std::vector<std::string> CCaptureStatusPanes::PaneTexts(const CCaptureFigures& f
     }
     return {Format("%lu frames", static_cast<unsigned long>(figures.frames)),
             Format("%lu dropped", static_cast<unsigned long>(figures.dropped)),
+            Format("%lu skipped", static_cast<unsigned long>(figures.skipped)),
             Duration(figures.elapsedMs / 1000),
             Format("%.1f MB/s", rate / 1e6),
             free,
-            left};
+            left,
+            Clocks(figures)};
 }
 
 std::string CCaptureStatusPanes::Summary(const CCaptureFigures& figures, DWORD microSecPerFrame,

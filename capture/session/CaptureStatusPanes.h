@@ -1,7 +1,9 @@
 #pragma once
 // Shows a running capture in the main window's status bar: panes of their
-// own for the frames captured and dropped, the time, the data rate, the free
-// space on the capture file's disk and the time it leaves at this rate;
+// own for the frames captured, dropped and skipped, the picture's time, the
+// data rate, the free space on the capture file's disk and the time it
+// leaves at this rate, and the clocks (the sound's rate against the picture's,
+// the steps of the driver's clock);
 // pane 0 keeps the capture window's status texts. When the capture ends the
 // bar gets its own panes back and pane 0 a one-line summary. Errors go the
 // program's error path, a message box.
@@ -29,7 +31,8 @@ public:
     // In pane 0, in place of a summary, when the capture made no file.
     void ShowNothingCaptured(const char* lpszFile);
 
-    // The texts of the panes (frames, dropped, time, rate, free, left).
+    // The texts of the panes (frames, dropped, skipped, time, rate, free,
+    // left, clocks).
     static std::vector<std::string> PaneTexts(const CCaptureFigures& figures);
     static std::string Summary(const CCaptureFigures& figures, DWORD microSecPerFrame,
                                const char* lpszFile);

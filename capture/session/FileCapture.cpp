@@ -13,9 +13,9 @@ namespace {
 
 // The progress is shown at least this often.
 constexpr DWORD kProgressIntervalMs = 500;
-// A longer gap between two frames is a driver's clock that jumped, not
-// frames it dropped: the frame takes the next place.
-constexpr ULONGLONG kLongestGapMs = 60000;
+// Sound held for the next frame to date beyond this (a long stall) goes on
+// undated.
+constexpr size_t kMostSoundToDate = 8;
 // Larger than any capture card's picture.
 constexpr LONG kLargestSide = 4096;
 // The largest frame: 4096 x 4096 at 32 bits.
@@ -98,16 +98,33 @@ bool CFileCapture::Prepare(const Settings& settings) {
     m_file.riffBlockBytes = settings.riffBlockBytes;
     m_file.freeSpaceReserve = settings.freeSpaceReserve;
     m_microSecPerFrame = settings.parms.dwRequestMicroSecPerFrame;
+    m_rate = NominalFrameRate(m_microSecPerFrame);
     m_file.microSecPerFrame = m_microSecPerFrame;
+    // The file's rate is the standard one the microseconds stand for
+    // (15/1 for 66,666; 30000/1001 for 33,367), so that it keeps its
+    // sound's time over hours.
+    m_file.frameRate = m_rate.rate;
+    m_file.frameScale = m_rate.scale;
+    m_soundInStep = settings.soundInStep;
     // At least a second of frames may wait for the disk: a frame that finds
     // no free buffer is lost. (The writer thread keeps the pool within what
     // a 32-bit process can spare.)
     const UINT secondOfFrames =
         m_microSecPerFrame == 0 ? 0 : UINT(1000000 / m_microSecPerFrame + 1);
     m_writerBuffers = std::max<UINT>(settings.parms.wNumVideoRequested, secondOfFrames);
-    return m_microSecPerFrame != 0 && ReadVideoFormat() &&
-           (!settings.parms.fCaptureAudio || ReadAudioFormat()) &&
-           CheckCompressor(settings.compressor);
+    if (m_microSecPerFrame == 0 || !ReadVideoFormat() ||
+        (settings.parms.fCaptureAudio && !ReadAudioFormat()) ||
+        !CheckCompressor(settings.compressor))
+        return false;
+    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(m_file.audioFormat.data());
+    // Frames wait for the sound that tells a gap from a step of the clock
+    // in half of the pool, leaving the other half to the disk.
+    m_placer = std::make_unique<CFramePlacer>(
+        m_rate, m_file.audioFormat.empty() ? 0 : sound->nSamplesPerSec,
+        std::max<UINT>(m_writerBuffers / 2, 1));
+    m_decisions.reserve(64);
+    m_soundToDate.reserve(kMostSoundToDate + 1);
+    return true;
 }
 
 bool CFileCapture::ReadVideoFormat() {
@@ -266,27 +283,77 @@ void CFileCapture::TakeFrame(const VIDEOHDR& header) {
                             : CopyBytes(header.dwBufferLength, header.dwBytesUsed, m_frameBytes);
     if (m_thread == nullptr && !OpenFile(bytes == m_frameBytes ? header.lpData : nullptr, bytes))
         return;
-    PlaceDroppedFrames(PlaceOf(header.dwTimeCaptured));
     BYTE* buffer = bytes != 0 ? m_thread->TryTakeBuffer() : nullptr;
-    if (buffer != nullptr) {
-        std::memcpy(buffer, header.lpData, bytes);
-        m_thread->QueueFrame(buffer, bytes);
-        m_figures.bytes += bytes;
-    } else if (m_thread->AllocationFailed()) {
+    if (buffer == nullptr && m_thread->AllocationFailed()) {
         m_outOfMemory = true;
     } else {
-        // Every buffer still waits for the disk (or the driver gave nothing):
-        // the frame keeps its place.
+        // Without a buffer (every one waits for the disk, or the driver gave
+        // nothing) the frame keeps its place, empty.
+        if (buffer != nullptr) {
+            std::memcpy(buffer, header.lpData, bytes);
+            m_figures.bytes += bytes;
+        }
+        m_waiting.push_back({buffer, buffer != nullptr ? bytes : 0});
+        m_placer->Frame(header.dwTimeCaptured, m_nextToken++, m_decisions);
+        ApplyPlacements();
+    }
+    StopWhenTheWriterCannotGoOn();
+    ReportProgress(false);
+}
+
+void CFileCapture::ApplyPlacements() {
+    using Action = CFramePlacer::Action;
+    for (const CFramePlacer::Decision& decision : m_decisions) {
+        switch (decision.action) {
+        case Action::Frame:
+            WriteWaitingFrame(decision.slot);
+            break;
+        case Action::Empty:
+            WriteEmptySlots(decision.count);
+            break;
+        case Action::Skip:
+            SkipWaitingFrame();
+            break;
+        case Action::Reanchor:
+            ++m_figures.clockSteps;
+            break;
+        }
+    }
+    m_decisions.clear();
+    m_figures.skipped = DWORD(m_placer->Skipped());
+    m_figures.elapsedMs = DWORD(m_placer->Slots() * m_rate.scale * 1000 / m_rate.rate);
+}
+
+void CFileCapture::WriteWaitingFrame(uint64_t slot) {
+    QueueDatedSound(slot);
+    // (None waits only when memory ran out between the two queues.)
+    const WaitingFrame frame = m_waiting.empty() ? WaitingFrame{} : m_waiting.front();
+    if (!m_waiting.empty())
+        m_waiting.pop_front();
+    if (frame.buffer != nullptr) {
+        m_thread->QueueFrame(frame.buffer, frame.bytes);
+    } else {
         m_thread->QueueDroppedFrame();
         ++m_figures.dropped;
     }
-    if (!m_outOfMemory) {
-        ++m_nextFrame;
-        ++m_figures.frames;
-    }
-    m_figures.elapsedMs = header.dwTimeCaptured;
-    StopWhenTheWriterCannotGoOn();
-    ReportProgress(false);
+    ++m_figures.frames;
+    m_lastSlot = slot;
+    m_framePlaced = true;
+}
+
+void CFileCapture::WriteEmptySlots(uint64_t count) {
+    for (uint64_t n = 0; n < count; ++n)
+        m_thread->QueueDroppedFrame();
+    m_figures.frames += DWORD(count);
+    m_figures.dropped += DWORD(count);
+}
+
+void CFileCapture::SkipWaitingFrame() {
+    if (m_waiting.empty())
+        return;
+    if (m_waiting.front().buffer != nullptr)
+        m_thread->ReleaseBuffer(m_waiting.front().buffer);
+    m_waiting.pop_front();
 }
 
 bool CFileCapture::OpenFile(const BYTE* sample, DWORD sampleBytes) {
@@ -323,29 +390,26 @@ bool CFileCapture::OpenWriter(const BYTE* sample, DWORD sampleBytes) {
         return m_thread != nullptr;
     }
     m_thread->CompressWith(m_compressor.get());
+    if (m_soundInStep)
+        StartPacing();
     return true;
 }
 
-DWORD CFileCapture::PlaceOf(DWORD timeCaptured) {
-    // Its capture time in frame periods, rounded, from the capture's start
-    // (or from the driver clock's last jump).
-    const LONGLONG ms = LONGLONG(timeCaptured) - m_clockOffsetMs;
-    const ULONGLONG place =
-        ms <= 0 ? 0 : (ULONGLONG(ms) * 1000 + m_microSecPerFrame / 2) / m_microSecPerFrame;
-    if (place > m_nextFrame + kLongestGapMs * 1000 / m_microSecPerFrame) {
-        m_clockOffsetMs =
-            LONGLONG(timeCaptured) - LONGLONG(ULONGLONG(m_nextFrame) * m_microSecPerFrame / 1000);
-        return m_nextFrame;
-    }
-    return DWORD(place);
-}
-
-void CFileCapture::PlaceDroppedFrames(DWORD frameIndex) {
-    for (; m_nextFrame < frameIndex; ++m_nextFrame) {
-        m_thread->QueueDroppedFrame();
-        ++m_figures.frames;
-        ++m_figures.dropped;
-    }
+void CFileCapture::StartPacing() {
+    if (m_file.audioFormat.size() < sizeof(WAVEFORMATEX))
+        return;
+    const auto* sound = reinterpret_cast<const WAVEFORMATEX*>(m_file.audioFormat.data());
+    const CPcmFormat format{sound->nSamplesPerSec, sound->nChannels, sound->wBitsPerSample};
+    // Only what the resampler reads; other sound is written as it comes.
+    if (sound->wFormatTag != WAVE_FORMAT_PCM || !format.Resamplable() ||
+        sound->nBlockAlign != format.BlockAlign())
+        return;
+    m_pacer = std::make_unique<CSoundPacer>(format, m_rate);
+    CSoundPacer* pacer = m_pacer.get();
+    m_thread->FilterSoundWith(
+        [pacer](const BYTE* data, DWORD bytes, double arrivalSec, std::vector<BYTE>& out) {
+            pacer->Process(data, bytes, arrivalSec, out);
+        });
 }
 
 void CFileCapture::TakeSound(const WAVEHDR& header) {
@@ -359,12 +423,15 @@ void CFileCapture::TakeSound(const WAVEHDR& header) {
     if (bytes == 0)
         return;
     const auto* samples = reinterpret_cast<const BYTE*>(header.lpData);
+    // The sound may tell the frames waiting where they go; they go first.
+    m_placer->Sound(bytes / m_soundBlockAlign, m_decisions);
     if (m_thread == nullptr) {
         HoldSound(samples, bytes);
-    } else if (!QueueSound(samples, bytes)) {
-        m_outOfMemory = true;
-        StopCapture();
-        return;
+    } else {
+        ApplyPlacements();
+        HoldSoundToDate(samples, bytes);
+        if (m_outOfMemory)
+            return;
     }
     m_figures.bytes += bytes;
     StopWhenTheWriterCannotGoOn();
@@ -376,6 +443,31 @@ bool CFileCapture::QueueSound(const BYTE* samples, DWORD bytes) {
         return false;
     std::memcpy(sound.samples.data(), samples, bytes);
     return m_thread->QueueAudio(sound);
+}
+
+void CFileCapture::HoldSoundToDate(const BYTE* samples, DWORD bytes) {
+    CAviWriterThread::AudioBuffer sound = m_thread->TakeAudioBuffer(bytes);
+    if (sound.storage == nullptr) {
+        m_outOfMemory = true;
+        StopCapture();
+        return;
+    }
+    std::memcpy(sound.samples.data(), samples, bytes);
+    if (m_soundToDate.size() == kMostSoundToDate)
+        QueueDatedSound(0);
+    m_soundToDate.push_back({sound, m_lastSlot, m_framePlaced && m_placer->Waiting() == 0});
+}
+
+void CFileCapture::QueueDatedSound(uint64_t slot) {
+    // Handed on between the frames of two neighbouring slots, whenever in
+    // the first one's period it filled: the middle of that period. After a
+    // gap it could have filled anywhere in it (a stall): undated.
+    for (const SoundToDate& sound : m_soundToDate) {
+        const bool dated = sound.dated && slot == sound.slot + 1;
+        m_thread->QueueAudio(sound.buffer, dated ? (double(sound.slot) + 0.5) * m_rate.Period()
+                                                 : CSoundPacer::kUnmeasured);
+    }
+    m_soundToDate.clear();
 }
 
 // Until the first frame makes the file, sound waits here; past a few seconds
@@ -425,6 +517,8 @@ void CFileCapture::ReportProgress(bool force) {
     m_figures.freeKnown = GetDiskFreeSpaceExA(m_directory.empty() ? nullptr : m_directory.c_str(),
                                               &available, nullptr, nullptr) != FALSE;
     m_figures.freeBytes = m_figures.freeKnown ? available.QuadPart : 0;
+    m_figures.soundClockKnown = m_pacer && m_pacer->ClockKnown();
+    m_figures.soundClockPpm = m_pacer ? m_pacer->ClockPpm() : 0.0;
     m_listener.OnCaptureProgress(m_figures);
 }
 
@@ -444,6 +538,17 @@ bool CFileCapture::Finish() {
         m_figures = {};
         return !m_openFailed && !m_compressorRefused && !m_outOfMemory;
     }
+    // The frames still waiting for sound take their places with what came.
+    if (!m_stopSent) {
+        m_placer->Finish(m_decisions);
+        ApplyPlacements();
+    }
+    QueueDatedSound(0);
+    for (const WaitingFrame& frame : m_waiting) {
+        if (frame.buffer != nullptr)
+            m_thread->ReleaseBuffer(frame.buffer);
+    }
+    m_waiting.clear();
     m_thread->Finish();
     const DWORD error = m_thread->LastError();
     const bool complete = m_writer.Close();

@@ -14,15 +14,18 @@
 // leaves the earlier clip alone, and the compressor sees that frame before
 // the file's format is fixed.
 //
-// Each frame is placed by its capture time (VIDEOHDR::dwTimeCaptured): the
-// frames the driver dropped, and those that found no free buffer, keep their
-// places as empty chunks, so that the clip lasts as long as the capture did
-// and the sound stays in step with the picture.
+// Each frame is placed by its capture time (VIDEOHDR::dwTimeCaptured) and
+// the sound (CFramePlacer): the frames the driver dropped, and those that
+// found no free buffer, keep their places as empty chunks, a frame whose place
+// is taken is skipped, a step of the driver's clock re-anchors the frames, so
+// that the clip lasts as long as the capture did. The sound, resampled on the
+// writer thread (CSoundPacer), keeps the picture's time over any length.
 
 #include <windows.h>
 
 #include <vfw.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,14 +33,20 @@
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
 #include "capturefile/FrameCompressor.h"
+#include "recording/FramePlacer.h"
+#include "recording/SoundPacer.h"
 
 // What a capture has done so far.
 struct CCaptureFigures {
-    DWORD frames = 0;        // frames placed in the file, dropped ones included
-    DWORD dropped = 0;       // of them, empty chunks
-    DWORD elapsedMs = 0;     // the capture time of the last frame
-    ULONGLONG bytes = 0;     // of frames and sound handed to the writer
-    ULONGLONG freeBytes = 0; // on the capture file's disk, when known
+    DWORD frames = 0;     // frames placed in the file, dropped ones included
+    DWORD dropped = 0;    // of them, empty chunks
+    DWORD skipped = 0;    // frames not written: their places were taken
+    DWORD clockSteps = 0; // steps of the driver's clock, the frames re-anchored
+    bool soundClockKnown = false;
+    double soundClockPpm = 0; // how fast the sound's clock runs against the picture's
+    DWORD elapsedMs = 0;      // the picture's time: its places at the frame period
+    ULONGLONG bytes = 0;      // of frames and sound handed to the writer
+    ULONGLONG freeBytes = 0;  // on the capture file's disk, when known
     bool freeKnown = false;
 };
 
@@ -68,6 +77,7 @@ public:
         // The capture window's error callback, put back after the capture;
         // meanwhile the driver's errors go to the listener.
         CAPERRORCALLBACKA errorCallback = nullptr;
+        bool soundInStep = true; // resample the sound to the picture's time
     };
 
     CFileCapture(HWND hWndCap, CCaptureListener& listener);
@@ -110,10 +120,16 @@ private:
     void HoldSound(const BYTE* samples, DWORD bytes);
     bool QueueSound(const BYTE* samples, DWORD bytes);
     bool QueueHeldSound();
-    // The place in the stream of a frame captured at the given time.
-    DWORD PlaceOf(DWORD timeCaptured);
-    // Empty chunks for the frames the driver never delivered, up to frameIndex.
-    void PlaceDroppedFrames(DWORD frameIndex);
+    void StartPacing();
+    // Applies the placer's decisions to the frames waiting for them.
+    void ApplyPlacements();
+    void WriteWaitingFrame(uint64_t slot);
+    void WriteEmptySlots(uint64_t count);
+    void SkipWaitingFrame();
+    // Sound that came after the last frame placed waits for the next one to
+    // date it; the frame at `slot` does (0: none can).
+    void HoldSoundToDate(const BYTE* samples, DWORD bytes);
+    void QueueDatedSound(uint64_t slot);
     void StopWhenTheWriterCannotGoOn();
     void StopCapture();
     void ReportProgress(bool force);
@@ -127,7 +143,10 @@ private:
     // compressor it uses, then the writer.
     CAviWriter m_writer;
     std::unique_ptr<CFrameCompressor> m_compressor;
+    std::unique_ptr<CSoundPacer> m_pacer;
     std::unique_ptr<CAviWriterThread> m_thread;
+    bool m_soundInStep = true;
+    CNominalRate m_rate;
     DWORD m_frameBytes = 0;
     DWORD m_microSecPerFrame = 0;
     WORD m_soundBlockAlign = 0;
@@ -135,8 +154,22 @@ private:
     // Sound that came before the first frame, until the file is made.
     std::vector<std::vector<BYTE>> m_heldSound;
     ULONGLONG m_heldSoundBytes = 0;
-    DWORD m_nextFrame = 0;        // the place of the next frame in the stream
-    LONGLONG m_clockOffsetMs = 0; // where the driver's clock jumped to, less the time it left
+    std::unique_ptr<CFramePlacer> m_placer;
+    std::vector<CFramePlacer::Decision> m_decisions;
+    struct WaitingFrame {
+        BYTE* buffer = nullptr; // null: it found no free buffer
+        DWORD bytes = 0;
+    };
+    std::deque<WaitingFrame> m_waiting; // for their places, in the order they came
+    CFramePlacer::Token m_nextToken = 0;
+    bool m_framePlaced = false; // since the start
+    uint64_t m_lastSlot = 0;    // of the last frame placed
+    struct SoundToDate {
+        CAviWriterThread::AudioBuffer buffer;
+        uint64_t slot = 0;  // of the last frame placed when it came
+        bool dated = false; // a frame was placed before it, none waits
+    };
+    std::vector<SoundToDate> m_soundToDate;
     bool m_stopSent = false;
     bool m_outOfMemory = false;
     bool m_openFailed = false;

@@ -119,7 +119,8 @@ private:
     // Capture Video's two ways to the file (VidrakeViewCapture.cpp).
     void CaptureWithPlatformWriter();
     void CaptureWithOwnWriter();
-    // Reads the choice of writer from the program's profile.
+    // Reads the choices of writer and of the sound's pacing from the
+    // program's profile.
     void LoadWriterChoice();
     // Runs the file dialog on the path buffer (260 characters); true on OK,
     // false too when the view went meanwhile.

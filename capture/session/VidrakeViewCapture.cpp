@@ -26,6 +26,7 @@ constexpr DWORD kSettleMilliseconds = 500;
 // Where the program's profile keeps the choice of writer.
 constexpr char kProfileSection[] = "Capture";
 constexpr char kPlatformWriterEntry[] = "PlatformWriter";
+constexpr char kSoundInStepEntry[] = "SoundInStep";
 
 // Handles every waiting message; false when a quit message came, which is
 // posted again for the program's own message loop.
@@ -49,6 +50,7 @@ void CVidrakeView::OnCaptureSetup() {
     dialog.FromCaptureParms(m_session.CaptureParms());
     dialog.m_hWndCap = m_session.Window();
     dialog.m_bPlatformWriter = m_session.UsesPlatformWriter() ? TRUE : FALSE;
+    dialog.m_bSoundInStep = m_session.KeepsSoundInStep() ? TRUE : FALSE;
     INT_PTR result = IDCANCEL;
     RunModal(
         ModalMark::DialogOpen, [&] { result = dialog.DoModal(); },
@@ -59,12 +61,17 @@ void CVidrakeView::OnCaptureSetup() {
             m_session.UsePlatformWriter(dialog.m_bPlatformWriter != FALSE);
             AfxGetApp()->WriteProfileInt(kProfileSection, kPlatformWriterEntry,
                                          m_session.UsesPlatformWriter() ? 1 : 0);
+            m_session.KeepSoundInStep(dialog.m_bSoundInStep != FALSE);
+            AfxGetApp()->WriteProfileInt(kProfileSection, kSoundInStepEntry,
+                                         m_session.KeepsSoundInStep() ? 1 : 0);
         });
 }
 
 void CVidrakeView::LoadWriterChoice() {
     m_session.UsePlatformWriter(
         AfxGetApp()->GetProfileInt(kProfileSection, kPlatformWriterEntry, 0) != 0);
+    const bool bInStep = AfxGetApp()->GetProfileInt(kProfileSection, kSoundInStepEntry, 1) != 0;
+    m_session.KeepSoundInStep(bInStep);
 }
 
 void CVidrakeView::OnUpdateCaptureSetup(CCmdUI* pCmdUI) {
@@ -115,6 +122,7 @@ void CVidrakeView::CaptureWithOwnWriter() {
     settings.info.push_back({kCopyrightChunkId, std::vector<BYTE>(std::begin(kCopyrightNotice),
                                                                   std::end(kCopyrightNotice))});
     settings.compressor = m_session.CompressorChoice().Compressor();
+    settings.soundInStep = m_session.KeepsSoundInStep();
     settings.errorCallback = &CapErrorCallback;
     CCaptureStatusPanes panes(m_session.CaptureParms().dwRequestMicroSecPerFrame);
     CFileCapture capture(m_session.Window(), panes);

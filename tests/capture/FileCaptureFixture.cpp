@@ -49,17 +49,42 @@ std::vector<DWORD> ChunkSizes(const RiffFile& riff, DWORD chunkId) {
     return sizes;
 }
 
+namespace {
+
+void DeliverSound(HWND hWnd, FakeCapturePlatform::WindowState& state, DWORD buffers) {
+    std::vector<BYTE> sound(kSoundBytes, 0x80);
+    for (DWORD n = 0; n < buffers && state.waveStream != nullptr; ++n) {
+        WAVEHDR wave{};
+        wave.lpData = reinterpret_cast<LPSTR>(sound.data());
+        wave.dwBufferLength = wave.dwBytesRecorded = kSoundBytes;
+        wave.dwFlags = WHDR_DONE;
+        state.waveStream(hWnd, &wave);
+    }
+}
+
+} // namespace
+
 void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
-             DWORD frameBytes, DWORD pauseBeforeLastMs) {
+             DWORD frameBytes, DWORD pauseBeforeLastMs, std::vector<DWORD> realTimes) {
+    if (realTimes.empty())
+        realTimes = times;
     std::vector<DeliveredFrame> frames;
-    for (DWORD time : times) {
-        const bool last = time == times.back();
+    for (size_t n = 0; n < times.size(); ++n) {
+        const DWORD time = times[n];
+        const bool last = n + 1 == times.size();
         auto fill = [=](VIDEOHDR& video) {
             if (last)
                 Sleep(pauseBeforeLastMs);
             std::memset(video.lpData, int(time / 50), video.dwBytesUsed);
         };
-        frames.push_back({time, fill, {}});
+        // The sound of a gap comes before the frame after it.
+        const DWORD passed = n == 0 ? 0 : realTimes[n] - realTimes[n - 1];
+        const DWORD gapSound = passed >= 100 ? passed / 50 - 1 : 0;
+        auto fillAfterGap = [fill, gapSound, hWnd, &state](VIDEOHDR& video) {
+            DeliverSound(hWnd, state, gapSound);
+            fill(video);
+        };
+        frames.push_back({time, fillAfterGap, {}});
     }
     DeliverFrames(hWnd, state, frames, frameBytes);
 }
@@ -99,6 +124,8 @@ void FileCaptureTest::StartWithSound(const std::string& file) {
     Window().audioFormat.assign(bytes, bytes + sizeof sound);
     Window().captureFile = file;
     View().Session().CaptureParms().fCaptureAudio = TRUE;
+    // The sound as it came, to the byte (its pacing has tests of its own).
+    View().Session().KeepSoundInStep(false);
     DeleteFileA(file.c_str());
 }
 

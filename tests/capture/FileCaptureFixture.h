@@ -38,10 +38,14 @@ struct DeliveredFrame {
 };
 
 // A capture window's capture without a file, as a driver delivers it: a
-// frame at each of the given times, and 50 ms of sound after each frame.
-// With a pause before the last frame, the progress is shown at that frame.
+// frame at each of the given times, and the sound of the time that really
+// passed (`realTimes`, when the driver's clock steps; else the frames'
+// times) in buffers of 50 ms, each when full: during a gap before the frame
+// after it, and one after each frame. With a pause before the last frame,
+// the progress is shown at that frame.
 void Deliver(HWND hWnd, FakeCapturePlatform::WindowState& state, std::vector<DWORD> times,
-             DWORD frameBytes = kFrameBytes, DWORD pauseBeforeLastMs = 0);
+             DWORD frameBytes = kFrameBytes, DWORD pauseBeforeLastMs = 0,
+             std::vector<DWORD> realTimes = {});
 // The same with frames whose headers the script edits; buffers of
 // `bufferBytes` behind each.
 void DeliverFrames(HWND hWnd, FakeCapturePlatform::WindowState& state,

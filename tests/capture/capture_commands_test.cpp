@@ -151,12 +151,13 @@ TEST_F(CaptureCommandsTest, SetupDialogHasEveryControlAtItsPlaceInTabOrder) {
          "Button",
          "Use the &system's AVI writer (AVI 1.0, at most 2 GB)",
          {7, 205, 182, 12}},
+        {IDC_SOUNDINSTEP, "Button", "&Keep sound in step with picture", {7, 219, 182, 12}},
     };
     RunCaptureSetup([&](HWND dialog) {
         char caption[64] = {};
         GetWindowTextA(dialog, caption, sizeof caption);
         EXPECT_STREQ(caption, "Capture Setup");
-        RECT client{0, 0, 196, 226};
+        RECT client{0, 0, 196, 240};
         MapDialogRect(dialog, &client);
         RECT actual{};
         GetClientRect(dialog, &actual);
@@ -480,19 +481,63 @@ std::function<void(HWND)> AnswerPrompt(PromptSeen& seen, int button,
 
 const char kNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
 
-// The choice of writer lives in the program's profile; each test starts
-// with the program's own writer and leaves it so.
+// The choices of writer and of the sound's pacing live in the program's
+// profile; each test starts with the program's own writer keeping the sound
+// in step, and leaves it so.
 struct ProfileWriterChoice {
     static std::string Profile() { return CRecentFileList::DefaultProfileName(); }
-    static UINT Read() {
-        return GetPrivateProfileIntA("Capture", "PlatformWriter", 7, Profile().c_str());
+    static UINT Read(const char* entry = "PlatformWriter") {
+        return GetPrivateProfileIntA("Capture", entry, 7, Profile().c_str());
     }
     ProfileWriterChoice() { Forget(); }
     ~ProfileWriterChoice() { Forget(); }
     static void Forget() {
-        WritePrivateProfileStringA("Capture", "PlatformWriter", nullptr, Profile().c_str());
+        for (const char* entry : {"PlatformWriter", "SoundInStep"})
+            WritePrivateProfileStringA("Capture", entry, nullptr, Profile().c_str());
     }
 };
+
+TEST_F(CaptureCommandsTest, KeepSoundInStepIsOnByDefaultKeptInTheProfileAndOnlyForOwnFiles) {
+    ProfileWriterChoice choice;
+    Start({{0, "Card"}});
+    EXPECT_TRUE(View().Session().KeepsSoundInStep()) << "on when the profile says nothing";
+    std::vector<bool> enabled;
+    RunCaptureSetup([&](HWND dialog) {
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SOUNDINSTEP, BM_GETCHECK, 0, 0), BST_CHECKED);
+        // The system's writer keeps time its own way.
+        for (int click = 0; click < 2; ++click) {
+            enabled.push_back(Enabled(dialog, IDC_SOUNDINSTEP));
+            Press(dialog, IDC_PLATFORMWRITER);
+        }
+        enabled.push_back(Enabled(dialog, IDC_SOUNDINSTEP));
+        Press(dialog, IDC_SOUNDINSTEP);
+        Type(dialog, IDC_VIDEOBUFFERS, "5"); // the driver's zero would be refused
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(enabled, (std::vector<bool>{true, false, true}));
+    EXPECT_FALSE(View().Session().KeepsSoundInStep());
+    EXPECT_EQ(ProfileWriterChoice::Read("SoundInStep"), 0u) << "the choice is kept";
+    EXPECT_EQ(ProfileWriterChoice::Read("PlatformWriter"), 0u);
+    {
+        SCOPED_TRACE("Cancel keeps it");
+        RunCaptureSetup([&](HWND dialog) {
+            EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SOUNDINSTEP, BM_GETCHECK, 0, 0),
+                      BST_UNCHECKED);
+            Press(dialog, IDC_SOUNDINSTEP);
+            Press(dialog, IDCANCEL);
+        });
+        EXPECT_FALSE(View().Session().KeepsSoundInStep());
+        EXPECT_EQ(ProfileWriterChoice::Read("SoundInStep"), 0u);
+    }
+}
+
+TEST_F(CaptureCommandsTest, ANewViewReadsKeepSoundInStepFromTheProfile) {
+    ProfileWriterChoice choice;
+    WritePrivateProfileStringA("Capture", "SoundInStep", "0",
+                               ProfileWriterChoice::Profile().c_str());
+    Start({{0, "Card"}});
+    EXPECT_FALSE(View().Session().KeepsSoundInStep());
+}
 
 TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndTheSequence) {
     ProfileWriterChoice choice;
@@ -502,10 +547,12 @@ TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndThe
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PLATFORMWRITER, BM_GETCHECK, 0, 0), BST_UNCHECKED)
             << "the program's own writer by default";
         Press(dialog, IDC_PLATFORMWRITER);
+        EXPECT_FALSE(Enabled(dialog, IDC_SOUNDINSTEP)) << "the system's writer keeps its own time";
         Type(dialog, IDC_VIDEOBUFFERS, "5");
         Press(dialog, IDOK);
     });
     EXPECT_EQ(ProfileWriterChoice::Read(), 1u) << "the choice is kept in the profile";
+    EXPECT_EQ(ProfileWriterChoice::Read("SoundInStep"), 1u) << "kept beside it, unchanged";
     struct Case {
         const char* context;
         int answer;

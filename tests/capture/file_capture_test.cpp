@@ -8,6 +8,7 @@
 #include "framework/MDIChildWnd.h"
 #include "framework/StatusBar.h"
 #include "resources/resource.h"
+#include "session/CaptureStatusPanes.h"
 #include "session/FileCapture.h"
 #include "session/VidrakeView.h"
 
@@ -59,18 +60,20 @@ TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStay
                        {WM_CAP_SET_CALLBACK_YIELD, 0, 0}},
                       "a capture with sound to the program's own file"));
     EXPECT_EQ(Window().sequenceSetup.fCaptureAudio, TRUE);
-    // Frames, dropped, time, rate, free space and the time it leaves.
-    EXPECT_EQ(panesDuringCapture.rfind("8 frames|2 dropped|0:00:00|", 0), 0u) << panesDuringCapture;
+    // Frames, dropped, skipped, time, rate, free space, the time it leaves
+    // and the clocks (the sound as it came: no measure of its clock).
+    EXPECT_EQ(panesDuringCapture.rfind("8 frames|2 dropped|0 skipped|0:00:00|", 0), 0u)
+        << panesDuringCapture;
     EXPECT_NE(panesDuringCapture.find(" MB/s|"), std::string::npos) << panesDuringCapture;
     EXPECT_NE(panesDuringCapture.find(" free|"), std::string::npos) << panesDuringCapture;
-    EXPECT_NE(panesDuringCapture.find(" left|"), std::string::npos) << panesDuringCapture;
+    EXPECT_NE(panesDuringCapture.find(" left||"), std::string::npos) << panesDuringCapture;
 
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
     EXPECT_EQ(ChunkSizes(riff, Fcc("00db")),
               (std::vector<DWORD>{kFrameBytes, kFrameBytes, kFrameBytes, 0, 0, kFrameBytes,
                                   kFrameBytes, kFrameBytes}));
-    EXPECT_EQ(ChunkSizes(riff, Fcc("01wb")), std::vector<DWORD>(6, kSoundBytes));
+    EXPECT_EQ(ChunkSizes(riff, Fcc("01wb")), std::vector<DWORD>(8, kSoundBytes));
     const RiffChunk* info = riff.Blocks().at(0).Find(Fcc("LIST"), Fcc("INFO"));
     ASSERT_NE(info, nullptr);
     const RiffChunk* copyright = info->Find(Fcc("ICOP"));
@@ -81,7 +84,7 @@ TEST_F(FileCaptureTest, FramesTakeThePlacesOfTheirCaptureTimesAndDroppedOnesStay
     const AviLengths lengths = ReadWithAviFile(file);
     EXPECT_TRUE(lengths.opened);
     EXPECT_EQ(lengths.video, 8);
-    EXPECT_EQ(lengths.audio, LONG(6 * kSoundBytes));
+    EXPECT_EQ(lengths.audio, LONG(8 * kSoundBytes));
 
     // The bar has its own panes back, and a summary.
     auto* bar = DynamicDowncast<CStatusBar>(
@@ -99,12 +102,14 @@ TEST_F(FileCaptureTest, AClockThatJumpsIsNotTakenForAnHourOfDroppedFrames) {
     const std::string file = TempFile("file_capture_jump.avi");
     StartWithSound(file);
     m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
-        Deliver(hWnd, state, {0, 50, 3600000, 3600050, 3600200});
+        Deliver(hWnd, state, {0, 50, 3600000, 3600050, 3600200}, kFrameBytes, 0,
+                {0, 50, 100, 150, 300});
     };
     CaptureVideo();
     const RiffFile riff(file);
     ASSERT_TRUE(riff.Ok()) << riff.Problem();
-    // The jump takes the next place; a gap after it is still dropped frames.
+    // The jump, which the sound did not hear, takes the next place; a gap
+    // after it, which the sound heard, is still dropped frames.
     EXPECT_EQ(ChunkSizes(riff, Fcc("00db")),
               (std::vector<DWORD>{kFrameBytes, kFrameBytes, kFrameBytes, kFrameBytes, 0, 0,
                                   kFrameBytes}));
@@ -187,6 +192,7 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
     CFileCapture::Settings settings;
     settings.parms = View().Session().CaptureParms();
     settings.riffBlockBytes = 1 << 20;
+    settings.soundInStep = false;
     EXPECT_TRUE(capture.Run(settings));
     EXPECT_TRUE(log.m_errors.empty());
     // At the start, twice a second of the capture's second (40 frames at
@@ -200,7 +206,7 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
         const CCaptureFigures& figures = log.m_progress[n];
         midway = midway || (figures.frames > 0 && figures.frames < 40);
         EXPECT_GE(figures.frames, log.m_progress[n - 1].frames) << "report " << n;
-        EXPECT_EQ(figures.elapsedMs, (figures.frames - 1) * 50) << "report " << n;
+        EXPECT_EQ(figures.elapsedMs, figures.frames * 50) << "the picture's time, report " << n;
     }
     EXPECT_TRUE(midway) << "no progress while the capture ran";
 
@@ -214,6 +220,83 @@ TEST_F(FileCaptureTest, ALongCaptureGoesOnInFurtherRiffBlocks) {
     const AviLengths lengths = ReadWithAviFile(file);
     EXPECT_EQ(lengths.video, 40);
     EXPECT_EQ(lengths.audio, LONG(40 * kSoundBytes));
+    DeleteFileA(file.c_str());
+}
+
+// Two minutes at 20 fps from a card whose sound clock runs 5000 ppm fast,
+// delivered faster than real time: the file's sound, resampled, lasts as
+// long as its picture, and the figures tell the sound clock's rate.
+TEST_F(FileCaptureTest, TheSoundIsPacedToThePictureAndItsClockMeasured) {
+    const std::string file = TempFile("file_capture_paced.avi");
+    StartWithSound(file);
+    constexpr DWORD kFrames = 2400, kBuffer = 5512; // half a second of samples
+    constexpr double kSoundRate = 11025 * 1.005;
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        std::vector<BYTE> frame(64, 0x40), sound(kBuffer, 0x80);
+        DWORD buffers = 0;
+        for (DWORD n = 0; n < kFrames; ++n) {
+            // The sound buffers that filled before this frame came.
+            for (; (buffers + 1) * kBuffer / kSoundRate * 1000 <= n * 50.0; ++buffers) {
+                WAVEHDR wave{};
+                wave.lpData = reinterpret_cast<LPSTR>(sound.data());
+                wave.dwBufferLength = wave.dwBytesRecorded = kBuffer;
+                state.waveStream(hWnd, &wave);
+            }
+            VIDEOHDR video{};
+            video.lpData = frame.data();
+            video.dwBufferLength = video.dwBytesUsed = DWORD(frame.size());
+            video.dwTimeCaptured = n * 50;
+            state.videoStream(hWnd, &video);
+            Sleep(n % 20 == 0 ? 1 : 0); // some time for the writer
+        }
+        // The last buffer, not full, as the capture ends.
+        WAVEHDR wave{};
+        wave.lpData = reinterpret_cast<LPSTR>(sound.data());
+        wave.dwBufferLength = kBuffer;
+        wave.dwBytesRecorded = DWORD(kFrames * 0.05 * kSoundRate) - buffers * kBuffer;
+        state.waveStream(hWnd, &wave);
+    };
+    ListenerLog log;
+    CFileCapture capture(View().Session().Window(), log);
+    CFileCapture::Settings settings;
+    settings.parms = View().Session().CaptureParms();
+    settings.parms.dwRequestMicroSecPerFrame = 50000;
+    EXPECT_TRUE(capture.Run(settings));
+    EXPECT_TRUE(log.m_errors.empty());
+    EXPECT_TRUE(log.m_progress.back().soundClockKnown);
+    EXPECT_NEAR(log.m_progress.back().soundClockPpm, 5000, 100);
+    EXPECT_EQ(log.m_progress.back().elapsedMs, kFrames * 50) << "the picture's time";
+
+    const AviLengths lengths = ReadWithAviFile(file);
+    EXPECT_EQ(lengths.video, LONG(kFrames));
+    const double pictureSamples = kFrames * 11025 / 20.0;
+    EXPECT_NEAR(double(lengths.audio), pictureSamples, 11025 / 20.0)
+        << "uncorrected, the sound would be " << pictureSamples * 1.005 << " samples";
+    DeleteFileA(file.c_str());
+}
+
+// A frame delivered twice (its slot taken) is left out and counted apart; its
+// buffer goes back to the pool, so that a run of them never starves it.
+TEST_F(FileCaptureTest, AFrameWhosePlaceIsTakenIsSkipped) {
+    const std::string file = TempFile("file_capture_repeat.avi");
+    StartWithSound(file);
+    m_platform->m_onSequenceNoFile = [&](HWND hWnd, FakeCapturePlatform::WindowState& state) {
+        // Paced, so that no frame finds every buffer waiting for the disk.
+        Deliver(hWnd, state, {0}, 1000);
+        for (DWORD n = 1; n < 40; ++n) {
+            Deliver(hWnd, state, {n * 50, n * 50}, 1000);
+            Sleep(5);
+        }
+    };
+    ListenerLog log;
+    CFileCapture capture(View().Session().Window(), log);
+    CFileCapture::Settings settings;
+    settings.parms = View().Session().CaptureParms();
+    settings.parms.wNumVideoRequested = 4;
+    EXPECT_TRUE(capture.Run(settings));
+    EXPECT_EQ(log.m_progress.back().skipped, 39u);
+    EXPECT_EQ(log.m_progress.back().dropped, 0u) << "no frame found the pool empty";
+    EXPECT_EQ(ReadWithAviFile(file).video, 40);
     DeleteFileA(file.c_str());
 }
 
@@ -282,6 +365,45 @@ TEST_F(FileCaptureTest, TheChosenCompressorCompressesEveryFrame) {
         << "the stream names its compressor";
     EXPECT_EQ(ReadWithAviFile(file).video, 5);
     DeleteFileA(file.c_str());
+}
+
+} // namespace
+
+namespace {
+
+TEST(CaptureStatusPanes, ShowSkippedFramesThePicturesTimeAndTheClocks) {
+    struct Case {
+        const char* context;
+        CCaptureFigures figures;
+        const char* skipped;
+        const char* time;
+        const char* clocks;
+    };
+    CCaptureFigures measured;
+    measured.skipped = 3;
+    measured.elapsedMs = 3723000;
+    measured.soundClockKnown = true;
+    measured.soundClockPpm = 119.6;
+    CCaptureFigures stepped = measured;
+    stepped.soundClockPpm = -300.2;
+    stepped.clockSteps = 2;
+    CCaptureFigures unheard;
+    unheard.clockSteps = 1;
+    const Case cases[] = {
+        {"nothing measured yet", CCaptureFigures{}, "0 skipped", "0:00:00", ""},
+        {"the sound clock measured", measured, "3 skipped", "1:02:03", "sound +120 ppm"},
+        {"and the driver's clock stepped", stepped, "3 skipped", "1:02:03",
+         "sound -300 ppm, 2 clock steps"},
+        {"a step without sound", unheard, "0 skipped", "0:00:00", "1 clock step"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.context);
+        const std::vector<std::string> texts = CCaptureStatusPanes::PaneTexts(c.figures);
+        ASSERT_EQ(texts.size(), 8u);
+        EXPECT_EQ(texts[2], c.skipped);
+        EXPECT_EQ(texts[3], c.time);
+        EXPECT_EQ(texts[7], c.clocks);
+    }
 }
 
 } // namespace

@@ -156,6 +156,7 @@ TEST_F(RandomCaptureTest, AnyDriverGivesAWholeFileOrAMessageAndEverySoundByteOnc
         settings.parms.fCaptureAudio = sound ? TRUE : FALSE;
         settings.parms.dwRequestMicroSecPerFrame = Pick<DWORD>({50000, 33367, 40000});
         settings.riffBlockBytes = 1 << 20;
+        settings.soundInStep = false; // every sound byte as it came
         capture.Run(settings);
         PumpMessages();
         if (!capture.FileWritten()) {

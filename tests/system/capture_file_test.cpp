@@ -49,14 +49,18 @@ struct Clip {
     bool opened = false;
     LONG frames = 0;
     double fps = 0;
+    DWORD rate = 0, scale = 0;    // the video stream's
     std::vector<LONG> frameBytes; // each frame's chunk
     BITMAPINFOHEADER format{};    // the video stream's
     LONG sampleBlocks = 0;        // of the sound, 0 without
     double soundSeconds = 0;
+    WAVEFORMATEX soundFormat{};
+    std::vector<BYTE> sound; // with readSound
+
     double PictureSeconds() const { return fps > 0 ? frames / fps : 0; }
 };
 
-Clip ReadClip(const std::string& path) {
+Clip ReadClip(const std::string& path, bool readSound = false) {
     Clip clip;
     AVIFileInit();
     PAVIFILE file = nullptr;
@@ -68,6 +72,8 @@ Clip ReadClip(const std::string& path) {
             AVIStreamInfoA(stream, &info, sizeof info);
             clip.frames = AVIStreamLength(stream);
             clip.fps = info.dwScale != 0 ? double(info.dwRate) / info.dwScale : 0;
+            clip.rate = info.dwRate;
+            clip.scale = info.dwScale;
             LONG size = 0;
             AVIStreamReadFormat(stream, 0, nullptr, &size);
             std::vector<BYTE> format(size_t(std::max<LONG>(size, sizeof clip.format)));
@@ -85,6 +91,15 @@ Clip ReadClip(const std::string& path) {
             clip.sampleBlocks = AVIStreamLength(stream);
             if (info.dwRate != 0)
                 clip.soundSeconds = double(clip.sampleBlocks) * info.dwScale / info.dwRate;
+            LONG size = sizeof clip.soundFormat;
+            AVIStreamReadFormat(stream, 0, &clip.soundFormat, &size);
+            if (readSound && clip.soundFormat.nBlockAlign != 0) {
+                clip.sound.resize(size_t(clip.sampleBlocks) * clip.soundFormat.nBlockAlign);
+                LONG bytes = 0;
+                AVIStreamRead(stream, 0, clip.sampleBlocks, clip.sound.data(),
+                              LONG(clip.sound.size()), &bytes, nullptr);
+                clip.sound.resize(size_t(std::max<LONG>(bytes, 0)));
+            }
             AVIStreamRelease(stream);
         }
         AVIFileRelease(file);
@@ -94,6 +109,24 @@ Clip ReadClip(const std::string& path) {
 }
 
 constexpr char kCopyrightNotice[] = "Copyright (C) Brindlecove Video Systems, 2026.";
+
+// The frequency of the tone in 8-bit mono sound, from its rising zero
+// crossings after `fromSec`, each placed between its two samples.
+double ToneFrequency(const Clip& clip, double fromSec) {
+    const double rate = clip.soundFormat.nSamplesPerSec;
+    double first = -1, last = -1;
+    long crossings = 0;
+    for (size_t n = size_t(fromSec * rate); n + 1 < clip.sound.size(); ++n) {
+        const double a = clip.sound[n] - 128.0, b = clip.sound[n + 1] - 128.0;
+        if (a < 0 && b >= 0) {
+            const double at = double(n) + -a / (b - a);
+            first = first < 0 ? at : first;
+            last = at;
+            ++crossings;
+        }
+    }
+    return crossings < 2 ? 0 : double(crossings - 1) * rate / (last - first);
+}
 
 class CaptureFileTest : public testing::Test {
 protected:
@@ -123,13 +156,15 @@ protected:
         FileDialogChoose(open, path);
         ASSERT_TRUE(WaitUntilGone(open));
     }
-    // Capture Setup: the frame rate, a time limit (0: none), audio on, and
-    // the writer.
-    void SetUpTheCapture(int fps, int seconds, bool platformWriter = false) {
+    // Capture Setup: the frame rate, a time limit (0: none), audio on, the
+    // writer, and the video buffers (0: as they are).
+    void SetUpTheCapture(int fps, int seconds, bool platformWriter = false, int buffers = 0) {
         m_program.Command(command::kCaptureSetup);
         HWND setup = m_program.WaitForDialog("Capture Setup");
         ASSERT_NE(setup, nullptr) << "Capture Setup did not open";
         SetDlgItemInt(setup, IDC_FRAMERATE, UINT(fps), FALSE);
+        if (buffers != 0)
+            SetDlgItemInt(setup, IDC_VIDEOBUFFERS, UINT(buffers), FALSE);
         const std::pair<int, bool> boxes[] = {{IDC_CAPTUREAUDIO, true},
                                               {IDC_ENABLETIMELIMIT, seconds != 0},
                                               {IDC_PLATFORMWRITER, platformWriter}};
@@ -142,12 +177,12 @@ protected:
         EndDialogWith(setup, IDOK);
         ASSERT_TRUE(WaitUntilGone(setup, 5000)) << "Capture Setup refused the settings";
     }
-    // Video Format: 640x480 RGB 24.
-    void ChooseFullSizeRgb24() {
+    // Video Format: 640x480 (or with IDC_SIZE_QUARTER 160x120) RGB 24.
+    void ChooseFullSizeRgb24(int size = IDC_SIZE_FULL) {
         m_program.Command(command::kVideoFormat);
         HWND format = m_program.WaitForDialog("Video Format");
         ASSERT_NE(format, nullptr) << "the Video Format dialog did not open";
-        SendDlgItemMessageA(format, IDC_SIZE_FULL, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(format, size, BM_CLICK, 0, 0);
         SendDlgItemMessageA(format, IDC_IMAGEFORMAT, CB_SETCURSEL, 0 /* 24 bit RGB */, 0);
         EndDialogWith(format, IDOK);
         ASSERT_TRUE(WaitUntilGone(format));
@@ -210,21 +245,23 @@ TEST_F(CaptureFileTest, AKilledCaptureLeavesAClipReadToWithinASecondOfTheKill) {
         std::sscanf(PaneText(m_program.Process(), status, 1).c_str(), "%lu frames", &shown);
     }
     ASSERT_GE(shown, 45u) << "the frames pane: " << PaneText(m_program.Process(), status, 1);
-    EXPECT_EQ(SendMessageA(status, SB_GETPARTS, 0, 0), 7) << "the capture's panes";
-    std::string panes[7];
-    for (int i = 2; i < 7; ++i)
+    EXPECT_EQ(SendMessageA(status, SB_GETPARTS, 0, 0), 9) << "the capture's panes";
+    std::string panes[9];
+    for (int i = 2; i < 9; ++i)
         panes[i] = PaneText(m_program.Process(), status, i);
     ASSERT_TRUE(TerminateProcess(m_program.Process().hProcess, 9));
     // 320x240 RGB 24 at 15 fps and 11 kHz sound: 3.47 MB a second.
     double rate = 0;
     EXPECT_NE(panes[2].find(" dropped"), std::string::npos) << panes[2];
-    EXPECT_EQ(panes[3].rfind("0:00:0", 0), 0u) << panes[3];
-    EXPECT_EQ(std::sscanf(panes[4].c_str(), "%lf MB/s", &rate), 1) << panes[4];
-    EXPECT_NEAR(rate, 3.47, 0.2) << panes[4];
-    EXPECT_NE(panes[5].find(" free"), std::string::npos) << panes[5];
-    EXPECT_NE(panes[6].find(" left"), std::string::npos) << panes[6];
-    std::printf("panes at the kill: %lu frames | %s | %s | %s | %s | %s\n", shown, panes[2].c_str(),
-                panes[3].c_str(), panes[4].c_str(), panes[5].c_str(), panes[6].c_str());
+    EXPECT_NE(panes[3].find(" skipped"), std::string::npos) << panes[3];
+    EXPECT_EQ(panes[4].rfind("0:00:0", 0), 0u) << panes[4];
+    EXPECT_EQ(std::sscanf(panes[5].c_str(), "%lf MB/s", &rate), 1) << panes[5];
+    EXPECT_NEAR(rate, 3.47, 0.2) << panes[5];
+    EXPECT_NE(panes[6].find(" free"), std::string::npos) << panes[6];
+    EXPECT_NE(panes[7].find(" left"), std::string::npos) << panes[7];
+    std::printf("panes at the kill: %lu frames | %s | %s | %s | %s | %s | %s | %s\n", shown,
+                panes[2].c_str(), panes[3].c_str(), panes[4].c_str(), panes[5].c_str(),
+                panes[6].c_str(), panes[7].c_str(), panes[8].c_str());
     EXPECT_EQ(m_program.Close(), 9);
 
     const Clip clip = ReadClip(path);
@@ -300,6 +337,100 @@ TEST_F(CaptureFileTest, DroppedFramesKeepTheirPlacesAndTheSoundInStep) {
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 0), LONG(dropped));
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), full), LONG(frames - dropped));
     EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0 / 15) << "sound and picture";
+}
+
+// A minute at 15 fps of 160x120 with 11 kHz sound, captured faster than real
+// time on the device's simulated clocks, whose sound clock runs `ppm` fast,
+// with the device's `faults`; the clip read back with its sound.
+class CardClocksTest : public CaptureFileTest {
+protected:
+    Clip CaptureAMinute(const char* faults, const char* ppm, const char* name,
+                        const char* expectedBox = nullptr) {
+        SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", "1");
+        SetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", ppm);
+        const bool started = Start("SOFTCAP_FAULTS", faults);
+        SetEnvironmentVariableA("SOFTCAP_CAPTURE_UNPACED", nullptr);
+        SetEnvironmentVariableA("SOFTCAP_SOUND_CLOCK_PPM", nullptr);
+        EXPECT_TRUE(started);
+        const std::string path = ArtefactFolder() + name;
+        NameTheCaptureFile(path);
+        ChooseFullSizeRgb24(IDC_SIZE_QUARTER);
+        // Frames come faster than the disk takes them: a buffer for each, so
+        // that none finds the pool empty and every empty chunk is the clocks'.
+        SetUpTheCapture(15, 60, false, 1000);
+        StartTheCapture();
+        std::vector<std::string> boxes;
+        m_summary = WaitForTheSummary(boxes);
+        for (const std::string& box : boxes) {
+            if (expectedBox == nullptr || box.find(expectedBox) == std::string::npos)
+                ADD_FAILURE() << "error during the capture: " << box;
+        }
+        std::sscanf(m_summary.c_str(), "Captured %*u.%*u sec. %lu frames (%lu dropped)", &m_frames,
+                    &m_dropped);
+        Clip clip = ReadClip(path, true);
+        DeleteFileA(path.c_str()); // 52 MB each
+        return clip;
+    }
+    // The empty chunks, as first-last runs, for a failure's message.
+    static std::string EmptyRuns(const Clip& clip) {
+        std::string runs;
+        for (size_t i = 0; i < clip.frameBytes.size(); ++i) {
+            if (clip.frameBytes[i] != 0 || (i != 0 && clip.frameBytes[i - 1] == 0))
+                continue;
+            size_t last = i;
+            while (last + 1 < clip.frameBytes.size() && clip.frameBytes[last + 1] == 0)
+                ++last;
+            runs += " " + std::to_string(i) + "-" + std::to_string(last);
+        }
+        return runs.empty() ? " none" : runs;
+    }
+    // Picture and sound end within a frame of each other, the picture at
+    // exactly 15 frames a second.
+    static void ExpectInStep(const Clip& clip) {
+        EXPECT_EQ(clip.rate / std::max<DWORD>(clip.scale, 1), 15u)
+            << clip.rate << "/" << clip.scale;
+        EXPECT_EQ(clip.rate % std::max<DWORD>(clip.scale, 1), 0u) << clip.rate << "/" << clip.scale;
+        EXPECT_NEAR(clip.frames, 900, 2) << "a minute at 15 fps";
+        EXPECT_NEAR(clip.soundSeconds, clip.PictureSeconds(), 1.0 / 15) << "sound and picture";
+    }
+    std::string m_summary;
+    unsigned long m_frames = 0, m_dropped = 0;
+};
+
+TEST_F(CardClocksTest, ASoundClock5000PpmFastIsResampledToThePicturesTime) {
+    const Clip clip = CaptureAMinute("", "5000", "clock-5000ppm.avi");
+    ExpectInStep(clip);
+    // Uncorrected, the tone would read 437.81 Hz.
+    EXPECT_NEAR(ToneFrequency(clip, 20), 440.0, 0.1) << m_summary;
+}
+
+TEST_F(CardClocksTest, JitterLosesNoFrame) {
+    const Clip clip = CaptureAMinute("jitter", "120", "clock-jitter.avi");
+    ExpectInStep(clip);
+    EXPECT_EQ(std::count(clip.frameBytes.begin(), clip.frameBytes.end(), 0), 0)
+        << m_summary << "; empty:" << EmptyRuns(clip);
+    EXPECT_NEAR(ToneFrequency(clip, 20), 440.0, 0.1);
+}
+
+TEST_F(CardClocksTest, StallsAreEmptyChunks) {
+    // The capture window warns of the frames its driver dropped.
+    const Clip clip = CaptureAMinute("stall", "120", "clock-stall.avi", "Dropped 150 of 901");
+    ExpectInStep(clip);
+    // No frame from 10 s to 15 s of every 30 s.
+    ASSERT_GE(clip.frameBytes.size(), 900u);
+    for (size_t first : {151u, 601u}) {
+        for (size_t i = first; i < first + 74; ++i)
+            EXPECT_EQ(clip.frameBytes[i], 0) << "frame " << i << " came in a stall";
+    }
+    EXPECT_EQ(std::count(clip.frameBytes.begin(), clip.frameBytes.end(), 0), LONG(m_dropped));
+    EXPECT_NEAR(m_dropped, 150u, 2) << m_summary;
+}
+
+TEST_F(CardClocksTest, StepsOfTheDriversClockAreSteppedOver) {
+    const Clip clip = CaptureAMinute("clockjump", "120", "clock-steps.avi");
+    ExpectInStep(clip);
+    EXPECT_EQ(std::count(clip.frameBytes.begin(), clip.frameBytes.end(), 0), 0)
+        << "neither step taken for a gap: " << m_summary << "; empty:" << EmptyRuns(clip);
 }
 
 // Picks, in the platform's compressor chooser that Video Compression opens,
