@@ -57,6 +57,21 @@ std::vector<BYTE> OutputFormat(HIC hic, const BITMAPINFOHEADER& in) {
     return out;
 }
 
+// The user's choice of our codec in a compressor chooser, its compressor open.
+COMPVARS HfyuChoice() {
+    COMPVARS choice{};
+    choice.cbSize = sizeof(choice);
+    choice.fccType = ICTYPE_VIDEO;
+    choice.fccHandler = HFYU_FOURCC;
+    choice.hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
+    return choice;
+}
+
+std::vector<BYTE> FormatBytes(const BITMAPINFOHEADER& header) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(&header);
+    return {bytes, bytes + sizeof(header)};
+}
+
 auto* Header(std::vector<BYTE>& format) {
     return reinterpret_cast<BITMAPINFOHEADER*>(format.data());
 }
@@ -480,11 +495,7 @@ TEST_F(HfyuTest, TheCapturesSequenceCompressionKeepsTheFittedTables) {
     for (int i = 0; i < 3; ++i) {
         frames.push_back(MakeFrame(in, FramePattern::Picture, i));
     }
-    COMPVARS choice{};
-    choice.cbSize = sizeof(choice);
-    choice.fccType = ICTYPE_VIDEO;
-    choice.fccHandler = HFYU_FOURCC;
-    choice.hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
+    COMPVARS choice = HfyuChoice();
     ASSERT_NE(choice.hic, nullptr);
     ASSERT_EQ(HfyuFitTables(choice.hic, &in, frames[0].data()), ICERR_OK);
     const std::vector<BYTE> fittedFormat = OutputFormat(choice.hic, in);
@@ -492,9 +503,7 @@ TEST_F(HfyuTest, TheCapturesSequenceCompressionKeepsTheFittedTables) {
     std::vector<Compressed> compressed;
     {
         CFrameCompressor compressor(choice);
-        std::vector<BYTE> input(sizeof(in));
-        std::memcpy(input.data(), &in, sizeof(in));
-        ASSERT_TRUE(compressor.Start(input, 40000));
+        ASSERT_TRUE(compressor.Start(FormatBytes(in), 40000));
         EXPECT_EQ(compressor.OutputFormat(), fittedFormat) << "the choice's fitted tables";
         for (auto& frame : frames) {
             const CFrameCompressor::Frame out = compressor.Compress(frame.data());
@@ -520,14 +529,9 @@ TEST_F(HfyuTest, TheCapturesFirstFrameFitsTheTables) {
     const std::vector<BYTE> fitted = OutputFormat(reference.get(), in);
     ASSERT_NE(fitted, builtIn);
 
-    std::vector<BYTE> input(sizeof(in));
-    std::memcpy(input.data(), &in, sizeof(in));
+    const std::vector<BYTE> input = FormatBytes(in);
     for (const bool withSample : {true, false}) {
-        COMPVARS choice{};
-        choice.cbSize = sizeof(choice);
-        choice.fccType = ICTYPE_VIDEO;
-        choice.fccHandler = HFYU_FOURCC;
-        choice.hic = ICOpen(ICTYPE_VIDEO, HFYU_FOURCC, ICMODE_COMPRESS);
+        COMPVARS choice = HfyuChoice();
         ASSERT_NE(choice.hic, nullptr);
         {
             CFrameCompressor compressor(choice);
