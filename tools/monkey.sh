@@ -2,7 +2,8 @@
 # A long run of the seeded monkey on the program and the software capture
 # device (normal and fault-injecting), in a build folder of its own, on a
 # display of its own. Prints the log: each run's seed and fault mode, each
-# action, the program's memory, and a summary of crashes and hangs.
+# action, the program's memory, and a summary of crashes, hangs and dialogs
+# opened during captures.
 #   tools/monkey.sh SECONDS [SEED [ACTIONS_PER_RUN]]
 # (the seed defaults to the time; runs are 10 to 49 actions unless told)
 set -euo pipefail

@@ -90,6 +90,7 @@ public:
         : m_log(log), m_scratch(std::move(scratch)), m_runActions(runActions) {}
 
     int runs = 0, actions = 0, crashes = 0, hangs = 0;
+    int dialogsInCaptures = 0;  // dialogs a command opened while a capture ran
     Memory firstStart, lastEnd; // the first run's start, the last run's end
     long mostGrowthKb = 0;      // the most private memory a run gained
 
@@ -179,6 +180,7 @@ private:
         EndDialogWith(prompt, how == 0 ? IDCANCEL : IDOK);
         if (how == 0)
             return Log("  cancelled");
+        TryACommandDuringTheCapture();
         const DWORD ms = 300 + DWORD(Pick(2500));
         Sleep(ms);
         if (how < 6) {
@@ -198,6 +200,36 @@ private:
             m_ended = true;
             PostMessageA(m_program->Main(), WM_CLOSE, 0, 0);
         }
+    }
+
+    // A command that reaches the program while it captures into its own file
+    // is taken away, so that no dialog opens in the middle of the capture. A
+    // command the program took once the capture had ended may open its dialog:
+    // by then the status bar shows its own panes again.
+    void TryACommandDuringTheCapture() {
+        static const struct {
+            UINT id;
+            const char* title;
+        } kDialogs[] = {{command::kCaptureSetup, "Capture Setup"},
+                        {command::kVideoFormat, "Video Format"},
+                        {command::kAbout, "About VideoCapture"}};
+        const auto& tried = kDialogs[Pick(std::size(kDialogs))];
+        const DWORD start = GetTickCount();
+        while (!CapturingToItsOwnFile()) {
+            if (GetTickCount() - start > 1000)
+                return;
+            Sleep(20);
+        }
+        m_program->Command(tried.id);
+        if (m_program->WaitForDialog(tried.title, 300) != nullptr && CapturingToItsOwnFile()) {
+            Log("DIALOG: %s opened during a capture", tried.title);
+            ++dialogsInCaptures;
+        }
+    }
+
+    // The program's own capture shows its nine panes in the status bar.
+    bool CapturingToItsOwnFile() const {
+        return SendMessageA(m_program->StatusBar(), SB_GETPARTS, 0, 0) == 9;
     }
 
     // The program's topmost dialog that takes input, if any.
@@ -368,9 +400,10 @@ int main(int argc, char** argv) {
                ULONG(monkey.firstStart.privateKb), ULONG(monkey.firstStart.workingSetKb),
                ULONG(monkey.lastEnd.privateKb), ULONG(monkey.lastEnd.workingSetKb),
                monkey.mostGrowthKb);
-    monkey.Log("monkey: seed %u, %lu s: %d runs, %d actions, %d crashes, %d hangs", seed,
-               ULONG((GetTickCount() - start) / 1000), monkey.runs, monkey.actions, monkey.crashes,
-               monkey.hangs);
+    monkey.Log("monkey: seed %u, %lu s: %d runs, %d actions, %d crashes, %d hangs, "
+               "%d dialogs during captures",
+               seed, ULONG((GetTickCount() - start) / 1000), monkey.runs, monkey.actions,
+               monkey.crashes, monkey.hangs, monkey.dialogsInCaptures);
     std::fclose(log);
-    return monkey.crashes + monkey.hangs == 0 ? 0 : 1;
+    return monkey.crashes + monkey.hangs + monkey.dialogsInCaptures == 0 ? 0 : 1;
 }
