@@ -944,20 +944,18 @@ bool CAviWriter::Checkpoint() {
     return written || Fail(GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
 }
 
-// AVI 1.0 has no index before Close: the RIFF size, the header with its
-// counts and the movie list's size are one run of bytes, written in one
-// call, and the header says there is no index, so that readers walk.
+// AVI 1.0 has no index before Close: the header says so, and readers walk
+// the movie list. Its size goes in before the counts, each size by itself: a
+// kill within the header's write leaves counts no larger than the chunks the
+// list holds (AVIFile, walking, takes the header's lengths for granted and
+// reads past what it found).
 bool CAviWriter::Checkpoint10() {
     const DWORD riffSize = static_cast<DWORD>(m_pos - m_riffPos - 8);
     const DWORD moviSize = static_cast<DWORD>(m_pos - m_moviPos - 8);
     const std::vector<BYTE> header = BuildHeader();
-    std::vector<BYTE> run(8 + header.size() + 8);
-    std::memcpy(run.data(), &riffSize, 4);
-    std::memcpy(run.data() + 4, &kAvi, 4);
-    std::memcpy(run.data() + 8, header.data(), header.size());
-    std::memcpy(run.data() + 8 + header.size(), &kList, 4);
-    std::memcpy(run.data() + 12 + header.size(), &moviSize, 4);
-    return WriteAt(4, run.data(), static_cast<DWORD>(run.size()));
+    return WriteAt(m_riffPos + 4, &riffSize, sizeof riffSize) &&
+           WriteAt(m_moviPos + 4, &moviSize, sizeof moviSize) &&
+           WriteAt(sizeof(ListHeader), header.data(), static_cast<DWORD>(header.size()));
 }
 
 // With OpenDML the header (a few hundred KiB with the super indexes) is

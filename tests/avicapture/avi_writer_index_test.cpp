@@ -499,4 +499,119 @@ TEST(AviWriterIndexes, TheFrameRateGivenIsTheStreamsRate) {
     DeleteFileA(path.c_str());
 }
 
+// 8-bit mono sound in chunks of odd sizes (each with its pad byte), between
+// frames, a checkpoint every few frames; `sound` gets the samples written
+// and `checkpoints` the bytes written and sound samples at each checkpoint.
+struct OddSoundRun {
+    std::vector<BYTE> sound;
+    std::vector<std::pair<ULONGLONG, size_t>> checkpoints;
+};
+
+void WriteOddSound(CAviWriter& writer, const std::string& path, OddSoundRun& run, bool openDml) {
+    AviWriterSettings settings;
+    settings.openDml = openDml;
+    settings.videoFormat = VideoFormat(32, 24, 24);
+    settings.audioFormat = AudioFormat(8000, 1, 8);
+    settings.frameRate = 20;
+    settings.superIndexEntries = 64;
+    if (!writer.Open(path, settings)) {
+        return;
+    }
+    for (DWORD n = 0; n < 24; ++n) {
+        const std::vector<BYTE> sound = FrameBytes(300 + n, 397 + 2 * (n % 4));
+        if (!writer.WriteVideo(FrameBytes(n, 32 * 24 * 3).data(), 32 * 24 * 3) ||
+            !writer.WriteAudio(sound.data(), static_cast<DWORD>(sound.size()))) {
+            return;
+        }
+        run.sound.insert(run.sound.end(), sound.begin(), sound.end());
+        if (n % 3 == 2) {
+            if (!writer.Checkpoint()) {
+                return;
+            }
+            run.checkpoints.push_back({writer.BytesWrittenForTest(), run.sound.size()});
+        }
+    }
+}
+
+// A file cut off around each checkpoint and across the capture, in both
+// formats: AVIFile opens it and reads every sound sample the header counts,
+// at least those up to the last checkpoint, as written, and every frame. (An
+// AVI 1.0 file cut within a checkpoint's header once counted chunks its
+// movie list did not yet hold: AVIFile, walking the list, read past the
+// frames it found and crashed.)
+TEST(AviWriterIndexes, OddSizedSoundChunksOfAFileCutOffReadBackThroughAviFile) {
+    AVIFileInit();
+    const std::string path = TempPath("avi_writer_odd_sound.avi");
+    for (const bool openDml : {true, false}) {
+        SCOPED_TRACE(openDml ? "OpenDML" : "AVI 1.0");
+        OddSoundRun whole;
+        {
+            CAviWriter writer;
+            WriteOddSound(writer, path, whole, openDml);
+        }
+        ASSERT_EQ(whole.checkpoints.size(), 8u);
+        std::vector<ULONGLONG> cuts;
+        for (const auto& [bytes, samples] : whole.checkpoints) {
+            for (ULONGLONG d : {0ULL, 4ULL, 8ULL, 12ULL, 100ULL, 401ULL}) {
+                cuts.push_back(bytes - d);
+                cuts.push_back(bytes + d);
+            }
+        }
+        for (ULONGLONG at = whole.checkpoints[0].first - 3000; at < whole.checkpoints.back().first;
+             at += 157) {
+            cuts.push_back(at);
+        }
+        for (const ULONGLONG cut : cuts) {
+            SCOPED_TRACE("cut at byte " + std::to_string(cut));
+            if (!openDml && cut < whole.checkpoints[0].first) {
+                continue; // no sizes yet, as the platform's own files
+            }
+            OddSoundRun run;
+            {
+                CAviWriter writer;
+                writer.StopWritingAfterForTest(cut);
+                WriteOddSound(writer, path, run, openDml);
+            }
+            size_t atLeast = 0;
+            for (const auto& [bytes, samples] : whole.checkpoints) {
+                atLeast = bytes <= cut ? samples : atLeast;
+            }
+            PAVIFILE file = nullptr;
+            ASSERT_EQ(AVIFileOpenA(&file, path.c_str(), OF_READ | OF_SHARE_DENY_NONE, nullptr),
+                      AVIERR_OK);
+            PAVISTREAM stream = nullptr;
+            ASSERT_EQ(AVIFileGetStream(file, &stream, streamtypeAUDIO, 0), AVIERR_OK);
+            const LONG length = AVIStreamLength(stream);
+            EXPECT_GE(length, static_cast<LONG>(atLeast));
+            ASSERT_LE(length, static_cast<LONG>(whole.sound.size()));
+            // A few hundred samples at a time, across the chunks' boundaries.
+            std::vector<BYTE> read(static_cast<size_t>(length));
+            for (LONG at = 0; at < length; at += 250) {
+                const LONG samples = std::min<LONG>(250, length - at);
+                LONG bytes = 0;
+                ASSERT_EQ(
+                    AVIStreamRead(stream, at, samples, read.data() + at, samples, &bytes, nullptr),
+                    AVIERR_OK)
+                    << "samples from " << at << " of " << length;
+                EXPECT_EQ(bytes, samples);
+            }
+            EXPECT_EQ(memcmp(read.data(), whole.sound.data(), read.size()), 0);
+            AVIStreamRelease(stream);
+            ASSERT_EQ(AVIFileGetStream(file, &stream, streamtypeVIDEO, 0), AVIERR_OK);
+            const LONG frames = AVIStreamLength(stream);
+            std::vector<BYTE> frame(32 * 24 * 3);
+            for (LONG n = 0; n < frames; ++n) {
+                LONG bytes = 0;
+                EXPECT_EQ(AVIStreamRead(stream, n, 1, frame.data(), static_cast<LONG>(frame.size()),
+                                        &bytes, nullptr),
+                          AVIERR_OK);
+            }
+            AVIStreamRelease(stream);
+            AVIFileRelease(file);
+        }
+    }
+    DeleteFileA(path.c_str());
+    AVIFileExit();
+}
+
 } // namespace
