@@ -39,7 +39,7 @@ if [ "${1:-}" = --hour ]; then
     export SYSTEM_ARTEFACTS="$winfiles"
     (cd "$dir/bin" && "$WINE" ./test_system.exe --gtest_also_run_disabled_tests \
         --gtest_filter='CardClocksTest.DISABLED_AnHour*') >"$files/hour.txt" 2>&1 || true
-    grep -a '^hour_\|OK \]\|FAILED \]\|Failure\|Expected\|Which is\|Value of' "$files/hour.txt" | tr -d '\r' || true
+    grep -a '^hour_\|^\[ *\(OK\|FAILED\) *\]\|Failure\|Expected\|evaluates' "$files/hour.txt" | tr -d '\r' || true
     clip=$files/clock-hour.avi
     ffprobe -v error -show_entries stream=codec_type,r_frame_rate,sample_rate,duration,nb_frames \
         -of csv=p=0 "$clip" | sed 's/^/hour_ffprobe_stream=/'
