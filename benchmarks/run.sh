@@ -2,7 +2,7 @@
 # Sequence capture benchmark on the program's own path (the software capture
 # device captures 640 x 480 RGB 24 at 30 frames per second without a file and
 # hands each frame to the program's writer, CFileCapture):
-#   bash benchmarks/run.sh [--large]
+#   bash benchmarks/run.sh [--large | --hour]
 # prints the real-time capture's dropped frames and CPU time per frame over
 # 20 s, of the whole capturing process and of the device alone, and again
 # compressed with the program's HuffYUV codec (the file read by ffprobe); the
@@ -20,7 +20,8 @@ use_arch "${ARCH:-$TEST_ARCH}"
 BUILD_ROOT=${BUILD_ROOT:-$ROOT/build-bench}
 dir=$BUILD_ROOT/$TEST_ARCH
 configure_arch "$dir" "$TEST_ARCH"
-cmake --build "$dir" -j 2 --target avicapture_bench recording_bench capturedevice >/dev/null
+[ "${1:-}" = --hour ] ||
+    cmake --build "$dir" -j 2 --target avicapture_bench recording_bench capturedevice >/dev/null
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine
 export WINEDLLOVERRIDES="avicap32=n,b"
@@ -28,6 +29,23 @@ export WINEDLLOVERRIDES="avicap32=n,b"
 files=${BENCH_DIR:-$BUILD_ROOT/bench-files}
 mkdir -p "$files"
 winfiles="Z:$(echo "$files" | sed 's|/|\\|g')"
+
+# --hour: an hour of a card's clocks captured through the program's menus in
+# a few minutes (test_system's disabled hour test), its figures, and the
+# file read by ffprobe: each stream's rate and length.
+if [ "${1:-}" = --hour ]; then
+    configure_arch "$dir" "$TEST_ARCH" -DTEST_AREAS=system
+    cmake --build "$dir" -j 2 --target test_system >/dev/null
+    export SYSTEM_ARTEFACTS="$winfiles"
+    (cd "$dir/bin" && "$WINE" ./test_system.exe --gtest_also_run_disabled_tests \
+        --gtest_filter='CardClocksTest.DISABLED_AnHour*') >"$files/hour.txt" 2>&1 || true
+    grep -a '^hour_\|^\[ *\(OK\|FAILED\) *\]\|Failure\|Expected\|evaluates' "$files/hour.txt" | tr -d '\r' || true
+    clip=$files/clock-hour.avi
+    ffprobe -v error -show_entries stream=codec_type,r_frame_rate,sample_rate,duration,nb_frames \
+        -of csv=p=0 "$clip" | sed 's/^/hour_ffprobe_stream=/'
+    rm -f "$clip"
+    exit 0
+fi
 bench() { (cd "$dir/bin" && "$WINE" ./avicapture_bench.exe "$@"); }
 value() { sed -n "s/^$1=//p" "$2" | tr -d '\r'; }
 
