@@ -49,6 +49,9 @@ void CSoundPacer::Process(const uint8_t* data, size_t bytes, double arrivalSec,
         m_resampler.Process(silence.data(), silence.size(), out);
     }
     m_resampler.Process(data, bytes - bytes % block, out);
+    // Counted as the resampler gives it out: a sample carried over below is
+    // counted once, here, not again when it goes out with the next buffer.
+    m_written += (out.size() - before) / block;
     // Chunks of an even size: a RIFF chunk of an odd one is padded, which
     // not every reader's index walk takes (8-bit mono sound only).
     if (m_carry != 0) {
@@ -60,7 +63,6 @@ void CSoundPacer::Process(const uint8_t* data, size_t bytes, double arrivalSec,
         out.pop_back();
         m_carry = 1;
     }
-    m_written += (out.size() - before) / block + m_carry;
     if (arrivalSec >= 0) {
         Measure(arrivalSec, double(m_received));
         Steer(PictureTimeOfSound(arrivalSec));

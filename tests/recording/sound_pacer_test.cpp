@@ -231,7 +231,7 @@ TEST(SoundPacer, StereoAndEightBitSoundKeepTheirChannelsAndLength) {
         const Result r = Play(capture);
         const double rate = c.format.samplesPerSec;
         EXPECT_LE(std::fabs(r.finalOffset), rate / 25);
-        EXPECT_NEAR(ToneFrequency(r.channels[0], rate, 20), kTone, kTone * 100e-6);
+        EXPECT_NEAR(ToneFrequency(r.channels[0], rate, 20), kTone, kTone * 10e-6);
         EXPECT_GE(PurityDb(r.channels[0], rate, 20 - 65536 / rate), c.purityDb);
         if (c.format.channels == 2) {
             double largest = 0;
