@@ -30,7 +30,7 @@
 #include "capturefile/AviWriter.h"
 #include "capturefile/AviWriterThread.h"
 #include "hfyucodec/hfyucodec.h"
-#include "session/FileCapture.h"
+#include "recording/FileCapture.h"
 
 namespace {
 

@@ -1,7 +1,11 @@
 #include "session/CaptureSession.h"
 
-#include "session/CapturePlatform.h"
-#include "session/CaptureWindow.h"
+#include "platform/CapturePlatform.h"
+#include "recording/CaptureStatusPanes.h"
+#include "recording/CaptureYield.h"
+#include "recording/CopyrightNotice.h"
+#include "recording/FileCapture.h"
+#include "session/CaptureWindowServices.h"
 
 #include <cstring>
 
@@ -38,6 +42,11 @@ void CCaptureSession::StartLive() {
         capwnd::SetPreview(m_hWndCap, TRUE);
 }
 
+void CCaptureSession::InstallCallbacks(CAPSTATUSCALLBACKA onStatus, CAPERRORCALLBACKA onError) {
+    capwnd::SetCallbackOnStatus(m_hWndCap, onStatus);
+    capwnd::SetCallbackOnError(m_hWndCap, onError);
+}
+
 bool CCaptureSession::ConnectDriver(int nIndex) {
     if (!capwnd::DriverConnect(m_hWndCap, nIndex)) {
         m_nDriverIndex = -1;
@@ -57,6 +66,11 @@ void CCaptureSession::ClearDriverRecords() {
 void CCaptureSession::RefreshStatus() {
     if (m_hWndCap != nullptr && ::IsWindow(m_hWndCap))
         capwnd::GetStatus(m_hWndCap, m_CapStatus);
+}
+
+const CAPSTATUS& CCaptureSession::FreshStatus() {
+    RefreshStatus();
+    return m_CapStatus;
 }
 
 void CCaptureSession::ToggleOverlay() {
@@ -96,7 +110,7 @@ void CCaptureSession::TogglePlayback(HWND hWndParent, HINSTANCE hInstance) {
     }
     ::ShowWindow(m_hWndCap, SW_HIDE);
     char path[MAX_PATH] = {};
-    capwnd::FileGetCaptureFile(m_hWndCap, path, sizeof path);
+    GetCaptureFile(path, sizeof path);
     m_hWndPlayback = CCapturePlatform::Current().CreatePlaybackWindow(hWndParent, hInstance,
                                                                       kPlaybackStyle, path);
     // Without a playback window the live picture is not left hidden.
@@ -116,4 +130,96 @@ SIZE CCaptureSession::PictureSize() {
 
 SIZE CCaptureSession::ImageSize() const {
     return SIZE{LONG(m_CapStatus.uiImageWidth), LONG(m_CapStatus.uiImageHeight)};
+}
+
+CVideoFormat CCaptureSession::VideoFormat() const {
+    CVideoFormat format;
+    format.Read(m_hWndCap);
+    return format;
+}
+
+void CCaptureSession::CaptureVideo(CAPERRORCALLBACKA onError) {
+    CCaptureYield yield(m_hWndCap, m_CaptureParms.vKeyAbort);
+    if (m_writer.m_bPlatformWriter)
+        CaptureWithPlatformWriter();
+    else
+        CaptureWithOwnWriter(onError);
+}
+
+void CCaptureSession::CaptureWithPlatformWriter() {
+    char notice[sizeof kCopyrightNotice];
+    std::memcpy(notice, kCopyrightNotice, sizeof notice);
+    CAPINFOCHUNK chunk{};
+    chunk.fccInfoID = kCopyrightChunkId;
+    chunk.lpData = notice;
+    chunk.cbData = LONG(sizeof notice);
+    capwnd::FileSetInfoChunk(m_hWndCap, chunk);
+    capwnd::SetSequenceSetup(m_hWndCap, m_CaptureParms);
+    // Returns when the capture ends; progress and errors reach the user
+    // through the status and error callbacks meanwhile.
+    capwnd::Sequence(m_hWndCap);
+}
+
+void CCaptureSession::CaptureWithOwnWriter(CAPERRORCALLBACKA onError) {
+    CFileCapture::Settings settings;
+    settings.parms = m_CaptureParms;
+    settings.info = CopyrightInfoList();
+    settings.compressor = m_compressor.Compressor();
+    settings.soundInStep = m_writer.m_bSoundInStep;
+    settings.errorCallback = onError;
+    CCaptureStatusPanes panes(m_CaptureParms.dwRequestMicroSecPerFrame, onError);
+    CFileCapture capture(m_hWndCap, panes);
+    // Returns when the capture ends; the device's status texts, the panes'
+    // figures and any error reach the user meanwhile.
+    capture.Run(settings);
+    if (capture.FileWritten())
+        panes.ShowSummary(capture.Figures(), capture.FileName().c_str());
+    else
+        panes.ShowNothingCaptured(capture.FileName().c_str());
+}
+
+void CCaptureSession::StopCapture() {
+    capwnd::Stop(m_hWndCap);
+}
+
+void CCaptureSession::GrabSingleFrame() {
+    capwnd::SetOverlay(m_hWndCap, FALSE);
+    capwnd::SetPreview(m_hWndCap, FALSE);
+    // Setting the format again makes the driver start from a fresh frame.
+    // A format that could not be read whole is not set.
+    CVideoFormat format = VideoFormat();
+    format.Send(m_hWndCap);
+    capwnd::GrabFrameNoStop(m_hWndCap);
+}
+
+void CCaptureSession::ShowSourceDialog() {
+    capwnd::DlgVideoSource(m_hWndCap);
+}
+
+void CCaptureSession::ShowDisplayDialog() {
+    capwnd::DlgVideoDisplay(m_hWndCap);
+}
+
+void CCaptureSession::ShowCompressionDialog() {
+    capwnd::DlgVideoCompression(m_hWndCap);
+}
+
+void CCaptureSession::GetCaptureFile(char* path, WPARAM size) const {
+    capwnd::FileGetCaptureFile(m_hWndCap, path, size);
+}
+
+void CCaptureSession::SetCaptureFile(const char* path) {
+    capwnd::FileSetCaptureFile(m_hWndCap, path);
+}
+
+void CCaptureSession::SaveCapturedVideoAs(const char* path) {
+    capwnd::FileSaveAs(m_hWndCap, path);
+}
+
+void CCaptureSession::SaveSingleFrame(const char* path) {
+    capwnd::FileSaveDIB(m_hWndCap, path);
+}
+
+void CCaptureSession::CopyFrame() {
+    capwnd::EditCopy(m_hWndCap);
 }

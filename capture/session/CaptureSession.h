@@ -4,9 +4,12 @@
 // driver and its capabilities, the status last read, the capture parameters,
 // the playback window shown in its place, the choice of writer and
 // compressor, and the mark of a dialog open over it. It answers what the
-// view's commands may do; it shows no dialog of its own.
+// view's commands may do and sends the capture window their messages; it
+// shows no dialog of its own (the driver's excepted).
 
-#include "session/CompressorChoice.h"
+#include "recording/CompressorChoice.h"
+#include "recording/WriterChoice.h"
+#include "session/VideoFormat.h"
 
 #include <windows.h>
 
@@ -23,11 +26,15 @@ public:
     // The live picture: overlay when the driver has one, else preview (also
     // when no driver answered).
     void StartLive();
+    // The capture window's status and error callbacks.
+    void InstallCallbacks(CAPSTATUSCALLBACKA onStatus, CAPERRORCALLBACKA onError);
     // Connects driver nIndex; false, with the records cleared, when it does
     // not answer.
     bool ConnectDriver(int nIndex);
     // Re-reads the status while the capture window exists.
     void RefreshStatus();
+    // The status, re-read first.
+    const CAPSTATUS& FreshStatus();
     void ToggleOverlay();
     void TogglePreview();
     // The focused view previews fast; the others slowly.
@@ -45,11 +52,37 @@ public:
     SIZE PictureSize();
     // The image size as last read, without a refresh.
     SIZE ImageSize() const;
+    // The capture window's video format; empty when it has none.
+    CVideoFormat VideoFormat() const;
+
+    // Captures into the capture file with the writer chosen until the
+    // capture ends; the driver's errors go to onError. The view may be
+    // closed meanwhile, and the session with it: nothing of the session is
+    // touched once the capture runs.
+    void CaptureVideo(CAPERRORCALLBACKA onError);
+    // Asks a running capture to stop.
+    void StopCapture();
+    // Freezes the window on one newly grabbed frame.
+    void GrabSingleFrame();
+    // The driver's own dialogs, and the capture window's compression dialog
+    // (of the platform's writer); each returns when it closes.
+    void ShowSourceDialog();
+    void ShowDisplayDialog();
+    void ShowCompressionDialog();
+
+    // The capture file's name, into path of size characters.
+    void GetCaptureFile(char* path, WPARAM size) const;
+    void SetCaptureFile(const char* path);
+    // Copies the captured video to path; the capture file stays.
+    void SaveCapturedVideoAs(const char* path);
+    void SaveSingleFrame(const char* path);
+    // Puts the frame on the screen on the clipboard.
+    void CopyFrame();
 
     // The driver reports itself ready and no playback window hides it.
     bool CanCapture() const { return m_CapDriverCaps.fCaptureInitialized && !HasPlayback(); }
-    // Preview or overlay runs, as of the last status refresh.
-    bool IsLive() const { return m_CapStatus.fLiveWindow || m_CapStatus.fOverlayWindow; }
+    // Preview or overlay runs, the status re-read first.
+    bool IsLive() { return FreshStatus().fLiveWindow || m_CapStatus.fOverlayWindow; }
     bool HasPlayback() const { return m_hWndPlayback != nullptr; }
 
     HWND Window() const { return m_hWndCap; }
@@ -61,26 +94,21 @@ public:
 
     // Set while one of the view's dialogs runs, so that the end of the
     // Windows session is refused meanwhile.
-    bool IsDialogOpen() const { return m_bDialogOpen != FALSE; }
-    void MarkDialogOpen(bool bOpen) { m_bDialogOpen = bOpen ? TRUE : FALSE; }
+    bool IsDialogOpen() const { return m_bDialogOpen; }
+    void MarkDialogOpen(bool bOpen) { m_bDialogOpen = bOpen; }
     // Set while Capture Video runs, so that the end of the Windows session
     // stops the capture first.
     bool IsCapturing() const { return m_bCapturing; }
     void MarkCapturing(bool bCapturing) { m_bCapturing = bCapturing; }
 
-    // Capture Video lets the capture window write the file (the check box
-    // of Capture Setup, kept in the program's profile); else the program
-    // writes it, compressed with the compressor chosen.
-    bool UsesPlatformWriter() const { return m_bPlatformWriter; }
-    void UsePlatformWriter(bool bPlatform) { m_bPlatformWriter = bPlatform; }
-    // The program's writer resamples the sound to the picture's time (the
-    // other check box of Capture Setup, kept beside it).
-    bool KeepsSoundInStep() const { return m_bSoundInStep; }
-    void KeepSoundInStep(bool bInStep) { m_bSoundInStep = bInStep; }
+    CWriterChoice& WriterChoice() { return m_writer; }
     CCompressorChoice& CompressorChoice() { return m_compressor; }
 
 private:
     void ClearDriverRecords();
+    // Capture Video's two ways to the file.
+    void CaptureWithPlatformWriter();
+    void CaptureWithOwnWriter(CAPERRORCALLBACKA onError);
 
     HWND m_hWndCap = nullptr;
     HWND m_hWndPlayback = nullptr;
@@ -88,9 +116,8 @@ private:
     CAPSTATUS m_CapStatus{};
     CAPTUREPARMS m_CaptureParms{};
     int m_nDriverIndex = -1;
-    BOOL m_bDialogOpen = FALSE;
-    bool m_bPlatformWriter = false;
-    bool m_bSoundInStep = true;
+    bool m_bDialogOpen = false;
     bool m_bCapturing = false;
+    CWriterChoice m_writer;
     CCompressorChoice m_compressor;
 };

@@ -3,8 +3,8 @@
 #include "framework/DataExchange.h"
 #include "framework/Handle.h"
 #include "resources/resource.h"
-#include "session/AudioCompression.h"
-#include "session/CaptureWindow.h"
+#include "platform/AudioCompression.h"
+#include "session/CaptureWindowServices.h"
 
 #include <algorithm>
 

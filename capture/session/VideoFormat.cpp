@@ -1,7 +1,7 @@
 #include "session/VideoFormat.h"
 
 #include "contract/DibFormat.h"
-#include "session/CaptureWindow.h"
+#include "session/CaptureWindowServices.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 
 #include "contract/SettingsKey.h"
 #include "resources/resource.h"
-#include "session/CaptureWindow.h"
+#include "session/CaptureWindowServices.h"
 #include "session/VideoFormat.h"
 
 #include <array>

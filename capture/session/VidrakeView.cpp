@@ -1,22 +1,20 @@
 #include "session/VidrakeView.h"
 
 #include "framework/CmdUI.h"
-#include "framework/Document.h"
 #include "framework/Dpi.h"
 #include "framework/FrameWnd.h"
 #include "framework/FrameworkResource.h"
-#include "framework/MultiDocTemplate.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
-#include "session/CapturePlatform.h"
-#include "session/CaptureWindow.h"
+#include "session/DriverMenu.h"
 
 int g_nNextCaptureId = 0;
 int g_nViewsCreated = 0;
 
-namespace {
-constexpr int kOptionsMenuPosition = 3;
-} // namespace
+void ResetCaptureViews() {
+    g_nNextCaptureId = 0;
+    g_nViewsCreated = 0;
+}
 
 LRESULT CALLBACK CapStatusCallback(HWND, int nID, LPCSTR lpsz) {
     char formatted[80];
@@ -94,17 +92,16 @@ int CVidrakeView::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
         return -1;
 
     m_session.Open(m_hWnd, g_nNextCaptureId++);
-    LoadWriterChoice();
+    m_session.WriterChoice().Load();
 
     FitFrameToVideo();
 
     if (g_nViewsCreated == 0)
-        BuildDriverMenu();
+        CDriverMenu::Build(m_pDocument);
     ++g_nViewsCreated;
 
     m_session.StartLive();
-    capwnd::SetCallbackOnStatus(m_session.Window(), &CapStatusCallback);
-    capwnd::SetCallbackOnError(m_session.Window(), &CapErrorCallback);
+    m_session.InstallCallbacks(&CapStatusCallback, &CapErrorCallback);
     return 0;
 }
 
@@ -155,7 +152,7 @@ void CVidrakeView::OnKillFocus(CWnd*) {
 BOOL CVidrakeView::OnQueryEndSession() {
     // The capture ends in order, its file completed, before the session may.
     if (m_session.IsCapturing()) {
-        capwnd::Stop(m_session.Window());
+        m_session.StopCapture();
         return FALSE;
     }
     if (!m_session.IsDialogOpen())
@@ -173,24 +170,6 @@ bool CVidrakeView::IsViewAlive(HWND hWndView, const CVidrakeView* pView) {
     return ::IsWindow(hWndView) && CWnd::FromHandlePermanent(hWndView) == pView;
 }
 
-void CVidrakeView::BuildDriverMenu() {
-    auto* docTemplate =
-        DynamicDowncast<CMultiDocTemplate>(m_pDocument ? m_pDocument->GetDocTemplate() : nullptr);
-    HMENU options =
-        docTemplate ? ::GetSubMenu(docTemplate->GetSharedMenu(), kOptionsMenuPosition) : nullptr;
-    if (options == nullptr)
-        return;
-    CCapturePlatform& platform = CCapturePlatform::Current();
-    for (int index = 0; index < CCaptureSession::kDriverCount; ++index) {
-        const UINT id = ID_DRIVER_FIRST + UINT(index);
-        ::DeleteMenu(options, id, MF_BYCOMMAND);
-        char name[80] = {};
-        char version[80] = {};
-        if (platform.GetDriverDescription(UINT(index), name, sizeof name, version, sizeof version))
-            ::AppendMenuA(options, MF_STRING, id, name);
-    }
-}
-
 void CVidrakeView::SelectDriver(int nIndex) {
     // A driver that does not answer leaves the frame at its size.
     if (m_session.ConnectDriver(nIndex))
@@ -202,9 +181,9 @@ void CVidrakeView::OnOverlay() {
 }
 
 void CVidrakeView::OnUpdateOverlay(CCmdUI* pCmdUI) {
-    RefreshStatus();
+    const CAPSTATUS& status = m_session.FreshStatus();
     pCmdUI->Enable(m_session.CanCapture() && m_session.DriverCaps().fHasOverlay);
-    pCmdUI->SetCheck(m_session.Status().fOverlayWindow ? 1 : 0);
+    pCmdUI->SetCheck(status.fOverlayWindow ? 1 : 0);
 }
 
 void CVidrakeView::OnPreview() {
@@ -212,9 +191,9 @@ void CVidrakeView::OnPreview() {
 }
 
 void CVidrakeView::OnUpdatePreview(CCmdUI* pCmdUI) {
-    RefreshStatus();
+    const CAPSTATUS& status = m_session.FreshStatus();
     pCmdUI->Enable(m_session.CanCapture());
-    pCmdUI->SetCheck(m_session.Status().fLiveWindow ? 1 : 0);
+    pCmdUI->SetCheck(status.fLiveWindow ? 1 : 0);
 }
 
 void CVidrakeView::OnDriver(UINT nID) {

@@ -10,6 +10,9 @@ class CCmdUI;
 // Values shared by all capture views of the program.
 extern int g_nNextCaptureId; // child-window id of the next capture window
 extern int g_nViewsCreated;  // views created since start; never decreases
+// Puts them back as at the program's start, for a program started again
+// within one process (the tests).
+void ResetCaptureViews();
 
 // The status and error callbacks of every capture window.
 LRESULT CALLBACK CapStatusCallback(HWND hWnd, int nID, LPCSTR lpsz);
@@ -27,15 +30,11 @@ public:
     // The capture window and its records; the view's commands ask it.
     CCaptureSession& Session() { return m_session; }
 
-    // Re-reads the capture window's status.
-    void RefreshStatus() { m_session.RefreshStatus(); }
     // Sizes the child frame to the image (or to the playback window) and
     // centres it in the MDI client area.
     void FitFrameToVideo();
     // Connects the capture window to driver nIndex (0 to 9).
     void SelectDriver(int nIndex);
-    // Lists the installed drivers in the Options menu of the capture-window menu.
-    void BuildDriverMenu();
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -116,14 +115,8 @@ private:
     // Gives the frame the window size for a client area of the given size,
     // in place; the frame, or null when there is none.
     CFrameWnd* SizeFrameTo(SIZE client);
-    // Capture Video's two ways to the file (VidrakeViewCapture.cpp).
-    void CaptureWithPlatformWriter();
-    void CaptureWithOwnWriter();
-    // Reads the choices of writer and of the sound's pacing from the
-    // program's profile.
-    void LoadWriterChoice();
-    // Runs the file dialog on the path buffer (260 characters); true on OK,
-    // false too when the view went meanwhile.
+    // Runs the file dialog on the path buffer (CCaptureFileDialog); true on
+    // OK, false too when the view went meanwhile.
     bool PromptFileName(bool bOpen, const char* lpszDefExt, const char* lpszFilter, char* path);
 
     CCaptureSession m_session;

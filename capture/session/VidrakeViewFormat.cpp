@@ -3,7 +3,6 @@
 #include "session/VidrakeView.h"
 
 #include "framework/CmdUI.h"
-#include "session/CaptureWindow.h"
 #include "session/VideoFormatDlg.h"
 
 void CVidrakeView::OnVideoFormat() {
@@ -22,7 +21,7 @@ void CVidrakeView::OnUpdateVideoFormat(CCmdUI* pCmdUI) {
 void CVidrakeView::OnVideoSource() {
     // Returns when the driver's dialog closes.
     RunModal(
-        ModalMark::DialogOpen, [&] { capwnd::DlgVideoSource(m_session.Window()); },
+        ModalMark::DialogOpen, [&] { m_session.ShowSourceDialog(); },
         [&] { FitFrameToVideo(); });
 }
 
@@ -32,7 +31,7 @@ void CVidrakeView::OnUpdateVideoSource(CCmdUI* pCmdUI) {
 
 void CVidrakeView::OnVideoDisplay() {
     // Display options do not change the image size: no refit.
-    RunModal(ModalMark::DialogOpen, [&] { capwnd::DlgVideoDisplay(m_session.Window()); });
+    RunModal(ModalMark::DialogOpen, [&] { m_session.ShowDisplayDialog(); });
 }
 
 void CVidrakeView::OnUpdateVideoDisplay(CCmdUI* pCmdUI) {

@@ -17,8 +17,7 @@ void PumpMessages() {
 
 void CaptureFixture::Start(std::vector<FakeDriver> drivers, const char* lpCmdLine) {
     m_platform = std::make_unique<FakeCapturePlatform>(std::move(drivers));
-    g_nNextCaptureId = 0;
-    g_nViewsCreated = 0;
+    ResetCaptureViews();
     theTestApp.m_messages.clear();
     ASSERT_TRUE(theTestApp.InitModule(GetModuleHandleA(nullptr), lpCmdLine, SW_SHOWNORMAL, false));
     ASSERT_TRUE(theTestApp.InitInstance());

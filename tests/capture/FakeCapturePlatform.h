@@ -4,7 +4,7 @@
 // that record every capture message they receive with its arguments and
 // answer like a capture window with the configured drivers.
 
-#include "session/CapturePlatform.h"
+#include "platform/CapturePlatform.h"
 #include "support/MessageRecorder.h"
 
 #include <vfw.h>

@@ -125,7 +125,7 @@ void FileCaptureTest::StartWithSound(const std::string& file) {
     Window().captureFile = file;
     View().Session().CaptureParms().fCaptureAudio = TRUE;
     // The sound as it came, to the byte (its pacing has tests of its own).
-    View().Session().KeepSoundInStep(false);
+    View().Session().WriterChoice().m_bSoundInStep = false;
     DeleteFileA(file.c_str());
 }
 

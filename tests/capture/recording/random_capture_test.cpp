@@ -11,7 +11,7 @@
 #include "FileCaptureFixture.h"
 
 #include "framework/MDIChildWnd.h"
-#include "session/FileCapture.h"
+#include "recording/FileCapture.h"
 
 #include <cstdio>
 #include <random>

@@ -1,11 +1,10 @@
-#include "session/CaptureStatusPanes.h"
+#include "recording/CaptureStatusPanes.h"
 
 #include "framework/FrameWnd.h"
 #include "framework/FrameworkResource.h"
 #include "framework/StatusBar.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
-#include "session/VidrakeView.h"
 
 #include <cstdio>
 
@@ -65,8 +64,8 @@ std::string Clocks(const CCaptureFigures& figures) {
 
 } // namespace
 
-CCaptureStatusPanes::CCaptureStatusPanes(DWORD microSecPerFrame)
-    : m_pStatusBar(MainStatusBar()), m_microSecPerFrame(microSecPerFrame) {
+CCaptureStatusPanes::CCaptureStatusPanes(DWORD microSecPerFrame, CAPERRORCALLBACKA onError)
+    : m_pStatusBar(MainStatusBar()), m_microSecPerFrame(microSecPerFrame), m_onError(onError) {
     if (m_pStatusBar == nullptr)
         return;
     for (int i = 0; i < m_pStatusBar->GetCount(); ++i)
@@ -127,7 +126,8 @@ void CCaptureStatusPanes::OnCaptureProgress(const CCaptureFigures& figures) {
 }
 
 void CCaptureStatusPanes::OnCaptureError(int nID, const char* lpszText) {
-    CapErrorCallback(nullptr, nID, lpszText);
+    if (m_onError != nullptr)
+        m_onError(nullptr, nID, lpszText);
 }
 
 void CCaptureStatusPanes::ShowSummary(const CCaptureFigures& figures, const char* lpszFile) {

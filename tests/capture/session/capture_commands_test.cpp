@@ -8,7 +8,7 @@
 #include "framework/MDIChildWnd.h"
 #include "framework/RecentFileList.h"
 #include "resources/resource.h"
-#include "session/AudioCompression.h"
+#include "platform/AudioCompression.h"
 #include "session/VidrakeView.h"
 
 #include <commctrl.h>
@@ -500,7 +500,7 @@ struct ProfileWriterChoice {
 TEST_F(CaptureCommandsTest, KeepSoundInStepIsOnByDefaultKeptInTheProfileAndOnlyForOwnFiles) {
     ProfileWriterChoice choice;
     Start({{0, "Card"}});
-    EXPECT_TRUE(View().Session().KeepsSoundInStep()) << "on when the profile says nothing";
+    EXPECT_TRUE(View().Session().WriterChoice().m_bSoundInStep) << "on when the profile says nothing";
     std::vector<bool> enabled;
     RunCaptureSetup([&](HWND dialog) {
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SOUNDINSTEP, BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -515,7 +515,7 @@ TEST_F(CaptureCommandsTest, KeepSoundInStepIsOnByDefaultKeptInTheProfileAndOnlyF
         Press(dialog, IDOK);
     });
     EXPECT_EQ(enabled, (std::vector<bool>{true, false, true}));
-    EXPECT_FALSE(View().Session().KeepsSoundInStep());
+    EXPECT_FALSE(View().Session().WriterChoice().m_bSoundInStep);
     EXPECT_EQ(ProfileWriterChoice::Read("SoundInStep"), 0u) << "the choice is kept";
     EXPECT_EQ(ProfileWriterChoice::Read("PlatformWriter"), 0u);
     {
@@ -526,7 +526,7 @@ TEST_F(CaptureCommandsTest, KeepSoundInStepIsOnByDefaultKeptInTheProfileAndOnlyF
             Press(dialog, IDC_SOUNDINSTEP);
             Press(dialog, IDCANCEL);
         });
-        EXPECT_FALSE(View().Session().KeepsSoundInStep());
+        EXPECT_FALSE(View().Session().WriterChoice().m_bSoundInStep);
         EXPECT_EQ(ProfileWriterChoice::Read("SoundInStep"), 0u);
     }
 }
@@ -536,7 +536,7 @@ TEST_F(CaptureCommandsTest, ANewViewReadsKeepSoundInStepFromTheProfile) {
     WritePrivateProfileStringA("Capture", "SoundInStep", "0",
                                ProfileWriterChoice::Profile().c_str());
     Start({{0, "Card"}});
-    EXPECT_FALSE(View().Session().KeepsSoundInStep());
+    EXPECT_FALSE(View().Session().WriterChoice().m_bSoundInStep);
 }
 
 TEST_F(CaptureCommandsTest, CaptureVideoAsksThenSendsTheChunkTheParametersAndTheSequence) {
@@ -693,7 +693,7 @@ TEST_F(CaptureCommandsTest, VideoCompressionChoosesForTheWriterThatWritesTheFile
     }
     {
         SCOPED_TRACE("the system's writer: the capture window's compression dialog");
-        View().Session().UsePlatformWriter(true);
+        View().Session().WriterChoice().m_bPlatformWriter = true;
         m_platform->m_recorder.Clear();
         Command(ID_OPTIONS_VIDEOCOMPRESSION);
         EXPECT_TRUE(MatchSequence(Sent(), {{WM_CAP_DLG_VIDEOCOMPRESSION, 0, 0}}, "compression"));

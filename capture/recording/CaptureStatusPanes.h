@@ -8,7 +8,7 @@
 // bar gets its own panes back and pane 0 a one-line summary. Errors go the
 // program's error path, a message box.
 
-#include "session/FileCapture.h"
+#include "recording/FileCapture.h"
 
 #include <string>
 #include <vector>
@@ -17,8 +17,9 @@ class CStatusBar;
 
 class CCaptureStatusPanes final : public CCaptureListener {
 public:
-    // microSecPerFrame: the frames' period, for the length of the clip.
-    explicit CCaptureStatusPanes(DWORD microSecPerFrame);
+    // microSecPerFrame: the frames' period, for the length of the clip;
+    // onError: the capture window's error callback.
+    CCaptureStatusPanes(DWORD microSecPerFrame, CAPERRORCALLBACKA onError);
     // Puts the bar's own panes back.
     ~CCaptureStatusPanes() override;
     CCaptureStatusPanes(const CCaptureStatusPanes&) = delete;
@@ -41,4 +42,5 @@ private:
     CStatusBar* m_pStatusBar;
     std::vector<UINT> m_savedIndicators;
     DWORD m_microSecPerFrame;
+    CAPERRORCALLBACKA m_onError;
 };

@@ -1,6 +1,6 @@
-#include "session/CaptureYield.h"
+#include "recording/CaptureYield.h"
 
-#include "session/CaptureWindow.h"
+#include "session/CaptureWindowServices.h"
 
 namespace {
 

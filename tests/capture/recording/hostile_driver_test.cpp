@@ -8,7 +8,7 @@
 #include "support/DialogScript.h"
 
 #include "resources/resource.h"
-#include "session/FileCapture.h"
+#include "recording/FileCapture.h"
 
 #include <malloc.h>
 

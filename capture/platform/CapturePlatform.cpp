@@ -1,4 +1,4 @@
-#include "session/CapturePlatform.h"
+#include "platform/CapturePlatform.h"
 
 #include <vfw.h>
 
@@ -21,17 +21,9 @@ public:
     }
 };
 
-CAvicapPlatform g_avicap;
-CCapturePlatform* g_pCurrent = &g_avicap;
-
 } // namespace
 
-CCapturePlatform& CCapturePlatform::Current() {
-    return *g_pCurrent;
-}
-
-CCapturePlatform* CCapturePlatform::Replace(CCapturePlatform* pPlatform) {
-    CCapturePlatform* previous = g_pCurrent;
-    g_pCurrent = pPlatform != nullptr ? pPlatform : &g_avicap;
-    return previous;
+CCapturePlatform& CCapturePlatform::Platform() {
+    static CAvicapPlatform avicap;
+    return avicap;
 }

@@ -1,4 +1,4 @@
-#include "session/AudioCompression.h"
+#include "platform/AudioCompression.h"
 
 namespace {
 
@@ -13,17 +13,9 @@ public:
     MMRESULT FormatChoose(ACMFORMATCHOOSEA& choose) override { return acmFormatChooseA(&choose); }
 };
 
-CMsacmCompression g_msacm;
-CAudioCompression* g_pCurrent = &g_msacm;
-
 } // namespace
 
-CAudioCompression& CAudioCompression::Current() {
-    return *g_pCurrent;
-}
-
-CAudioCompression* CAudioCompression::Replace(CAudioCompression* pCompression) {
-    CAudioCompression* previous = g_pCurrent;
-    g_pCurrent = pCompression != nullptr ? pCompression : &g_msacm;
-    return previous;
+CAudioCompression& CAudioCompression::Platform() {
+    static CMsacmCompression msacm;
+    return msacm;
 }

@@ -1,7 +1,7 @@
-#include "session/FileCapture.h"
+#include "recording/FileCapture.h"
 
 #include "contract/DibFormat.h"
-#include "session/CaptureWindow.h"
+#include "session/CaptureWindowServices.h"
 #include "session/VideoFormat.h"
 
 #include <algorithm>

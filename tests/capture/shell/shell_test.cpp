@@ -265,7 +265,7 @@ TEST_F(ShellTest, OpeningAFileNamesTheDocumentAndListsTheFile) {
     GetPrivateProfileStringA("Recent File List", "File1", "", listed, MAX_PATH,
                              CRecentFileList::DefaultProfileName().c_str());
     EXPECT_EQ(std::string(listed), path);
-    EXPECT_EQ(CRecentFileList::DefaultProfileName(), "test_mdi.INI");
+    EXPECT_EQ(CRecentFileList::DefaultProfileName(), "test_capture_shell.INI");
 
     // A file that cannot be read: the framework's message, and the capture
     // window made for it is closed again.

@@ -1,4 +1,4 @@
-#include "session/CompressorChoice.h"
+#include "recording/CompressorChoice.h"
 
 CCompressorChoice::CCompressorChoice() {
     m_vars.cbSize = sizeof m_vars;

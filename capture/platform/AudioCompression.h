@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformSeam.h"
+
 #include <windows.h>
 
 #include <mmreg.h>
@@ -18,18 +20,14 @@ static_assert(sizeof(ACMFORMATCHOOSEA) == 268);
 static_assert(offsetof(ACMFORMATDETAILSA, pwfx) == 16);
 static_assert(offsetof(ACMFORMATCHOOSEA, hwndOwner) == 8);
 
-// The Audio Compression Manager calls of the program. The program calls
-// them through the current object, which tests replace.
-class CAudioCompression {
+// The Audio Compression Manager calls of the program.
+class CAudioCompression : public CPlatformSeam<CAudioCompression> {
 public:
-    virtual ~CAudioCompression() = default;
     // The largest format any installed codec has (ACM_METRIC_MAX_SIZE_FORMAT).
     virtual MMRESULT MaxFormatSize(DWORD& cbSize) = 0;
     virtual MMRESULT FormatDetails(ACMFORMATDETAILSA& details, DWORD fdwDetails) = 0;
     virtual MMRESULT FormatChoose(ACMFORMATCHOOSEA& choose) = 0;
 
-    // The object in use: the platform's msacm32 unless replaced.
-    static CAudioCompression& Current();
-    // Replaces the object in use (null restores msacm32); returns the previous one.
-    static CAudioCompression* Replace(CAudioCompression* pCompression);
+    // msacm32.
+    static CAudioCompression& Platform();
 };

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "platform/PlatformSeam.h"
+
 #include <windows.h>
 
-// The two capture functions of the platform that are not messages: the
-// driver list and the creation of a capture window. The program calls them
-// through the current platform object, which tests replace.
-class CCapturePlatform {
+// The capture functions of the platform that are not messages: the driver
+// list, the creation of a capture window and of a playback window.
+class CCapturePlatform : public CPlatformSeam<CCapturePlatform> {
 public:
-    virtual ~CCapturePlatform() = default;
     virtual HWND CreateCaptureWindow(const char* lpszWindowName, DWORD dwStyle, int x, int y,
                                      int nWidth, int nHeight, HWND hWndParent, int nID) = 0;
     virtual bool GetDriverDescription(UINT wDriverIndex, char* lpszName, int cbName, char* lpszVer,
@@ -17,8 +17,6 @@ public:
     virtual HWND CreatePlaybackWindow(HWND hWndParent, HINSTANCE hInstance, DWORD dwStyle,
                                       const char* lpszFile) = 0;
 
-    // The object in use: the platform's avicap32 unless replaced.
-    static CCapturePlatform& Current();
-    // Replaces the object in use (null restores avicap32); returns the previous one.
-    static CCapturePlatform* Replace(CCapturePlatform* pPlatform);
+    // avicap32 and msvfw32.
+    static CCapturePlatform& Platform();
 };

@@ -8,8 +8,8 @@
 #include "framework/MDIChildWnd.h"
 #include "framework/StatusBar.h"
 #include "resources/resource.h"
-#include "session/CaptureStatusPanes.h"
-#include "session/FileCapture.h"
+#include "recording/CaptureStatusPanes.h"
+#include "recording/FileCapture.h"
 #include "session/VidrakeView.h"
 
 #include <vfw.h>
