@@ -56,7 +56,7 @@ std::string Clocks(const CCaptureFigures& figures) {
         text = Format("sound %+.0f ppm", figures.soundClockPpm);
     if (figures.clockSteps != 0) {
         text += text.empty() ? "" : ", ";
-        text += Format("%lu clock step%s", static_cast<unsigned long>(figures.clockSteps),
+        text += Format("%lu clock step%s", ULONG(figures.clockSteps),
                        figures.clockSteps == 1 ? "" : "s");
     }
     return text;
@@ -93,9 +93,9 @@ std::vector<std::string> CCaptureStatusPanes::PaneTexts(const CCaptureFigures& f
         if (rate > 0)
             left = Duration(ULONGLONG(double(figures.freeBytes) / rate)) + " left";
     }
-    return {Format("%lu frames", static_cast<unsigned long>(figures.frames)),
-            Format("%lu dropped", static_cast<unsigned long>(figures.dropped)),
-            Format("%lu skipped", static_cast<unsigned long>(figures.skipped)),
+    return {Format("%lu frames", ULONG(figures.frames)),
+            Format("%lu dropped", ULONG(figures.dropped)),
+            Format("%lu skipped", ULONG(figures.skipped)),
             Duration(figures.elapsedMs / 1000),
             Format("%.1f MB/s", rate / 1e6),
             free,
@@ -110,10 +110,9 @@ std::string CCaptureStatusPanes::Summary(const CCaptureFigures& figures, DWORD m
     const ULONGLONG milliFps = clipMs == 0 ? 0 : ULONGLONG(figures.frames) * 1000000ULL / clipMs;
     return Format("Captured %llu.%03llu sec. %lu frames (%lu dropped) (%llu.%03llu fps), %s at "
                   "%.1f MB/s into %s",
-                  clipMs / 1000, clipMs % 1000, static_cast<unsigned long>(figures.frames),
-                  static_cast<unsigned long>(figures.dropped), milliFps / 1000, milliFps % 1000,
-                  Megabytes(double(figures.bytes)).c_str(), BytesPerSecond(figures) / 1e6,
-                  lpszFile);
+                  clipMs / 1000, clipMs % 1000, ULONG(figures.frames), ULONG(figures.dropped),
+                  milliFps / 1000, milliFps % 1000, Megabytes(double(figures.bytes)).c_str(),
+                  BytesPerSecond(figures) / 1e6, lpszFile);
 }
 
 void CCaptureStatusPanes::OnCaptureProgress(const CCaptureFigures& figures) {

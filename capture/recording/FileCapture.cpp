@@ -141,8 +141,7 @@ bool CFileCapture::ReadVideoFormat() {
         std::snprintf(text, sizeof text,
                       "The capture driver's video format (%ld x %ld, %u bits per pixel) cannot be "
                       "captured to a file. Choose another one in Video Format.",
-                      static_cast<long>(header.biWidth), static_cast<long>(header.biHeight),
-                      unsigned(header.biBitCount));
+                      LONG(header.biWidth), LONG(header.biHeight), unsigned(header.biBitCount));
         m_listener.OnCaptureError(IDS_CAP_VIDEO_SIZE_ERROR, text);
         return false;
     }
@@ -573,7 +572,7 @@ void CFileCapture::ReportOutOfMemory() {
     std::snprintf(text, sizeof text,
                   "Out of memory for video buffers: the capture stopped after %lu frames and "
                   "the file was closed.",
-                  static_cast<unsigned long>(m_figures.frames));
+                  ULONG(m_figures.frames));
     m_listener.OnCaptureError(IDS_CAP_VIDEO_ALLOC_ERROR, text);
 }
 

@@ -10,8 +10,8 @@ constexpr char kSoundInStepEntry[] = "SoundInStep";
 
 void CWriterChoice::Load() {
     const CWinApp* app = AfxGetApp();
-    m_bPlatformWriter = app->GetProfileInt(kProfileSection, kPlatformWriterEntry,
-                                           m_bPlatformWriter ? 1 : 0) != 0;
+    m_bPlatformWriter =
+        app->GetProfileInt(kProfileSection, kPlatformWriterEntry, m_bPlatformWriter ? 1 : 0) != 0;
     m_bSoundInStep =
         app->GetProfileInt(kProfileSection, kSoundInStepEntry, m_bSoundInStep ? 1 : 0) != 0;
 }

@@ -178,10 +178,6 @@ void CCaptureSession::CaptureWithOwnWriter(CAPERRORCALLBACKA onError) {
         panes.ShowNothingCaptured(capture.FileName().c_str());
 }
 
-void CCaptureSession::StopCapture() {
-    capwnd::Stop(m_hWndCap);
-}
-
 void CCaptureSession::GrabSingleFrame() {
     capwnd::SetOverlay(m_hWndCap, FALSE);
     capwnd::SetPreview(m_hWndCap, FALSE);
@@ -190,36 +186,4 @@ void CCaptureSession::GrabSingleFrame() {
     CVideoFormat format = VideoFormat();
     format.Send(m_hWndCap);
     capwnd::GrabFrameNoStop(m_hWndCap);
-}
-
-void CCaptureSession::ShowSourceDialog() {
-    capwnd::DlgVideoSource(m_hWndCap);
-}
-
-void CCaptureSession::ShowDisplayDialog() {
-    capwnd::DlgVideoDisplay(m_hWndCap);
-}
-
-void CCaptureSession::ShowCompressionDialog() {
-    capwnd::DlgVideoCompression(m_hWndCap);
-}
-
-void CCaptureSession::GetCaptureFile(char* path, WPARAM size) const {
-    capwnd::FileGetCaptureFile(m_hWndCap, path, size);
-}
-
-void CCaptureSession::SetCaptureFile(const char* path) {
-    capwnd::FileSetCaptureFile(m_hWndCap, path);
-}
-
-void CCaptureSession::SaveCapturedVideoAs(const char* path) {
-    capwnd::FileSaveAs(m_hWndCap, path);
-}
-
-void CCaptureSession::SaveSingleFrame(const char* path) {
-    capwnd::FileSaveDIB(m_hWndCap, path);
-}
-
-void CCaptureSession::CopyFrame() {
-    capwnd::EditCopy(m_hWndCap);
 }

@@ -9,6 +9,7 @@
 
 #include "recording/CompressorChoice.h"
 #include "recording/WriterChoice.h"
+#include "session/CaptureWindowServices.h"
 #include "session/VideoFormat.h"
 
 #include <windows.h>
@@ -61,23 +62,25 @@ public:
     // touched once the capture runs.
     void CaptureVideo(CAPERRORCALLBACKA onError);
     // Asks a running capture to stop.
-    void StopCapture();
+    void StopCapture() { capwnd::Stop(m_hWndCap); }
     // Freezes the window on one newly grabbed frame.
     void GrabSingleFrame();
     // The driver's own dialogs, and the capture window's compression dialog
     // (of the platform's writer); each returns when it closes.
-    void ShowSourceDialog();
-    void ShowDisplayDialog();
-    void ShowCompressionDialog();
+    void ShowSourceDialog() { capwnd::DlgVideoSource(m_hWndCap); }
+    void ShowDisplayDialog() { capwnd::DlgVideoDisplay(m_hWndCap); }
+    void ShowCompressionDialog() { capwnd::DlgVideoCompression(m_hWndCap); }
 
     // The capture file's name, into path of size characters.
-    void GetCaptureFile(char* path, WPARAM size) const;
-    void SetCaptureFile(const char* path);
+    void GetCaptureFile(char* path, WPARAM size) const {
+        capwnd::FileGetCaptureFile(m_hWndCap, path, size);
+    }
+    void SetCaptureFile(const char* path) { capwnd::FileSetCaptureFile(m_hWndCap, path); }
     // Copies the captured video to path; the capture file stays.
-    void SaveCapturedVideoAs(const char* path);
-    void SaveSingleFrame(const char* path);
+    void SaveCapturedVideoAs(const char* path) { capwnd::FileSaveAs(m_hWndCap, path); }
+    void SaveSingleFrame(const char* path) { capwnd::FileSaveDIB(m_hWndCap, path); }
     // Puts the frame on the screen on the clipboard.
-    void CopyFrame();
+    void CopyFrame() { capwnd::EditCopy(m_hWndCap); }
 
     // The driver reports itself ready and no playback window hides it.
     bool CanCapture() const { return m_CapDriverCaps.fCaptureInitialized && !HasPlayback(); }

@@ -21,8 +21,7 @@ void CVidrakeView::OnUpdateVideoFormat(CCmdUI* pCmdUI) {
 void CVidrakeView::OnVideoSource() {
     // Returns when the driver's dialog closes.
     RunModal(
-        ModalMark::DialogOpen, [&] { m_session.ShowSourceDialog(); },
-        [&] { FitFrameToVideo(); });
+        ModalMark::DialogOpen, [&] { m_session.ShowSourceDialog(); }, [&] { FitFrameToVideo(); });
 }
 
 void CVidrakeView::OnUpdateVideoSource(CCmdUI* pCmdUI) {

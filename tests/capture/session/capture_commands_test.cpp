@@ -500,7 +500,8 @@ struct ProfileWriterChoice {
 TEST_F(CaptureCommandsTest, KeepSoundInStepIsOnByDefaultKeptInTheProfileAndOnlyForOwnFiles) {
     ProfileWriterChoice choice;
     Start({{0, "Card"}});
-    EXPECT_TRUE(View().Session().WriterChoice().m_bSoundInStep) << "on when the profile says nothing";
+    EXPECT_TRUE(View().Session().WriterChoice().m_bSoundInStep)
+        << "on when the profile says nothing";
     std::vector<bool> enabled;
     RunCaptureSetup([&](HWND dialog) {
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SOUNDINSTEP, BM_GETCHECK, 0, 0), BST_CHECKED);
