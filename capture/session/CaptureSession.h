@@ -85,7 +85,10 @@ public:
     // The driver reports itself ready and no playback window hides it.
     bool CanCapture() const { return m_CapDriverCaps.fCaptureInitialized && !HasPlayback(); }
     // Preview or overlay runs, the status re-read first.
-    bool IsLive() { return FreshStatus().fLiveWindow || m_CapStatus.fOverlayWindow; }
+    bool IsLive() {
+        const CAPSTATUS& status = FreshStatus();
+        return status.fLiveWindow || status.fOverlayWindow;
+    }
     bool HasPlayback() const { return m_hWndPlayback != nullptr; }
 
     HWND Window() const { return m_hWndCap; }
