@@ -15,8 +15,9 @@ public:
     explicit UniqueHandle(Handle handle) : m_handle(handle) {}
     UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other)
+        if (this != &other) {
             Reset(other.Release());
+        }
         return *this;
     }
     UniqueHandle(const UniqueHandle&) = delete;
@@ -30,8 +31,9 @@ public:
     Handle Release() { return std::exchange(m_handle, Traits::Invalid()); }
     void Reset(Handle handle = Traits::Invalid()) {
         Handle old = std::exchange(m_handle, handle);
-        if (Traits::IsValid(old))
+        if (Traits::IsValid(old)) {
             Traits::Close(old);
+        }
     }
 
 private:
@@ -91,8 +93,9 @@ template <class T = void> class CGlobalLock {
 public:
     explicit CGlobalLock(HGLOBAL hMem) : m_hMem(hMem), m_p(static_cast<T*>(GlobalLock(hMem))) {}
     ~CGlobalLock() {
-        if (m_p != nullptr)
+        if (m_p != nullptr) {
             GlobalUnlock(m_hMem);
+        }
     }
     CGlobalLock(const CGlobalLock&) = delete;
     CGlobalLock& operator=(const CGlobalLock&) = delete;
@@ -108,8 +111,9 @@ class CClipboardOpen {
 public:
     explicit CClipboardOpen(HWND hOwner) : m_bOpen(OpenClipboard(hOwner) != FALSE) {}
     ~CClipboardOpen() {
-        if (m_bOpen)
+        if (m_bOpen) {
             CloseClipboard();
+        }
     }
     CClipboardOpen(const CClipboardOpen&) = delete;
     CClipboardOpen& operator=(const CClipboardOpen&) = delete;
@@ -124,8 +128,9 @@ class CSelectObject {
 public:
     CSelectObject(HDC hdc, HGDIOBJ object) : m_hdc(hdc), m_old(SelectObject(hdc, object)) {}
     ~CSelectObject() {
-        if (m_old != nullptr && m_old != HGDI_ERROR)
+        if (m_old != nullptr && m_old != HGDI_ERROR) {
             SelectObject(m_hdc, m_old);
+        }
     }
     CSelectObject(const CSelectObject&) = delete;
     CSelectObject& operator=(const CSelectObject&) = delete;
