@@ -40,11 +40,15 @@ def skipped(rel):
 
 
 def walk(root):
-    """Every file of the tree outside build folders and hidden folders."""
+    """Every file of the tree outside build folders (build* or any folder with a
+    CMakeCache.txt) and hidden folders."""
     for folder, dirs, files in os.walk(root):
         rel_folder = os.path.relpath(folder, root)
         dirs[:] = sorted(
-            d for d in dirs if not skipped(os.path.normpath(os.path.join(rel_folder, d)))
+            d
+            for d in dirs
+            if not skipped(os.path.normpath(os.path.join(rel_folder, d)))
+            and not os.path.exists(os.path.join(folder, d, "CMakeCache.txt"))
         )
         for name in sorted(files):
             yield os.path.normpath(os.path.join(rel_folder, name))
