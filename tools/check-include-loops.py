@@ -12,17 +12,21 @@ including file, then against the include folders that the CMake files name
 (target_include_directories). Includes that resolve to no file of the tree
 (platform headers, generated files) are left out.
 
-    tools/check-include-loops.py [--edges | --folders] [ROOT]
+    tools/check-include-loops.py [--edges | --folders | --self-test] [ROOT]
 
 Prints each loop with the include lines that make it, and exits 1 when there
 is one. --edges (or INCLUDE_GRAPH=edges) lists the graph's edges, unit by
 unit; --folders (or INCLUDE_GRAPH=folders) what each folder includes of
-another, with the count of include lines.
+another, with the count of include lines. --self-test checks the checker on
+small trees of its own: that it finds what is a loop, and only that.
 """
 
+import contextlib
+import io
 import os
 import re
 import sys
+import tempfile
 from collections import defaultdict
 
 SOURCE_EXTENSIONS = (".h", ".hpp", ".c", ".cpp", ".rc")
@@ -225,5 +229,47 @@ def main(argv):
     return 0
 
 
+# Trees of files and what the check must say of each: (context, files, exit
+# code, text the report must hold).
+SELF_TESTS = [
+    ("a source includes the header whose source includes its own",
+     {"a/A.h": "", "a/A.cpp": '#include "B.h"', "a/B.h": "", "a/B.cpp": '#include "a/A.h"',
+      "CMakeLists.txt": "target_include_directories(t PUBLIC ${PROJECT_SOURCE_DIR})"},
+     1, "a/B.cpp:1 includes a/A.h"),
+    ("a part of a class's source, named after its header, counts as that source",
+     {"v/View.h": "", "v/ViewPart.cpp": '#include "View.h"\n#include "Panes.h"',
+      "v/Panes.h": "", "v/Panes.cpp": '#include "View.h"'},
+     1, "v/ViewPart.cpp:2 includes v/Panes.h"),
+    ("three units in a ring",
+     {"A.h": '#include "B.h"', "B.cpp": '#include "C.h"', "B.h": "", "C.h": "",
+      "C.cpp": '#include "A.h"'},
+     1, "loop: A -> B -> C -> A"),
+    ("includes that run one way, a header and its own source, and framework/ left out",
+     {"A.h": "", "A.cpp": '#include "A.h"\n#include "B.h"', "B.h": "", "B.cpp": '#include "C.h"',
+      "C.h": "", "framework/W.h": '#include "framework/X.h"',
+      "framework/X.h": '#include "framework/W.h"', "build-x/A.h": '#include "A.h"'},
+     0, "include loops: none"),
+]
+
+
+def self_test():
+    failures = 0
+    for context, files, code, text in SELF_TESTS:
+        with tempfile.TemporaryDirectory() as root:
+            for rel, content in files.items():
+                os.makedirs(os.path.dirname(os.path.join(root, rel)), exist_ok=True)
+                with open(os.path.join(root, rel), "w") as f:
+                    f.write(content + "\n")
+            out = io.StringIO()
+            with contextlib.redirect_stdout(out):
+                got = main([root])
+        if got != code or text not in out.getvalue():
+            failures += 1
+            print(f"FAIL: {context}: exit {got}, expected {code} with \"{text}\" in:\n"
+                  + out.getvalue())
+    print(f"self-test: {len(SELF_TESTS) - failures} of {len(SELF_TESTS)} passed")
+    return 1 if failures else 0
+
+
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    sys.exit(self_test() if "--self-test" in sys.argv else main(sys.argv[1:]))
