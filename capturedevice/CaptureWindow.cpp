@@ -166,6 +166,25 @@ LRESULT DispatchCaptureMessage(CaptureWindowState& s, UINT message, WPARAM wPara
     return FALSE;
 }
 
+// The window as the faults see it: its state, and the one dispatch above as
+// its own answer to a message.
+class FaultedWindow final : public FaultTarget {
+public:
+    explicit FaultedWindow(CaptureWindowState& s) : m_s(s) {}
+    bool IsConnected() const override { return m_s.IsConnected(); }
+    int DriverIndex() const override { return m_s.DriverIndex(); }
+    const BITMAPINFOHEADER& VideoFormat() const override { return m_s.VideoFormat(); }
+    void ReportStatus(int id, const char* text) const override { m_s.ReportStatus(id, text); }
+    void ReportError(int id, const char* text) override { m_s.ReportError(id, text); }
+    FaultMemory& Memory() override { return m_s.faultMemory; }
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override {
+        return DispatchCaptureMessage(m_s, message, wParam, lParam);
+    }
+
+private:
+    CaptureWindowState& m_s;
+};
+
 void OnNcDestroy(HWND window) {
     KillTimer(window, kLiveVideoTimer);
     CaptureWindowRegistry::Detach(window);
@@ -184,7 +203,8 @@ LRESULT CALLBACK CaptureWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (message >= WM_CAP_START && message <= WM_CAP_END) {
         PollSettingsEvent(*state);
-        return DispatchWithFaults(*state, message, wParam, lParam, &DispatchCaptureMessage);
+        FaultedWindow faulted(*state);
+        return DispatchWithFaults(faulted, message, wParam, lParam);
     }
     switch (message) {
     case WM_NCDESTROY:

@@ -17,7 +17,7 @@
 #include "DriverSettingsLink.h"
 #include "FrameGenerator.h"
 #include "VirtualDrivers.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 // One RIFF INFO entry set with WM_CAP_FILE_SET_INFOCHUNK, written into the next
 // capture file.

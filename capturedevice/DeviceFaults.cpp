@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "CaptureWindowState.h"
 #include "contract/DibFormat.h"
 
 namespace {
@@ -118,8 +117,12 @@ FormatRecord OddFormat(int variant, FormatRecord record) {
     return record;
 }
 
-// The format the faults report in place of the driver's; empty for none.
-std::vector<BYTE> FaultFormat(unsigned faults, const CaptureWindowState& s) {
+// The format the faults report in place of the driver's; empty for none (and
+// when no driver is connected).
+std::vector<BYTE> FaultFormat(unsigned faults, FaultTarget& s) {
+    if (!s.IsConnected()) {
+        return {};
+    }
     FormatRecord record;
     record.header = s.VideoFormat();
     BITMAPINFOHEADER& h = record.header;
@@ -137,7 +140,7 @@ std::vector<BYTE> FaultFormat(unsigned faults, const CaptureWindowState& s) {
         h.biSizeImage = ImageBytes(h.biWidth, h.biHeight, 8);
         GreyTable(record, 256);
     } else if (HasFault(faults, Fault::OddFormats)) {
-        record = OddFormat(std::max(s.faultMemory.oddFormat, 0) % kOddFormatCount, record);
+        record = OddFormat(std::max(s.Memory().oddFormat, 0) % kOddFormatCount, record);
     } else if ((faults & (kSizeFaults | kHeaderFaults)) == 0) {
         return {};
     }
@@ -151,11 +154,10 @@ std::vector<BYTE> FaultFormat(unsigned faults, const CaptureWindowState& s) {
     return record.Bytes();
 }
 
-LRESULT FaultyGetVideoFormat(unsigned faults, CaptureWindowState& s, WPARAM size, LPARAM buffer,
-                             CaptureDispatch dispatch) {
-    const std::vector<BYTE> format = s.IsConnected() ? FaultFormat(faults, s) : std::vector<BYTE>{};
+LRESULT FaultyGetVideoFormat(unsigned faults, FaultTarget& s, WPARAM size, LPARAM buffer) {
+    const std::vector<BYTE> format = FaultFormat(faults, s);
     if (format.empty()) {
-        return dispatch(s, WM_CAP_GET_VIDEOFORMAT, size, buffer);
+        return s.Dispatch(WM_CAP_GET_VIDEOFORMAT, size, buffer);
     }
     if (buffer == 0) {
         return size == 0 ? static_cast<LRESULT>(format.size()) : 0;
@@ -174,11 +176,10 @@ LRESULT FaultyGetVideoFormat(unsigned faults, CaptureWindowState& s, WPARAM size
 
 // A record shorter than its header claims is refused and named, as a careful
 // driver would; the reported format itself is accepted and changes nothing.
-LRESULT FaultySetVideoFormat(unsigned faults, CaptureWindowState& s, WPARAM size, LPARAM buffer,
-                             CaptureDispatch dispatch) {
-    const std::vector<BYTE> format = s.IsConnected() ? FaultFormat(faults, s) : std::vector<BYTE>{};
+LRESULT FaultySetVideoFormat(unsigned faults, FaultTarget& s, WPARAM size, LPARAM buffer) {
+    const std::vector<BYTE> format = FaultFormat(faults, s);
     if (format.empty() || buffer == 0 || size < sizeof(BITMAPINFOHEADER)) {
-        return dispatch(s, WM_CAP_SET_VIDEOFORMAT, size, buffer);
+        return s.Dispatch(WM_CAP_SET_VIDEOFORMAT, size, buffer);
     }
     BITMAPINFOHEADER given;
     std::memcpy(&given, reinterpret_cast<const void*>(buffer), sizeof given);
@@ -191,13 +192,12 @@ LRESULT FaultySetVideoFormat(unsigned faults, CaptureWindowState& s, WPARAM size
     if (size >= format.size() && std::memcmp(&given, format.data(), sizeof given) == 0) {
         return TRUE;
     }
-    return dispatch(s, WM_CAP_SET_VIDEOFORMAT, size, buffer);
+    return s.Dispatch(WM_CAP_SET_VIDEOFORMAT, size, buffer);
 }
 
-LRESULT FaultyGetStatus(unsigned faults, CaptureWindowState& s, WPARAM size, LPARAM buffer,
-                        CaptureDispatch dispatch) {
-    const LRESULT result = dispatch(s, WM_CAP_GET_STATUS, size, buffer);
-    const std::vector<BYTE> format = s.IsConnected() ? FaultFormat(faults, s) : std::vector<BYTE>{};
+LRESULT FaultyGetStatus(unsigned faults, FaultTarget& s, WPARAM size, LPARAM buffer) {
+    const LRESULT result = s.Dispatch(WM_CAP_GET_STATUS, size, buffer);
+    const std::vector<BYTE> format = FaultFormat(faults, s);
     if (result != 0 && !format.empty()) {
         BITMAPINFOHEADER h;
         std::memcpy(&h, format.data(), sizeof h);
@@ -208,27 +208,25 @@ LRESULT FaultyGetStatus(unsigned faults, CaptureWindowState& s, WPARAM size, LPA
     return result;
 }
 
-LRESULT FaultyDriverName(unsigned faults, CaptureWindowState& s, WPARAM size, LPARAM buffer,
-                         CaptureDispatch dispatch) {
+LRESULT FaultyDriverName(unsigned faults, FaultTarget& s, WPARAM size, LPARAM buffer) {
     if (!HasFault(faults, Fault::LongNames) || !s.IsConnected() || buffer == 0 || size == 0) {
-        return dispatch(s, WM_CAP_DRIVER_GET_NAMEA, size, buffer);
+        return s.Dispatch(WM_CAP_DRIVER_GET_NAMEA, size, buffer);
     }
     lstrcpynA(reinterpret_cast<char*>(buffer), LongName(static_cast<UINT>(s.DriverIndex())).c_str(),
               static_cast<int>(std::min<WPARAM>(size, 0x7fffffff)));
     return TRUE;
 }
 
-LRESULT FaultyConnect(unsigned faults, CaptureWindowState& s, WPARAM index,
-                      CaptureDispatch dispatch) {
+LRESULT FaultyConnect(unsigned faults, FaultTarget& s, WPARAM index) {
     if (HasFault(faults, Fault::OddFormats)) {
-        ++s.faultMemory.oddFormat;
+        ++s.Memory().oddFormat;
     }
-    return dispatch(s, WM_CAP_DRIVER_CONNECT, index, 0);
+    return s.Dispatch(WM_CAP_DRIVER_CONNECT, index, 0);
 }
 
 // A driver that cannot start: the capture is refused, with the driver's
 // words or without any.
-LRESULT FaultyCaptureStart(unsigned faults, CaptureWindowState& s, CaptureDispatch dispatch) {
+LRESULT FaultyCaptureStart(unsigned faults, FaultTarget& s) {
     if (HasFault(faults, Fault::Refuse)) {
         s.ReportError(IDS_CAP_VIDEO_PREPARE_ERROR,
                       "The driver could not prepare its video buffers: the capture did not "
@@ -238,13 +236,12 @@ LRESULT FaultyCaptureStart(unsigned faults, CaptureWindowState& s, CaptureDispat
     if (HasFault(faults, Fault::RefuseSilent)) {
         return FALSE;
     }
-    return dispatch(s, WM_CAP_SEQUENCE_NOFILE, 0, 0);
+    return s.Dispatch(WM_CAP_SEQUENCE_NOFILE, 0, 0);
 }
 
-LRESULT FaultyDialog(unsigned faults, CaptureWindowState& s, UINT message,
-                     CaptureDispatch dispatch) {
+LRESULT FaultyDialog(unsigned faults, FaultTarget& s, UINT message) {
     if (!HasFault(faults, Fault::Dialogs)) {
-        return dispatch(s, message, 0, 0);
+        return s.Dispatch(message, 0, 0);
     }
     s.ReportError(IDS_CAP_DRIVER_ERROR, "The driver could not open its dialog.");
     return FALSE;
@@ -303,8 +300,8 @@ bool IsCommandMessage(UINT message) {
 
 // A status callback every third message, an error callback in each command
 // message; none while one of them runs (its message box sends messages too).
-void InjectCallback(CaptureWindowState& s, UINT message) {
-    FaultMemory& memory = s.faultMemory;
+void InjectCallback(FaultTarget& s, UINT message) {
+    FaultMemory& memory = s.Memory();
     if (memory.inCallback) {
         return;
     }
@@ -355,11 +352,10 @@ unsigned ActiveFaults() {
     return faults;
 }
 
-LRESULT DispatchWithFaults(CaptureWindowState& s, UINT message, WPARAM wParam, LPARAM lParam,
-                           CaptureDispatch dispatch) {
+LRESULT DispatchWithFaults(FaultTarget& s, UINT message, WPARAM wParam, LPARAM lParam) {
     const unsigned faults = ActiveFaults();
     if (faults == 0) {
-        return dispatch(s, message, wParam, lParam);
+        return s.Dispatch(message, wParam, lParam);
     }
     if (HasFault(faults, Fault::Callbacks)) {
         InjectCallback(s, message);
@@ -369,24 +365,24 @@ LRESULT DispatchWithFaults(CaptureWindowState& s, UINT message, WPARAM wParam, L
     }
     switch (message) {
     case WM_CAP_GET_VIDEOFORMAT:
-        return FaultyGetVideoFormat(faults, s, wParam, lParam, dispatch);
+        return FaultyGetVideoFormat(faults, s, wParam, lParam);
     case WM_CAP_SET_VIDEOFORMAT:
-        return FaultySetVideoFormat(faults, s, wParam, lParam, dispatch);
+        return FaultySetVideoFormat(faults, s, wParam, lParam);
     case WM_CAP_GET_STATUS:
-        return FaultyGetStatus(faults, s, wParam, lParam, dispatch);
+        return FaultyGetStatus(faults, s, wParam, lParam);
     case WM_CAP_DRIVER_GET_NAMEA:
-        return FaultyDriverName(faults, s, wParam, lParam, dispatch);
+        return FaultyDriverName(faults, s, wParam, lParam);
     case WM_CAP_DRIVER_CONNECT:
-        return FaultyConnect(faults, s, wParam, dispatch);
+        return FaultyConnect(faults, s, wParam);
     case WM_CAP_SEQUENCE_NOFILE:
-        return FaultyCaptureStart(faults, s, dispatch);
+        return FaultyCaptureStart(faults, s);
     case WM_CAP_DLG_VIDEOSOURCE:
     case WM_CAP_DLG_VIDEOFORMAT:
     case WM_CAP_DLG_VIDEODISPLAY:
     case WM_CAP_DLG_VIDEOCOMPRESSION:
-        return FaultyDialog(faults, s, message, dispatch);
+        return FaultyDialog(faults, s, message);
     default:
-        return dispatch(s, message, wParam, lParam);
+        return s.Dispatch(message, wParam, lParam);
     }
 }
 

@@ -17,8 +17,6 @@
 #include <cstddef>
 #include <optional>
 
-class CaptureWindowState;
-
 constexpr const char* kFaultConfigVariable = "SOFTCAP_FAULTS";
 
 enum class Fault : unsigned {
@@ -62,10 +60,26 @@ inline bool HasFault(unsigned faults, Fault fault) {
     return (faults & static_cast<unsigned>(fault)) != 0;
 }
 
-using CaptureDispatch = LRESULT (*)(CaptureWindowState&, UINT, WPARAM, LPARAM);
-// Handles one capture message: with no fault active, exactly `dispatch`.
-LRESULT DispatchWithFaults(CaptureWindowState& s, UINT message, WPARAM wParam, LPARAM lParam,
-                           CaptureDispatch dispatch);
+// A capture window as the faults see it: what they read, the callbacks they
+// call, what they remember, and the window's own answer to a message, which
+// they pass on or bend. The faults know no more of the window than this.
+class FaultTarget {
+public:
+    virtual bool IsConnected() const = 0;
+    virtual int DriverIndex() const = 0;
+    virtual const BITMAPINFOHEADER& VideoFormat() const = 0;
+    virtual void ReportStatus(int id, const char* text) const = 0;
+    virtual void ReportError(int id, const char* text) = 0;
+    virtual FaultMemory& Memory() = 0;
+    virtual LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    ~FaultTarget() = default;
+};
+
+// Handles one capture message: with no fault active, exactly the window's own
+// Dispatch.
+LRESULT DispatchWithFaults(FaultTarget& s, UINT message, WPARAM wParam, LPARAM lParam);
 
 // capGetDriverDescriptionA's answer under a fault; nullopt for the normal one.
 std::optional<BOOL> FaultDriverDescription(UINT index, LPSTR name, int nameSize, LPSTR version,

@@ -2,7 +2,7 @@
 
 #include "PaletteFormat.h"
 #include "contract/DibFormat.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 #include <algorithm>
 #include <cstring>

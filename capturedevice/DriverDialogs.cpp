@@ -76,7 +76,7 @@ LRESULT OnDriverDialog(CaptureWindowState& s, TunerSheetMode sheetMode) {
     }
     {
         const TopLevelDisabled modal(s.Window());
-        create(int(sheetMode), s.Window());
+        create(static_cast<int>(sheetMode), s.Window());
         run();
         destroy();
     }

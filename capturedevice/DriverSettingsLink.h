@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "framework/Handle.h"
+#include "base/Handle.h"
 #include "FrameGenerator.h"
 
 struct DriverSettings {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "capturefile/AviLayout.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 namespace {
 

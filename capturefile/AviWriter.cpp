@@ -263,7 +263,7 @@ bool CAviWriter::CreateFileAt(const std::string& path) {
     m_directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     m_file.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    return bool(m_file);
+    return static_cast<bool>(m_file);
 }
 
 // The RIFF header, the header lists and the movie list's header.

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "capturefile/AviLayout.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 struct AviInfoEntry {
     DWORD id = 0;           // e.g. 'ICOP'
@@ -105,7 +105,7 @@ public:
     // the file was completed with all its indexes.
     bool Close();
 
-    bool IsOpen() const { return bool(m_file); }
+    bool IsOpen() const { return static_cast<bool>(m_file); }
     // The first failure: a Win32 error (ERROR_DISK_FULL when the free-space
     // reserve refused a chunk, ERROR_FILE_TOO_LARGE when the file reached its
     // largest size) or one of the writer's own (kAviError...), 0 while all

@@ -5,7 +5,7 @@
 // device. Opening never creates the key.
 
 #include "contract/SettingsStore.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "framework/Document.h"
 
-#include "framework/Handle.h"
+#include "base/Handle.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
 

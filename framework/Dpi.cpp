@@ -1,6 +1,6 @@
 #include "framework/Dpi.h"
 
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 namespace {
 

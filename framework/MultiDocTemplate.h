@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/DocTemplate.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 #include <memory>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "framework/Dpi.h"
 #include "framework/FrameworkResource.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 #include "framework/WinApp.h"
 
 #include <commctrl.h>

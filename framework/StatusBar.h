@@ -2,7 +2,7 @@
 
 #include "framework/ControlBar.h"
 #include "framework/Dpi.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 #include <string>
 #include <vector>

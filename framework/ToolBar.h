@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/ControlBar.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 #include <commctrl.h>
 

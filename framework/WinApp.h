@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Handle.h"
+#include "base/Handle.h"
 #include "framework/Wnd.h"
 
 #include <memory>

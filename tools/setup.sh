@@ -14,6 +14,7 @@ packages=(
     xvfb xauth x11-utils xdotool
     ffmpeg imagemagick
     msitools wixl zip libxml2-utils
+    python3 clang-format-16
     fonts-wine
 )
 # 32-bit Wine runs the shipped build, where the kernel executes 32-bit code.

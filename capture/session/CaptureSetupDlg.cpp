@@ -1,7 +1,7 @@
 #include "session/CaptureSetupDlg.h"
 
 #include "framework/DataExchange.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 #include "resources/resource.h"
 #include "platform/AudioCompression.h"
 #include "session/CaptureWindowServices.h"

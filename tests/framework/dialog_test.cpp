@@ -3,7 +3,7 @@
 #include "resource.h"
 
 #include "framework/DataExchange.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 #include <gtest/gtest.h>
 

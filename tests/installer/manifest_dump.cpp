@@ -4,7 +4,7 @@
 // The program is loaded as a data file, so that a 32-bit image can be read
 // from a 64-bit process.
 
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 #include <cstdio>
 

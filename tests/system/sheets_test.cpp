@@ -8,7 +8,7 @@
 
 #include "support/DialogScript.h"
 #include "contract/ConfigDialogExports.h"
-#include "framework/Handle.h"
+#include "base/Handle.h"
 
 namespace {
 

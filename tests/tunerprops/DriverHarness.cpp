@@ -1,6 +1,6 @@
 #include "DriverHarness.h"
 
-#include "framework/Handle.h"
+#include "base/Handle.h"
 #include <cstring>
 #include <set>
 

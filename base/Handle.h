@@ -1,7 +1,7 @@
 #pragma once
 
-// Owning wrappers for the platform's handles: move-only, released once.
-// A borrowed handle is passed as the plain handle type.
+// Owning wrappers for the platform's handles, for every folder of the tree:
+// move-only, released once. A borrowed handle is passed as the plain type.
 
 #include <windows.h>
 
@@ -15,8 +15,9 @@ public:
     explicit UniqueHandle(Handle handle) : m_handle(handle) {}
     UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other)
+        if (this != &other) {
             Reset(other.Release());
+        }
         return *this;
     }
     UniqueHandle(const UniqueHandle&) = delete;
@@ -30,8 +31,9 @@ public:
     Handle Release() { return std::exchange(m_handle, Traits::Invalid()); }
     void Reset(Handle handle = Traits::Invalid()) {
         Handle old = std::exchange(m_handle, handle);
-        if (Traits::IsValid(old))
+        if (Traits::IsValid(old)) {
             Traits::Close(old);
+        }
     }
 
 private:
@@ -81,56 +83,59 @@ using UniqueMenu = UniqueHandle<handle_traits::NullIsInvalid<HMENU, DestroyMenu>
 
 // An export of a loaded module as the function type it has, or null; by way
 // of void (*)(), which converts to any function type without a warning.
-template <class Function> Function ProcAddress(HMODULE hModule, const char* lpszName) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(hModule, lpszName)));
+template <class Function> Function ProcAddress(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
 // Locks movable global memory for the life of the object.
 template <class T = void> class CGlobalLock {
 public:
-    explicit CGlobalLock(HGLOBAL hMem) : m_hMem(hMem), m_p(static_cast<T*>(GlobalLock(hMem))) {}
+    explicit CGlobalLock(HGLOBAL memory)
+        : m_memory(memory), m_p(static_cast<T*>(GlobalLock(memory))) {}
     ~CGlobalLock() {
-        if (m_p != nullptr)
-            GlobalUnlock(m_hMem);
+        if (m_p != nullptr) {
+            GlobalUnlock(m_memory);
+        }
     }
     CGlobalLock(const CGlobalLock&) = delete;
     CGlobalLock& operator=(const CGlobalLock&) = delete;
     T* Get() const { return m_p; }
 
 private:
-    HGLOBAL m_hMem;
+    HGLOBAL m_memory;
     T* m_p;
 };
 
 // Keeps the clipboard open for the life of the object.
 class CClipboardOpen {
 public:
-    explicit CClipboardOpen(HWND hOwner) : m_bOpen(OpenClipboard(hOwner) != FALSE) {}
+    explicit CClipboardOpen(HWND owner) : m_open(OpenClipboard(owner) != FALSE) {}
     ~CClipboardOpen() {
-        if (m_bOpen)
+        if (m_open) {
             CloseClipboard();
+        }
     }
     CClipboardOpen(const CClipboardOpen&) = delete;
     CClipboardOpen& operator=(const CClipboardOpen&) = delete;
-    bool IsOpen() const { return m_bOpen; }
+    bool IsOpen() const { return m_open; }
 
 private:
-    bool m_bOpen;
+    bool m_open;
 };
 
 // Selects a GDI object into a DC and selects the previous one back at the end.
 class CSelectObject {
 public:
-    CSelectObject(HDC hdc, HGDIOBJ object) : m_hdc(hdc), m_old(SelectObject(hdc, object)) {}
+    CSelectObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
     ~CSelectObject() {
-        if (m_old != nullptr && m_old != HGDI_ERROR)
-            SelectObject(m_hdc, m_old);
+        if (m_old != nullptr && m_old != HGDI_ERROR) {
+            SelectObject(m_dc, m_old);
+        }
     }
     CSelectObject(const CSelectObject&) = delete;
     CSelectObject& operator=(const CSelectObject&) = delete;
 
 private:
-    HDC m_hdc;
+    HDC m_dc;
     HGDIOBJ m_old;
 };
