@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "capturefile/AviWriter.h"
+#include "support/DialogScript.h"
 #include "support/RiffReader.h"
 
 namespace {
@@ -111,11 +112,7 @@ LRESULT CALLBACK OnYield(HWND) {
     if (g_abortAtFrame != 0 && g_yields == g_abortAtFrame) {
         keybd_event(VK_ESCAPE, 0, 0, 0);
     }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    PumpWaitingMessages();
     return TRUE;
 }
 
