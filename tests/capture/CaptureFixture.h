@@ -6,6 +6,7 @@
 #include "FakeCapturePlatform.h"
 #include "shell/MainFrame.h"
 #include "shell/VidrakeApp.h"
+#include "support/MessageBoxLog.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,9 @@ class CMDIChildWnd;
 class CaptureTestApp : public CVidrakeApp {
 public:
     CDocManager* GetDocManager() const { return m_pDocManager.get(); }
-    struct ShownMessage {
-        std::string text;
-        UINT type;
-    };
-    std::vector<ShownMessage> m_messages;
+    MessageBoxLog m_messages;
     int DoMessageBox(const char* lpszPrompt, UINT nType, UINT) override {
-        m_messages.push_back({lpszPrompt ? lpszPrompt : "", nType});
-        return IDOK;
+        return m_messages.Show(lpszPrompt, nType);
     }
 };
 

@@ -6,7 +6,7 @@
 
 #include "CaptureFixture.h"
 
-#include "avicapture/RiffReader.h"
+#include "support/RiffReader.h"
 #include "session/VidrakeView.h"
 
 #include <functional>

@@ -94,14 +94,6 @@ std::vector<BYTE> DeviceTest::GrabFrame() const {
     return g_lastFrame;
 }
 
-void DeviceTest::PumpMessages() const {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 Rgb PixelAt(const BITMAPINFOHEADER& format, const std::vector<BYTE>& bits, int x, int y) {
     const int w = format.biWidth, h = format.biHeight;
     if (format.biCompression == kYuy2) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/DialogScript.h"
 #include "support/SettingsKeyGuard.h"
 
 #include <optional>
@@ -47,7 +48,6 @@ protected:
     bool SetVideoFormat(LONG width, LONG height, WORD bits, DWORD compression) const;
     // Grabs one frame and returns it as the frame callback received it.
     std::vector<BYTE> GrabFrame() const;
-    void PumpMessages() const;
 
     const char* m_drivers;
     HWND m_parent = nullptr;

@@ -270,7 +270,7 @@ TEST_F(DeviceTest, PreviewAndOverlayExcludeEachOther) {
     for (const ModeStep& step : steps) {
         SCOPED_TRACE(step.context);
         EXPECT_EQ(Send(step.message, step.on), step.result);
-        PumpMessages();
+        PumpWaitingMessages();
         const CAPSTATUS status = Status();
         EXPECT_EQ(status.fLiveWindow, step.live);
         EXPECT_EQ(status.fOverlayWindow, step.overlay);

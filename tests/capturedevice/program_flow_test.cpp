@@ -113,7 +113,7 @@ TEST_F(DeviceTest, ProgramStartUpSequence) {
     EXPECT_TRUE(Send(WM_CAP_SET_OVERLAY, TRUE));
     EXPECT_TRUE(Send(WM_CAP_SET_CALLBACK_STATUSA, 0, reinterpret_cast<LPARAM>(&RecordStatus)));
     EXPECT_TRUE(Send(WM_CAP_SET_CALLBACK_ERRORA, 0, reinterpret_cast<LPARAM>(&RecordError)));
-    PumpMessages();
+    PumpWaitingMessages();
     status = Status();
     EXPECT_TRUE(status.fOverlayWindow);
     EXPECT_FALSE(status.fLiveWindow);

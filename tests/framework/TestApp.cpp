@@ -33,14 +33,5 @@ CTestApp::CTestApp() {
 int CTestApp::DoMessageBox(const char* lpszPrompt, UINT nType, UINT nIDPrompt) {
     if (m_bRealMessageBoxes)
         return CWinApp::DoMessageBox(lpszPrompt, nType, nIDPrompt);
-    m_messages.push_back({lpszPrompt, nType});
-    return IDOK;
-}
-
-void PumpWaitingMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    return m_messages.Show(lpszPrompt, nType);
 }

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "framework/WinApp.h"
-
-#include <string>
-#include <vector>
+#include "support/MessageBoxLog.h"
 
 // The test program's application object. Message boxes are recorded
 // instead of shown, unless a test asks for real ones.
@@ -11,11 +9,7 @@ class CTestApp : public CWinApp {
 public:
     CTestApp();
 
-    struct ShownMessage {
-        std::string text;
-        UINT type;
-    };
-    std::vector<ShownMessage> m_messages;
+    MessageBoxLog m_messages;
     bool m_bRealMessageBoxes = false;
 
     int DoMessageBox(const char* lpszPrompt, UINT nType, UINT nIDPrompt) override;
@@ -28,6 +22,3 @@ protected:
 };
 
 extern CTestApp theApp;
-
-// Runs the thread's messages until none is waiting.
-void PumpWaitingMessages();

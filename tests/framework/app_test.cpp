@@ -2,6 +2,7 @@
 #include "resource.h"
 
 #include "framework/FrameworkResource.h"
+#include "support/DialogScript.h"
 
 #include <gtest/gtest.h>
 

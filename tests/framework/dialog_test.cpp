@@ -15,7 +15,7 @@ namespace {
 // What the user saw after typing into one field and pressing OK.
 struct Outcome {
     INT_PTR result = 0; // IDOK when the dialog closed
-    std::vector<CTestApp::ShownMessage> messages;
+    std::vector<ShownMessage> messages;
     int focus = 0;                  // the focused control after a refusal
     bool wholeTextSelected = false; // ... with its text selected
 };
@@ -36,7 +36,7 @@ Outcome TypeAndPressOK(CExchangeDialog& dialog, int nID, const char* text) {
         d.Press(IDCANCEL);
     };
     outcome.result = dialog.DoModal();
-    outcome.messages = theApp.m_messages;
+    outcome.messages = theApp.m_messages.Shown();
     return outcome;
 }
 

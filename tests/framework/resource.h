@@ -20,5 +20,11 @@
 
 #define IDS_GREETING 300
 
+// The property sheet's pages: a number field checked to 1..10 when its page
+// is left, and a page with nothing to check.
+#define IDD_PAGE_NUMBER 110
+#define IDD_PAGE_PLAIN 111
+#define IDC_PAGE_NUMBER 1101
+
 // The test library's dialog.
 #define IDD_LIBRARY 400

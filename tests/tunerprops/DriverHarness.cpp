@@ -59,14 +59,6 @@ void WriteKey(const KeyContents& contents) {
 
 namespace {
 
-bool KeyExists(const char* path) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
-}
-
 // Counting the library's signals: its imports of OpenEventA and SetEvent are
 // redirected to these, which call the real functions. A SetEvent counts when
 // its handle came from opening the settings-changed event.
@@ -126,8 +118,7 @@ void* PatchImport(HMODULE module, const char* name, void* replacement) {
 } // namespace
 
 void DriverTest::SetUp() {
-    m_savedKey = ReadKey();
-    m_parentExisted = KeyExists("Software\\Mirovanta");
+    m_keyGuard.emplace();
     DeleteKey();
     m_event = CreateEventA(nullptr, FALSE, FALSE, kEventName);
     ASSERT_NE(m_event, nullptr);
@@ -137,11 +128,7 @@ void DriverTest::SetUp() {
 void DriverTest::TearDown() {
     UnloadTunerLibrary();
     CloseEvent();
-    DeleteKey();
-    if (m_savedKey)
-        WriteKey(*m_savedKey);
-    if (!m_parentExisted)
-        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Mirovanta");
+    m_keyGuard.reset();
 }
 
 void DriverTest::LoadTunerLibrary() {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/SettingsKeyGuard.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -97,6 +99,5 @@ protected:
     HANDLE m_event = nullptr;
 
 private:
-    std::optional<KeyContents> m_savedKey;
-    bool m_parentExisted = false;
+    std::optional<SettingsKeyGuard> m_keyGuard; // the key as it was before the test
 };

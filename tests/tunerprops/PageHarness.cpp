@@ -1,36 +1,5 @@
 #include "PageHarness.h"
 
-namespace {
-// Message boxes are answered by a thread timer, which their modal loop
-// dispatches; the texts are kept for the test.
-std::vector<std::string> g_messageBoxes;
-UINT_PTR g_answerTimer = 0;
-
-std::string MessageText(HWND hBox) {
-    std::string text;
-    for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild != nullptr;
-         hChild = GetWindow(hChild, GW_HWNDNEXT)) {
-        if (ClassName(hChild) == "Static" && !WindowText(hChild).empty())
-            text += WindowText(hChild);
-    }
-    return text;
-}
-
-void CALLBACK AnswerMessageBoxes(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM) CALLBACK -> BOOL {
-            if (ClassName(hWnd) == "#32770" && IsWindowVisible(hWnd) &&
-                WindowText(hWnd) != "Video Configuration") {
-                g_messageBoxes.push_back(MessageText(hWnd));
-                SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
-            }
-            return TRUE;
-        },
-        0);
-}
-} // namespace
-
 bool IsChecked(HWND hPage, int nID) {
     return SendDlgItemMessageA(hPage, nID, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -63,12 +32,12 @@ void PageTest::SetUp() {
     DriverTest::SetUp();
     m_parent = CreateWindowExA(0, "Static", "driver", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
                                nullptr, nullptr, nullptr);
-    g_messageBoxes.clear();
-    g_answerTimer = SetTimer(nullptr, 0, 20, &AnswerMessageBoxes);
+    m_messageBoxes.clear();
+    m_watch.emplace(m_messageBoxes, "Video Configuration");
 }
 
 void PageTest::TearDown() {
-    KillTimer(nullptr, g_answerTimer);
+    m_watch.reset();
     EXPECT_EQ(TakeMessageBoxes(), std::vector<std::string>{}) << "message boxes nobody expected";
     DestroyWindow(m_parent);
     DriverTest::TearDown();
@@ -104,7 +73,7 @@ int PageTest::SignalsOf(const std::function<void()>& action) {
 }
 
 std::vector<std::string> PageTest::TakeMessageBoxes() {
-    std::vector<std::string> taken;
-    taken.swap(g_messageBoxes);
+    std::vector<std::string> taken = m_messageBoxes.Texts();
+    m_messageBoxes.clear();
     return taken;
 }

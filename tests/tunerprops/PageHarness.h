@@ -3,10 +3,11 @@
 // mode opened on stored values, a script run against its first page, and
 // the signals and message boxes that the pages cause meanwhile.
 #include "DriverHarness.h"
-#include "SheetDriver.h"
+#include "support/DialogScript.h"
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,4 +47,9 @@ protected:
     HWND m_parent = nullptr;
     DriverSettingsRecord* m_record = nullptr; // of the running sheet
     int m_openSignals = 0;                    // signals between CreateConfigDialog and the script
+
+private:
+    // The pages' message boxes, answered with OK; their texts kept for the test.
+    MessageBoxLog m_messageBoxes;
+    std::optional<MessageBoxWatch> m_watch;
 };

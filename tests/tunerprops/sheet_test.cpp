@@ -1,7 +1,7 @@
 // The "Video Configuration" sheet run by the driver: the pages of each sheet
 // mode, every control of the page templates, and Apply, OK and Cancel.
 #include "DriverHarness.h"
-#include "SheetDriver.h"
+#include "support/DialogScript.h"
 
 #include <commctrl.h>
 

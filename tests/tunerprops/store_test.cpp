@@ -1,7 +1,7 @@
 // The settings record and its registry mirror, seen from the driver: the
 // exports, first use, loading, the driver's signal, calling-order misuse.
 #include "DriverHarness.h"
-#include "SheetDriver.h"
+#include "support/DialogScript.h"
 
 #include <cstring>
 

@@ -28,12 +28,7 @@ std::string Contents(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> Shown() {
-    std::vector<std::string> texts;
-    for (const CaptureTestApp::ShownMessage& m : theTestApp.m_messages)
-        texts.push_back(m.text);
-    return texts;
-}
+std::vector<std::string> Shown() { return theTestApp.m_messages.Texts(); }
 
 class HostileDriverTest : public FileCaptureTest {
 protected:

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "RiffReader.h"
+#include "support/RiffReader.h"
 
 namespace {
 

@@ -1,35 +1,35 @@
 // Writes AVI files for the host-side checks with ffprobe, and beside each a
 // .txt file with what the writer or the capture window reported:
-//   avicapture_files writer DIR          multi-block file from the writer
-//   avicapture_files writerfull FILE [RESERVE]
-//                                        the writer until its free-space
-//                                        check stops it
-//   avicapture_files writerkilled FILE BLOCK
-//                                        the writer, checkpointing twice a
-//                                        second in BLOCK-byte RIFF blocks, in
-//                                        a child process terminated 3 s in;
-//                                        the file is then read with AVIFile
-//                                        and its indexes with RiffReader
-//   avicapture_files writerkilledthird FILE BLOCK
-//                                        the same, terminated 1.5 s into its
-//                                        third RIFF block; AVIFile only opens
-//                                        it (Wine's aborts reading frames past
-//                                        the first RIFF block, closed file or
-//                                        not)
-//   avicapture_files writerloop FILE BLOCK [SIGNAL_AT_BLOCK]
-//                                        the child of those two
-//   avicapture_files limit FILE          capture ended by the time limit
-//   avicapture_files abortkey FILE       capture ended with the abort key
-//   avicapture_files nolimit FILE        capture until the disk or the file's
-//                                        largest size stops it
-//   avicapture_files closedbytimer FILE  a timer closes the program's window
-//                                        2 s into the capture
-//   avicapture_files closedbystatus FILE the status callback closes it at
-//                                        the second progress report
-//   avicapture_files killed FILE         `nolimit` in a child process that is
-//                                        terminated 3 s into its capture
-//   avicapture_files readback FILE       the file read with AVIFile, into
-//                                        FILE's name with .read.txt
+//   capturefile_files writer DIR          multi-block file from the writer
+//   capturefile_files writerfull FILE [RESERVE]
+//                                         the writer until its free-space
+//                                         check stops it
+//   capturefile_files writerkilled FILE BLOCK
+//                                         the writer, checkpointing twice a
+//                                         second in BLOCK-byte RIFF blocks, in
+//                                         a child process terminated 3 s in;
+//                                         the file is then read with AVIFile
+//                                         and its indexes with RiffReader
+//   capturefile_files writerkilledthird FILE BLOCK
+//                                         the same, terminated 1.5 s into its
+//                                         third RIFF block; AVIFile only opens
+//                                         it (Wine's aborts reading frames past
+//                                         the first RIFF block, closed file or
+//                                         not)
+//   capturefile_files writerloop FILE BLOCK [SIGNAL_AT_BLOCK]
+//                                         the child of those two
+//   capturefile_files limit FILE          capture ended by the time limit
+//   capturefile_files abortkey FILE       capture ended with the abort key
+//   capturefile_files nolimit FILE        capture until the disk or the file's
+//                                         largest size stops it
+//   capturefile_files closedbytimer FILE  a timer closes the program's window
+//                                         2 s into the capture
+//   capturefile_files closedbystatus FILE the status callback closes it at
+//                                         the second progress report
+//   capturefile_files killed FILE         `nolimit` in a child process that is
+//                                         terminated 3 s into its capture
+//   capturefile_files readback FILE       the file read with AVIFile, into
+//                                         FILE's name with .read.txt
 // Every capture goes through the capture window's message protocol.
 
 #include <windows.h>
@@ -43,7 +43,8 @@
 #include <vector>
 
 #include "capturefile/AviWriter.h"
-#include "RiffReader.h"
+#include "support/DialogScript.h"
+#include "support/RiffReader.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ HWND g_frame = nullptr;       // the program's window that holds the capture win
 bool g_closeOnStatus = false; // closedbystatus
 DWORD g_progressReports = 0;
 DWORD g_streamedFrames = 0;
-const char kStartedEvent[] = "avicapture_files capture started";
+const char kStartedEvent[] = "capturefile_files capture started";
 
 void SignalStarted() {
     if (HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, kStartedEvent)) {
@@ -111,11 +112,7 @@ LRESULT CALLBACK OnYield(HWND) {
     if (g_abortAtFrame != 0 && g_yields == g_abortAtFrame) {
         keybd_event(VK_ESCAPE, 0, 0, 0);
     }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    PumpWaitingMessages();
     return TRUE;
 }
 
@@ -498,7 +495,7 @@ int ReportIndexes(const std::string& path, const std::string& report) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: avicapture_files "
+        fprintf(stderr, "usage: capturefile_files "
                         "writer|writerfull|writerkilled|writerkilledthird|limit|abortkey|nolimit|"
                         "closedbytimer|closedbystatus|killed|readback PATH [NUMBER]\n");
         return 2;

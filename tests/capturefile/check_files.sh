@@ -18,7 +18,7 @@ winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
 export WINEDLLOVERRIDES="avicap32=n,b"
 copyright="Copyright (C) Mirovanta. All rights reserved."
 
-run() { (cd "$bin" && "$wine" ./avicapture_files.exe "$@"); }
+run() { (cd "$bin" && "$wine" ./capturefile_files.exe "$@"); }
 value() { sed -n "s/^$1=//p" "$2"; }
 probe() { ffprobe -v error -count_frames -show_streams -show_format -of flat "$1" 2>"$1.err"; }
 field() { sed -n "s/^$1=\"\{0,1\}\([^\"]*\)\"\{0,1\}$/\1/p" "$2"; }

@@ -1,12 +1,15 @@
 // The framework's modal property sheet: pages from templates, Apply's
 // enabled state, the page hooks at Apply, OK and Cancel, the check of a
 // page's fields when it is left, the modal result.
-#include "SheetDriver.h"
+#include "TestApp.h"
+#include "resource.h"
 
 #include "framework/DataExchange.h"
 #include "framework/PropertyPage.h"
 #include "framework/PropertySheet.h"
-#include "framework/WinApp.h"
+#include "support/DialogScript.h"
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -16,20 +19,9 @@
 
 namespace {
 
-// Message boxes are recorded instead of shown.
-class TestApp : public CWinApp {
-public:
-    std::vector<std::string> messages;
-    int DoMessageBox(const char* lpszPrompt, UINT, UINT) override {
-        messages.emplace_back(lpszPrompt);
-        return IDOK;
-    }
-};
-TestApp theApp;
-
 std::vector<std::string> g_log;
 
-// A page that logs its hooks; page 100 exchanges its number field.
+// A page that logs its hooks; the number page exchanges its field.
 class LoggingPage : public CPropertyPage {
 public:
     LoggingPage(UINT nIDTemplate, const char* name) : CPropertyPage(nIDTemplate), m_name(name) {}
@@ -61,8 +53,8 @@ protected:
     void OnOK() override { g_log.push_back(m_name + ":OK"); }
     void OnCancel() override { g_log.push_back(m_name + ":Cancel"); }
     void DoDataExchange(CDataExchange& dx) override {
-        if (GetTemplateId() == 100) {
-            DDX_Text(dx, 1001, m_number);
+        if (GetTemplateId() == IDD_PAGE_NUMBER) {
+            DDX_Text(dx, IDC_PAGE_NUMBER, m_number);
             DDV_MinMaxInt(dx, m_number, 1, 10);
         }
     }
@@ -75,10 +67,10 @@ class PropertySheetTest : public testing::Test {
 protected:
     void SetUp() override {
         g_log.clear();
-        theApp.messages.clear();
+        theApp.m_messages.clear();
     }
-    LoggingPage number{100, "Number"};
-    LoggingPage plain{101, "Plain"};
+    LoggingPage number{IDD_PAGE_NUMBER, "Number"};
+    LoggingPage plain{IDD_PAGE_PLAIN, "Plain"};
 };
 
 TEST_F(PropertySheetTest, ShowsCaptionTabsAndStartPageWithTheParentDisabled) {
@@ -212,8 +204,8 @@ TEST_F(PropertySheetTest, ApplyAndOkCallOnApplyThenOnOkOfEveryShownPage) {
     };
     for (const Case& c : cases) {
         g_log.clear();
-        LoggingPage first{100, "Number"};
-        LoggingPage second{101, "Plain"};
+        LoggingPage first{IDD_PAGE_NUMBER, "Number"};
+        LoggingPage second{IDD_PAGE_PLAIN, "Plain"};
         CPropertySheet sheet("Buttons");
         sheet.AddPage(&first);
         sheet.AddPage(&second);
@@ -252,12 +244,12 @@ TEST_F(PropertySheetTest, RefusedFieldKeepsTheUserOnThePage) {
         "Checks", [&] { return sheet.DoModal(); },
         [&](HWND hSheet) {
             HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
-            HWND hField = GetDlgItem(hPage, 1001);
+            HWND hField = GetDlgItem(hPage, IDC_PAGE_NUMBER);
             EXPECT_EQ(WindowText(hField), "5") << "the member was moved into the field";
 
             SetWindowTextA(hField, "42");
             SelectPage(hSheet, 1);
-            PumpMessages();
+            PumpWaitingMessages();
             EXPECT_EQ(CurrentPageIndex(hSheet), 0) << "another tab while the field is refused";
             EXPECT_EQ(GetFocus(), hField);
 
@@ -275,7 +267,7 @@ TEST_F(PropertySheetTest, RefusedFieldKeepsTheUserOnThePage) {
     EXPECT_TRUE(run.scriptRan);
     EXPECT_EQ(run.result, IDOK);
     EXPECT_EQ(number.m_number, 7);
-    EXPECT_EQ(theApp.messages,
+    EXPECT_EQ(theApp.m_messages.Texts(),
               (std::vector<std::string>{"Please enter an integer between 1 and 10.",
                                         "Please enter an integer between 1 and 10."}));
 }

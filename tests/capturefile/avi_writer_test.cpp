@@ -10,7 +10,7 @@
 
 #include "capturefile/AviWriter.h"
 #include "AviTestFiles.h"
-#include "RiffReader.h"
+#include "support/RiffReader.h"
 
 namespace {
 
