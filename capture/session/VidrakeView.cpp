@@ -8,10 +8,12 @@
 #include "resources/resource.h"
 #include "session/DriverMenu.h"
 
+HWND g_hWndLastCapture = nullptr;
 int g_nNextCaptureId = 0;
 int g_nViewsCreated = 0;
 
 void ResetCaptureViews() {
+    g_hWndLastCapture = nullptr;
     g_nNextCaptureId = 0;
     g_nViewsCreated = 0;
 }
@@ -92,6 +94,7 @@ int CVidrakeView::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
         return -1;
 
     m_session.Open(m_hWnd, g_nNextCaptureId++);
+    g_hWndLastCapture = m_session.Window();
     m_session.WriterChoice().Load();
 
     FitFrameToVideo();

@@ -8,8 +8,9 @@
 class CCmdUI;
 
 // Values shared by all capture views of the program.
-extern int g_nNextCaptureId; // child-window id of the next capture window
-extern int g_nViewsCreated;  // views created since start; never decreases
+extern HWND g_hWndLastCapture; // the capture window created last, by any view
+extern int g_nNextCaptureId;   // child-window id of the next capture window
+extern int g_nViewsCreated;    // views created since start; never decreases
 // Puts them back as at the program's start, for a program started again
 // within one process (the tests).
 void ResetCaptureViews();

@@ -62,6 +62,7 @@ TEST_F(ViewTest, CreationConnectsTheFirstInstalledDriverAndListsTheDrivers) {
     EXPECT_EQ(creation.parent, view->m_hWnd);
     EXPECT_EQ(creation.id, 0);
     EXPECT_EQ(view->Session().Window(), creation.created);
+    EXPECT_EQ(g_hWndLastCapture, creation.created);
     EXPECT_EQ(g_nNextCaptureId, 1);
     EXPECT_EQ(g_nViewsCreated, 1);
 
@@ -175,6 +176,7 @@ TEST_F(ViewTest, ASecondViewKeepsTheMenuAndTakesTheNextIdentifier) {
     ASSERT_EQ(m_platform->m_creations.size(), 2u);
     EXPECT_EQ(m_platform->m_creations[1].id, 1);
     EXPECT_EQ(ActiveView()->Session().Window(), m_platform->m_creations[1].created);
+    EXPECT_EQ(g_hWndLastCapture, m_platform->m_creations[1].created);
     EXPECT_EQ(g_nViewsCreated, 2);
     EXPECT_TRUE(m_platform->m_descriptionQueries.empty());
     char text[32] = {};
