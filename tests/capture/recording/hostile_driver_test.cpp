@@ -28,7 +28,9 @@ std::string Contents(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> Shown() { return theTestApp.m_messages.Texts(); }
+std::vector<std::string> Shown() {
+    return theTestApp.m_messages.Texts();
+}
 
 class HostileDriverTest : public FileCaptureTest {
 protected:
