@@ -7,28 +7,19 @@
 # BUILD_ROOT picks the build folder (default build-bench); ARCH=x86_64 the
 # 64-bit build (the shipped i686 build is the default where it runs).
 set -euo pipefail
-source "$(dirname "$0")/../tools/env.sh"
-use_arch "${ARCH:-$TEST_ARCH}"
-BUILD_ROOT=${BUILD_ROOT:-$ROOT/build-bench}
-dir=$BUILD_ROOT/$TEST_ARCH
-configure_arch "$dir" "$TEST_ARCH"
+source "$(dirname "$0")/bench-env.sh"
 cmake --build "$dir" -j 2 --target hfyucodec_bench >/dev/null
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine
-files=${BENCH_DIR:-$BUILD_ROOT/bench-files}
-mkdir -p "$files"
 bench() { (cd "$dir/bin" && "$WINE" ./hfyucodec_bench.exe "$@") | tr -d '\r'; }
 
-case $TEST_ARCH in
-i686) echo "build=i686 (the shipped 32-bit build, under 32-bit $("$WINE" --version))" ;;
-*) echo "build=$TEST_ARCH (under 64-bit $("$WINE" --version))" ;;
-esac
+say_build
 echo "== ours: ICCompress, one thread, 2 s per line"
 bench encode
 
 command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed: its figures are skipped"; exit 0; }
 echo "== ffmpeg's huffyuv encoder on the same frames (default settings, -threads 1)"
-bench rawframes "Z:$(echo "$files" | sed 's|/|\\|g')"
+bench rawframes "$winfiles"
 # ffmpeg's encoder takes planar YUV 4:2:2 and RGB in R, G, B order: the frames
 # are converted once beforehand, so that the timing is the encoder's.
 ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt yuyv422 -s 720x576 -i "$files/yuy2_720x576.raw" \

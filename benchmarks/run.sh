@@ -15,20 +15,12 @@
 # inside it). It measures the shipped i686 build where 32-bit Wine runs, the
 # x86_64 build elsewhere, and says which; ARCH=x86_64 picks the 64-bit build.
 set -euo pipefail
-source "$(dirname "$0")/../tools/env.sh"
-use_arch "${ARCH:-$TEST_ARCH}"
-BUILD_ROOT=${BUILD_ROOT:-$ROOT/build-bench}
-dir=$BUILD_ROOT/$TEST_ARCH
-configure_arch "$dir" "$TEST_ARCH"
+source "$(dirname "$0")/bench-env.sh"
 [ "${1:-}" = --hour ] ||
     cmake --build "$dir" -j 2 --target avicapture_bench recording_bench capturedevice >/dev/null
 trap stop_wine EXIT
 FORCE_XVFB=1 start_wine
 export WINEDLLOVERRIDES="avicap32=n,b"
-
-files=${BENCH_DIR:-$BUILD_ROOT/bench-files}
-mkdir -p "$files"
-winfiles="Z:$(echo "$files" | sed 's|/|\\|g')"
 
 # --hour: an hour of a card's clocks captured through the program's menus in
 # a few minutes (test_system's disabled hour test), its figures, and the
@@ -49,11 +41,7 @@ fi
 bench() { (cd "$dir/bin" && "$WINE" ./avicapture_bench.exe "$@"); }
 value() { sed -n "s/^$1=//p" "$2" | tr -d '\r'; }
 
-case $TEST_ARCH in
-i686) echo "build=i686 (the shipped 32-bit build, under 32-bit $("$WINE" --version))" ;;
-*) echo "build=$TEST_ARCH (under 64-bit $("$WINE" --version)$([ "$RUN_ARCHES" = x86_64 ] &&
-    echo '; this kernel cannot run the shipped 32-bit build'))" ;;
-esac
+say_build
 
 echo "== real time: 640x480 RGB 24, 30 fps, 20 s"
 bench realtime "$winfiles" 20 | tee "$files/realtime.txt"

@@ -9,12 +9,10 @@
 # stands in for the small disk, and the capture window's case is skipped).
 set -u
 wine=$1 bin=$2 out=$3
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/checks.sh"
 
 rm -rf "$out"
 mkdir -p "$out"
-winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
 export WINEDLLOVERRIDES="avicap32=n,b"
 copyright="Copyright (C) Mirovanta. All rights reserved."
 

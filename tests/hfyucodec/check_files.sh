@@ -12,11 +12,9 @@
 #   as the system's vidc.HFYU.
 set -u
 wine=$1 bin=$2 out=$3
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/checks.sh"
 rm -rf "$out"
 mkdir -p "$out"
-winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
 run() { (cd "$bin" && "$wine" ./hfyucodec_files.exe "$@" </dev/null) | tr -d '\r'; }
 hashes() { grep -v '^#' | awk -F, '{ gsub(/ /, "", $NF); print $NF }'; }
 

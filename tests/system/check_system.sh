@@ -6,8 +6,7 @@
 #   check_system.sh WINE BIN_DIR OUT_DIR
 set -u
 wine=$1 bin=$2 out=$3
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/checks.sh"
 notice="Copyright (C) Brindlecove Video Systems, 2026."
 
 # A small disk for the capture that fills it: a tmpfs, which only root may
@@ -18,13 +17,13 @@ rm -rf "$out"
 mkdir -p "$disk"
 if mount -t tmpfs -o size=24m tmpfs "$disk" 2>/dev/null; then
     trap 'umount -l "$disk"' EXIT
-    export SYSTEM_SMALL_DISK="$(echo "Z:$disk" | sed 's|/|\\|g')"
+    export SYSTEM_SMALL_DISK="$(winpath "$disk")"
 else
     unset SYSTEM_SMALL_DISK
     echo "note: no tmpfs could be mounted at $disk (not root?): the disk-full capture is skipped"
 fi
 export WINEDLLOVERRIDES="avicap32=n,b"
-export SYSTEM_ARTEFACTS="$(echo "Z:$out" | sed 's|/|\\|g')"
+export SYSTEM_ARTEFACTS="$(winpath "$out")"
 # In a Wine desktop window of its own, where Wine draws the windows' frames
 # and captions as Windows does (with no window manager on the display, the
 # screenshots would show none). The desktop does not pass the suite's exit

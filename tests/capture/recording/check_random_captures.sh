@@ -6,17 +6,17 @@ set -u
 wine=$1 bin=$2 out=$3
 rm -rf "$out"
 mkdir -p "$out"
-RANDOM_CAPTURE_FOLDER="$(echo "Z:$out" | sed 's|/|\\|g')"
+. "$(dirname "$0")/../../support/checks.sh"
+RANDOM_CAPTURE_FOLDER="$(winpath "$out")"
 export RANDOM_CAPTURE_FOLDER
 (cd "$bin" && "$wine" ./test_capture_random.exe) || { echo "FAIL: the random captures"; exit 1; }
-failures=0 files=0
+files=0
 for avi in "$out"/*.avi; do
     [ -f "$avi" ] || continue
     files=$((files + 1))
     if ! ffprobe -v error -show_streams -show_format "$avi" >/dev/null 2>"$avi.err" ||
         [ -s "$avi.err" ]; then
-        echo "FAIL: ffprobe on $(basename "$avi"): $(head -3 "$avi.err")"
-        failures=$((failures + 1))
+        fail "ffprobe on $(basename "$avi"): $(head -3 "$avi.err")"
     fi
 done
 echo "$files files read with ffprobe, $failures failed"
